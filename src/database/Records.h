@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace qcm {
+
+inline constexpr int kChoiceCount = 6;
+inline constexpr int kSpecialityCount = 6;
+
+// The order is that of the flag fields, of the speciality boxes and of Spé0 to Spé5.
+enum class Speciality { ParapenteSolo, ParapenteBi, ParapenteBiHandi, DeltaSolo, DeltaBi, DeltaBiHandi };
+
+struct SpecialityInfo {
+    const char *flagField;
+    QString caption;           // check-box caption
+    QString certificateTitle;  // title carried by the composer's box
+    QString shortTitle;        // written when this box alone is ticked
+};
+
+const SpecialityInfo &specialityInfo(Speciality s);
+// The ten titles of the composer's pop-up list, in order.
+const std::array<QString, 10> &questionnaireTitles();
+QString placeholderTitle(); // "Spécialité à préciser..."
+
+struct Question {
+    QString code;
+    qint64 numero = 0;
+    QString libelle;
+    std::array<QString, kChoiceCount> lib;               // empty: the choice does not exist
+    std::array<std::optional<int>, kChoiceCount> val;    // absent: no points
+    std::array<int, kSpecialityCount> flags{};           // 0 or 1
+
+    bool hasChoice(int i) const { return !lib[size_t(i)].isEmpty(); }
+};
+
+struct Domain {
+    QString code;
+    QString libelle;
+};
+
+struct QcmRow {
+    QString nomQcm;
+    QString dateMaj; // "dd/mm/yyyy"
+    QString code;
+    qint64 numero = 0;
+    QString libelle;
+    std::array<QString, kChoiceCount> lib;
+    std::array<std::optional<int>, kChoiceCount> val;
+    QString specialite;
+    std::array<int, kSpecialityCount> spe{};
+};
+
+// The points rules every stored question obeys. Returns the French reason of
+// the first broken rule, or an empty text.
+QString pointsRuleViolation(const Question &q);
+
+} // namespace qcm

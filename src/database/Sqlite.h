@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace qcm {
+
+// Thin RAII layer over the SQLite C API: one connection, statements that
+// finalize themselves, and errors returned as French-free raw texts that the
+// callers wrap in their own messages.
+class SqliteStatement {
+public:
+    SqliteStatement() = default;
+    SqliteStatement(sqlite3 *db, const QString &sql);
+    ~SqliteStatement();
+    SqliteStatement(SqliteStatement &&other) noexcept;
+    SqliteStatement &operator=(SqliteStatement &&other) noexcept;
+    SqliteStatement(const SqliteStatement &) = delete;
+    SqliteStatement &operator=(const SqliteStatement &) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+    QString error() const { return m_error; }
+
+    void bind(int index, const QVariant &value); // 1-based
+    void bindAll(const QVariantList &values);
+    // true while a row is available; false at the end or on error (see error()).
+    bool step();
+    bool exec(); // steps to completion
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int i) const;
+    QVariant column(int i) const;
+    qint64 columnInt64(int i) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    QString m_error;
+};
+
+class SqliteDb {
+public:
+    enum class Mode { ReadWrite, ReadOnly, Create };
+
+    SqliteDb() = default;
+    ~SqliteDb();
+    SqliteDb(const SqliteDb &) = delete;
+    SqliteDb &operator=(const SqliteDb &) = delete;
+
+    // Never creates a file unless asked: opening a missing path fails.
+    bool open(const QString &path, Mode mode, QString *error = nullptr);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3 *handle() const { return m_db; }
+
+    SqliteStatement prepare(const QString &sql) const { return SqliteStatement(m_db, sql); }
+    bool exec(const QString &sql, QString *error = nullptr);
+    QString lastError() const;
+    qint64 lastInsertRowId() const;
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace qcm

@@ -1,0 +1,647 @@
+#include "fQCM.h"
+
+#include "dialogs/frmAbout.h"
+#include "startup/Background.h"
+#include "startup/Branding.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QWindow>
+
+namespace qcm {
+
+namespace {
+
+const QColor kWindowColour(98, 112, 138);
+const QColor kPanelColour(41, 58, 96);
+const QColor kGradientTop(41, 57, 93);
+const QColor kGradientBottom(92, 163, 207);
+const QString kDesignStatement = QStringLiteral("Choisissez un domaine");
+const QString kEmptyDomain =
+    QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM.");
+const QString kInvitation = QStringLiteral("Aucune base de données n'est ouverte.\n"
+                                           "Cliquez sur « Choisir une base » pour en choisir une.");
+
+// The panel holding the question, in twips.
+constexpr int kPanelWidth = 13200;
+constexpr int kPanelHeight = 7815;
+
+void setColours(QWidget *w, const QColor &background, const QColor &text)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::WindowText, text);
+    w->setPalette(p);
+}
+
+void setTextColour(QWidget *w, const QColor &text)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, text);
+    w->setPalette(p);
+}
+
+QFont sized(QFont f, double points, bool bold = false)
+{
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QCursor handPointer()
+{
+    QSvgRenderer svg(QStringLiteral(":/pictures/pointer.svg"));
+    if (!svg.isValid())
+        return QCursor(Qt::PointingHandCursor);
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    painter.end();
+    return QCursor(pixmap, 10, 2);
+}
+
+} // namespace
+
+fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("fQCM"));
+    setWindowTitle(Branding::applicationTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setAccessibleName(QStringLiteral("Entraînement aux questions"));
+    m_pointer = handPointer();
+    buildControls();
+
+    connect(&m_state, &QCMBas::baseCaptionChanged, this, [this](const QString &caption) {
+        m_baseCaption = caption;
+        layoutWindow();
+    });
+    connect(&m_state, &QCMBas::fillDomainListRequested, this, &fQCM::FillDomainList);
+    connect(&m_state, &QCMBas::repaintOptionChanged, this, qOverload<>(&QWidget::update));
+
+    // The window takes its turn after another window of the program had the
+    // focus (a message box, the about box), not when the user comes back from
+    // another program nor from a drop-down list.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
+        if (w && (w->type() == Qt::Popup || w->type() == Qt::ToolTip))
+            return;
+        if (w && w == windowHandle() && m_previousFocusWindow != w)
+            activated();
+        m_previousFocusWindow = w;
+    });
+}
+
+fQCM::~fQCM() = default;
+
+QPushButton *fQCM::cmd(int i) const
+{
+    const auto it = m_cmd.find(i);
+    return it == m_cmd.end() ? nullptr : it->second;
+}
+
+void fQCM::buildControls()
+{
+    const QFont base = font();
+
+    m_lblTitre = new QLabel(Branding::runnerHeading(), this);
+    m_lblTitre->setObjectName(QStringLiteral("lblTitre"));
+    m_lblTitre->setFont(sized(base, 20, true));
+    setTextColour(m_lblTitre, Qt::white);
+    m_lblTitre->setAccessibleName(QStringLiteral("Titre"));
+    m_lblTitre->hide();
+
+    m_fra = new QFrame(this);
+    m_fra->setObjectName(QStringLiteral("fra"));
+    m_fra->setAccessibleName(QStringLiteral("Question"));
+    m_fra->setAutoFillBackground(true);
+    m_fra->setFrameShape(QFrame::Box);
+    setColours(m_fra, kPanelColour, Qt::white);
+    m_fra->setFixedSize(Twips::toPixels(kPanelWidth), Twips::toPixels(kPanelHeight));
+
+    auto *grid = new QGridLayout(m_fra);
+    grid->setContentsMargins(18, 12, 18, 12);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+
+    const std::array<QString, 4> lblNames{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
+                                          QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
+    for (int i = 0; i < 4; ++i) {
+        m_lbl[size_t(i)] = new QLabel(m_fra);
+        m_lbl[size_t(i)]->setObjectName(QStringLiteral("lbl(%1)").arg(i));
+        m_lbl[size_t(i)]->setAccessibleName(lblNames[size_t(i)]);
+        m_lbl[size_t(i)]->installEventFilter(this);
+    }
+    lbl(0)->setText(QStringLiteral("Domaine"));
+    lbl(0)->setFont(sized(base, 11, true));
+    lbl(1)->setFont(sized(base, 11));
+    lbl(1)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbl(2)->setFont(sized(base, 10));
+    setTextColour(lbl(2), QColor(190, 210, 235));
+    lbl(3)->setText(kDesignStatement);
+    lbl(3)->setFont(sized(base, 13.5, true));
+    lbl(3)->setWordWrap(true);
+    lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lbl(3)->setMinimumHeight(Twips::toPixels(1500));
+    lbl(3)->setTextInteractionFlags(Qt::NoTextInteraction);
+
+    m_lstDomaine = new QComboBox(m_fra);
+    m_lstDomaine->setObjectName(QStringLiteral("lstDomaine"));
+    m_lstDomaine->setAccessibleName(QStringLiteral("Domaine"));
+    m_lstDomaine->setFont(sized(base, 11));
+    m_lstDomaine->setMinimumWidth(Twips::toPixels(6000));
+    lbl(0)->setBuddy(m_lstDomaine);
+    connect(m_lstDomaine, &QComboBox::activated, this, &fQCM::domainClicked);
+
+    grid->addWidget(lbl(0), 0, 0);
+    grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(lbl(1), 0, 3, 1, 2);
+    grid->addWidget(lbl(2), 1, 0, 1, 5);
+    grid->addWidget(lbl(3), 2, 0, 1, 5);
+
+    for (int i = 0; i < 6; ++i) {
+        const QString letter(QChar(u'A' + i));
+        auto *chk = new QCheckBox(m_fra);
+        chk->setObjectName(QStringLiteral("chkVal(%1)").arg(i));
+        chk->setAccessibleName(QStringLiteral("Cocher la réponse %1").arg(letter));
+        chk->setToolTip(QStringLiteral("Cocher la réponse %1 (touche %2)").arg(letter).arg(i + 1));
+        chk->setAutoFillBackground(true);
+        chk->setPalette(m_fra->palette());
+        chk->hide();
+        QSizePolicy keep = chk->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        chk->setSizePolicy(keep);
+        connect(chk, &QCheckBox::stateChanged, this, &fQCM::onTickChanged);
+        m_chkVal[size_t(i)] = chk;
+
+        auto *text = new QLabel(m_fra);
+        text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
+        text->setAccessibleName(QStringLiteral("Réponse %1").arg(letter));
+        text->setFont(sized(base, 11.5));
+        text->setWordWrap(true);
+        text->setMinimumHeight(Twips::toPixels(560));
+        text->installEventFilter(this);
+        m_lblLib[size_t(i)] = text;
+
+        auto *points = new QLabel(m_fra);
+        points->setObjectName(QStringLiteral("lblVal(%1)").arg(i));
+        points->setAccessibleName(QStringLiteral("Points de la réponse %1").arg(letter));
+        points->setFont(sized(base, 12, true));
+        points->setAlignment(Qt::AlignCenter);
+        points->setAutoFillBackground(true);
+        points->setFixedSize(Twips::toPixels(780), Twips::toPixels(450));
+        points->setFrameShape(QFrame::Box);
+        QSizePolicy keepPoints = points->sizePolicy();
+        keepPoints.setRetainSizeWhenHidden(true);
+        points->setSizePolicy(keepPoints);
+        points->hide();
+        m_lblVal[size_t(i)] = points;
+
+        grid->addWidget(chk, 3 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(text, 3 + i, 1, 1, 3);
+        grid->addWidget(points, 3 + i, 4, Qt::AlignCenter);
+    }
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(2, 1);
+
+    m_chkApprendre = new QCheckBox(QStringLiteral("A&pprendre"), m_fra);
+    m_chkApprendre->setObjectName(QStringLiteral("chkApprendre"));
+    m_chkApprendre->setAccessibleName(QStringLiteral("Apprendre"));
+    m_chkApprendre->setToolTip(QStringLiteral("Les réponses sont visibles pour apprendre..."));
+    m_chkApprendre->setFont(sized(base, 11, true));
+    m_chkApprendre->setAutoFillBackground(true);
+    m_chkApprendre->setCursor(m_pointer);
+    connect(m_chkApprendre, &QCheckBox::clicked, this, &fQCM::onLearnModeClicked);
+
+    auto makeButton = [this](int index, const QString &caption, const QString &tooltip, QWidget *parent) {
+        auto *b = new QPushButton(caption, parent);
+        b->setObjectName(QStringLiteral("cmd(%1)").arg(index));
+        b->setToolTip(tooltip);
+        b->setAccessibleName(caption.isEmpty() ? tooltip : QString(caption).remove(u'&'));
+        b->setCursor(m_pointer);
+        connect(b, &QPushButton::clicked, this, [this, index] { onCommand(index); });
+        m_cmd[index] = b;
+        return b;
+    };
+    auto *previous = makeButton(3, {}, QStringLiteral("Question précédente"), m_fra);
+    auto *control = makeButton(1, QStringLiteral("&Contrôle de la question"), QStringLiteral("Affiche le résultat"), m_fra);
+    auto *next = makeButton(4, {}, QStringLiteral("Question suivante"), m_fra);
+    previous->setIcon(QIcon(QStringLiteral(":/pictures/previous.svg")));
+    next->setIcon(QIcon(QStringLiteral(":/pictures/next.svg")));
+    for (QPushButton *b : {previous, next}) {
+        b->setIconSize(QSize(36, 36));
+        b->setFixedSize(Twips::toPixels(960), Twips::toPixels(690));
+    }
+    control->setFont(sized(base, 11, true));
+    control->setFixedHeight(Twips::toPixels(690));
+    control->setMinimumWidth(Twips::toPixels(3600));
+    control->setEnabled(false);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(12);
+    bottom->addWidget(m_chkApprendre);
+    bottom->addStretch(1);
+    bottom->addWidget(previous);
+    bottom->addWidget(control);
+    bottom->addWidget(next);
+    grid->addLayout(bottom, 9, 0, 1, 5);
+
+    makeButton(0, QStringLiteral("&Quitter"), QStringLiteral("Quitter"), this);
+    makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);
+    makeButton(9, QStringLiteral("QCM"), QStringLiteral("Gestion des QCM"), this);
+    makeButton(10, QStringLiteral("&Choisir une base"), QStringLiteral("Choix des bases de données"), this);
+    for (int i : {0, 6, 9, 10}) {
+        cmd(i)->setFont(sized(base, 10.5, true));
+        cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
+    }
+    // The editor and the composer come with their own windows.
+    cmd(6)->setEnabled(false);
+    cmd(9)->setEnabled(false);
+
+    m_lblBase = new QLabel(this);
+    m_lblBase->setObjectName(QStringLiteral("lblBase"));
+    m_lblBase->setAccessibleName(QStringLiteral("Version et base de données actuelle"));
+    m_lblBase->setFont(sized(base, 9.5));
+    setTextColour(m_lblBase, QColor(235, 240, 250));
+    m_lblBase->setCursor(m_pointer);
+    m_lblBase->installEventFilter(this);
+
+    m_tmrSplash = new QTimer(this);
+    m_tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
+    m_tmrSplash->setSingleShot(true);
+    m_tmrSplash->setInterval(1500);
+    connect(m_tmrSplash, &QTimer::timeout, this, &fQCM::splashTimerElapsed);
+
+    setMinimumSize(m_fra->width() + 60, m_fra->height() + Twips::toPixels(3200));
+    resize(minimumSize().width() + 200, minimumSize().height() + 60);
+    qApp->installEventFilter(this);
+}
+
+void fQCM::load()
+{
+    m_state.BindDatabase();
+    cmd(6)->setVisible(true);
+    setColours(this, kWindowColour, Qt::white);
+    setColours(m_fra, kPanelColour, Qt::white);
+    m_chkApprendre->setPalette(m_fra->palette());
+    cmd(1)->setVisible(true);
+    for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setPalette(m_fra->palette());
+        lblLib(i)->setVisible(true);
+    }
+    lbl(2)->setVisible(true);
+    lbl(3)->setVisible(true);
+    FillDomainList();
+    m_fra->setFixedHeight(Twips::toPixels(kPanelHeight));
+    layoutWindow();
+    m_tmrSplash->start();
+}
+
+// The bottom row of buttons and the caption follow the window's size (the
+// window may be resized), in the proportions of a full-screen window.
+void fQCM::layoutWindow()
+{
+    const int w = width();
+    const int h = height();
+    const int gap = Twips::toPixels(240);
+    QPushButton *c6 = cmd(6), *c9 = cmd(9), *c10 = cmd(10);
+    const int top = h - (c6->height() + Twips::toPixels(1040));
+    c6->move(w - (c6->width() + gap), top);
+    c9->move(w - (c9->width() + gap + c6->width() + gap), top);
+    c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
+    cmd(0)->move(gap, top);
+
+    // The caption stays clear of the buttons on both sides; a long path is
+    // shortened in its middle and shown whole in the tooltip.
+    const int reserved = c6->width() + c9->width() + c10->width() + 4 * gap;
+    const int room = std::max(200, w - 2 * reserved);
+    const QFontMetrics metrics(m_lblBase->font());
+    m_lblBase->setText(metrics.elidedText(m_baseCaption, Qt::ElideMiddle, room));
+    m_lblBase->setToolTip(m_baseCaption);
+    m_lblBase->setAccessibleDescription(m_baseCaption);
+    m_lblBase->adjustSize();
+    m_lblBase->move((w - m_lblBase->width()) / 2, top + Twips::toPixels(60));
+
+    m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
+    m_lblTitre->adjustSize();
+    m_lblTitre->move((w - m_lblTitre->width()) / 2, Twips::toPixels(360));
+}
+
+void fQCM::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutWindow();
+}
+
+void fQCM::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    PainterTarget target(painter, size());
+    PaintBackground(target, kGradientTop.red(), kGradientTop.green(), kGradientTop.blue(), kGradientBottom.red(),
+                    kGradientBottom.green(), kGradientBottom.blue(), true);
+    if (m_state.RepaintOption != 0)
+        PaintStars(target, defaultRandom());
+}
+
+void fQCM::activated()
+{
+    m_lblTitre->move((width() - m_lblTitre->width()) / 2, Twips::toPixels(360));
+    m_lblTitre->setVisible(true);
+    ShowQuestion(m_state.CurrentIndex);
+    ApplyLearnMode();
+}
+
+bool fQCM::event(QEvent *event)
+{
+    if (event->type() == QEvent::Show && !m_lblTitre->isVisible())
+        activated();
+    return QWidget::event(event);
+}
+
+void fQCM::FillDomainList()
+{
+    m_lstDomaine->clear();
+    m_lstDomaine->addItems(m_state.domainEntries());
+    if (!m_state.isBound()) {
+        showInvitation();
+        return;
+    }
+    if (lbl(3)->text() == kInvitation)
+        lbl(3)->setText(kDesignStatement);
+    if (m_lstDomaine->count() > 0) {
+        m_lstDomaine->setCurrentIndex(0);
+        domainClicked();
+    }
+}
+
+void fQCM::showInvitation()
+{
+    for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setVisible(false);
+        lblVal(i)->clear();
+        lblVal(i)->setVisible(false);
+        lblLib(i)->clear();
+    }
+    lbl(1)->clear();
+    lbl(2)->clear();
+    lbl(3)->setText(kInvitation);
+}
+
+void fQCM::domainClicked()
+{
+    const QString entry = m_lstDomaine->currentText();
+    if (!entry.isEmpty()) {
+        LoadDomainQuestions(entry);
+        m_state.CurrentIndex = 0;
+        ShowQuestion(m_state.CurrentIndex);
+    }
+    ApplyLearnMode();
+}
+
+void fQCM::LoadDomainQuestions(const QString &entry)
+{
+    DataBinding &que = m_state.datQue;
+    que.setRecordSource(Queries::domainQuestions(entry.left(1)));
+    if (!que.refresh() || que.recordCount() == 0)
+        return;
+    que.moveLast();
+    m_state.QuestionCount = que.recordCount();
+    que.moveFirst();
+}
+
+void fQCM::ShowQuestion(qint64 index)
+{
+    if (index == m_state.QuestionCount)
+        return;
+    DataBinding &que = m_state.datQue;
+    if (!que.refresh())
+        return;
+    if (que.recordCount() == 0) {
+        ShowEmptyDomain();
+        return;
+    }
+    que.moveFirst();
+    que.move(index);
+
+    // A field that cannot be read leaves its label as it was.
+    bool ok = false;
+    lbl(1)->setText(QStringLiteral("Question n° %1 sur %2").arg(m_state.CurrentIndex + 1).arg(m_state.QuestionCount));
+    const QString code = que.field(QStringLiteral("Code"), &ok).toString();
+    const QVariant numero = ok ? que.field(QStringLiteral("Numero"), &ok) : QVariant();
+    if (ok)
+        lbl(2)->setText(code + u'.' + numero.toString());
+    const QVariant statement = que.field(QStringLiteral("Libellé"), &ok);
+    if (ok)
+        lbl(3)->setText(statement.toString());
+
+    for (int i = 0; i < 6; ++i) {
+        const QVariant points = que.field(QStringLiteral("Val%1").arg(i), &ok);
+        if (ok && !points.isNull()) {
+            const int value = points.toInt();
+            lblVal(i)->setText(QString::number(value));
+            const QColor colour = value < 0 ? QColor(255, 0, 0) : value == 0 ? QColor(255, 255, 255) : QColor(0, 255, 0);
+            setColours(lblVal(i), colour, Qt::black);
+        } else if (ok) {
+            lblVal(i)->clear();
+        }
+        chkVal(i)->setChecked(false);
+        const QVariant text = que.field(QStringLiteral("lib%1").arg(i), &ok);
+        if (ok)
+            lblLib(i)->setText(text.toString());
+        chkVal(i)->setVisible(!lblLib(i)->text().isEmpty());
+    }
+    for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setCursor(m_pointer);
+        lblLib(i)->setCursor(lblLib(i)->text().isEmpty() ? QCursor(Qt::ArrowCursor) : m_pointer);
+    }
+}
+
+void fQCM::ShowEmptyDomain()
+{
+    for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setVisible(false);
+        lblVal(i)->clear();
+        lblLib(i)->clear();
+    }
+    lbl(1)->clear();
+    lbl(2)->clear();
+    lbl(3)->setText(kEmptyDomain);
+}
+
+void fQCM::ShowNextQuestion()
+{
+    DataBinding &que = m_state.datQue;
+    if (!que.eof()) {
+        que.moveNext();
+        if (m_state.CurrentIndex == m_state.QuestionCount - 1)
+            m_state.dialogs().MoxBox(QStringLiteral("Terminé !"), 0, QStringLiteral("Cà y est !"));
+        else
+            ++m_state.CurrentIndex;
+        ShowQuestion(m_state.CurrentIndex);
+    }
+    ApplyLearnMode();
+}
+
+void fQCM::ShowPreviousQuestion()
+{
+    DataBinding &que = m_state.datQue;
+    if (!que.bof()) {
+        que.movePrevious();
+        if (m_state.CurrentIndex == 0)
+            m_state.dialogs().MoxBox(QStringLiteral("On est à la première question... !"), 0, QStringLiteral("Avis"));
+        else
+            --m_state.CurrentIndex;
+        ShowQuestion(m_state.CurrentIndex);
+    }
+    ApplyLearnMode();
+}
+
+void fQCM::ApplyLearnMode()
+{
+    const bool learning = m_chkApprendre->isChecked();
+    for (int i = 0; i < 6; ++i) {
+        lblVal(i)->setVisible(learning && !chkVal(i)->isHidden());
+        chkVal(i)->setEnabled(!learning);
+    }
+}
+
+void fQCM::onLearnModeClicked()
+{
+    ApplyLearnMode();
+    cmd(1)->setVisible(!m_chkApprendre->isChecked());
+}
+
+void fQCM::onTickChanged()
+{
+    bool ticked = false;
+    for (QCheckBox *c : m_chkVal)
+        ticked = ticked || c->isChecked();
+    cmd(1)->setEnabled(ticked);
+    if (!cmd(1)->isHidden() && cmd(1)->isEnabled())
+        cmd(1)->setFocus();
+}
+
+void fQCM::revealPoints()
+{
+    for (int i = 0; i < 6; ++i) {
+        lblVal(i)->setVisible(!chkVal(i)->isHidden());
+        chkVal(i)->setEnabled(false);
+    }
+    cmd(4)->setFocus();
+}
+
+void fQCM::toggle(int slot)
+{
+    QCheckBox *box = chkVal(slot);
+    box->setChecked(!box->isChecked());
+}
+
+void fQCM::onChoiceTextReleased(int slot, Qt::MouseButton button, const QPoint &globalPos)
+{
+    if (button == Qt::RightButton) {
+        if (!lblLib(slot)->text().isEmpty()) {
+            m_state.ChosenAnswer = slot;
+            Q_EMIT choiceMenuRequested(slot, globalPos);
+        }
+        return;
+    }
+    m_state.ChosenAnswer = 0;
+    if (chkVal(slot)->isEnabled())
+        toggle(slot);
+}
+
+void fQCM::onCommand(int index)
+{
+    switch (index) {
+    case 0:
+        Q_EMIT quitRequested();
+        break;
+    case 1:
+        revealPoints();
+        break;
+    case 3:
+        ShowPreviousQuestion();
+        break;
+    case 4:
+        ShowNextQuestion();
+        break;
+    case 10:
+        m_state.ChooseDatabase();
+        break;
+    default:
+        break;
+    }
+}
+
+void fQCM::showAbout()
+{
+    if (!m_about)
+        m_about = new frmAbout(m_state, this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+bool fQCM::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        for (int i = 0; i < 6; ++i) {
+            if (watched == lblLib(i)) {
+                onChoiceTextReleased(i, mouse->button(), mouse->globalPosition().toPoint());
+                return false;
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            if (watched == lbl(i) && mouse->button() == Qt::RightButton) {
+                Q_EMIT questionMenuRequested(mouse->globalPosition().toPoint());
+                return false;
+            }
+        }
+        if (watched == m_lblBase && mouse->button() == Qt::LeftButton) {
+            m_state.ChooseDatabase();
+            return true;
+        }
+        return false;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    // The window sees keys before its controls.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    // Each key is handled once, where it is delivered first.
+    QWidget *focus = QApplication::focusWidget();
+    if (!widget || widget->window() != this || (focus ? widget != focus : widget != this))
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (type == QEvent::KeyRelease) {
+        if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
+            showAbout();
+            return true;
+        }
+        return false;
+    }
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const QString text = key->text();
+    if (text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'6') {
+        toggle(text.at(0).unicode() - u'1');
+        // A digit meant for a choice must not also pick another domain.
+        return widget == m_lstDomaine;
+    }
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (auto *button = qobject_cast<QPushButton *>(widget); button && button->isEnabled()) {
+            button->animateClick();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace qcm

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "startup/QCMBas.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <map>
+
+namespace qcm {
+
+class frmAbout;
+
+// The practice window: one question of the chosen domain at a time, its
+// choices with their tick boxes, and the points revealed on demand or all the
+// time in learn mode. Controls keep the indexes the rest of the program knows
+// them by: lbl(1), lblLib(i), lblVal(i), chkVal(i), cmd(n).
+class fQCM : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit fQCM(QCMBas &state, QWidget *parent = nullptr);
+    ~fQCM() override;
+
+    // The load handler: binds the database, then lays the window out and
+    // fills the domain list, which shows the first question.
+    void load();
+
+    QLabel *lbl(int i) const { return m_lbl.at(size_t(i)); }
+    QLabel *lblLib(int i) const { return m_lblLib.at(size_t(i)); }
+    QLabel *lblVal(int i) const { return m_lblVal.at(size_t(i)); }
+    QCheckBox *chkVal(int i) const { return m_chkVal.at(size_t(i)); }
+    QPushButton *cmd(int i) const;
+    QComboBox *lstDomaine() const { return m_lstDomaine; }
+    QCheckBox *chkApprendre() const { return m_chkApprendre; }
+    QLabel *lblBase() const { return m_lblBase; }
+    QString baseCaption() const { return m_baseCaption; }
+    QLabel *lblTitre() const { return m_lblTitre; }
+    QFrame *fra() const { return m_fra; }
+    QTimer *tmrSplash() const { return m_tmrSplash; }
+
+    void FillDomainList();
+    void LoadDomainQuestions(const QString &entry);
+    void ShowQuestion(qint64 index);
+    void ShowEmptyDomain();
+    void ShowNextQuestion();
+    void ShowPreviousQuestion();
+    void ApplyLearnMode();
+
+    // The domain list's click: what the user's choice of an entry runs.
+    void domainClicked();
+    // The about box, created on first use.
+    frmAbout *aboutBox() const { return m_about; }
+
+Q_SIGNALS:
+    void quitRequested();
+    void splashTimerElapsed();
+    // Right clicks handed to the corrections: on a label of the window, and
+    // on a choice text that is not empty (slot 0 to 5).
+    void questionMenuRequested(const QPoint &globalPos);
+    void choiceMenuRequested(int slot, const QPoint &globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void layoutWindow();
+    void onCommand(int index);
+    void onTickChanged();
+    void revealPoints();
+    void onLearnModeClicked();
+    void onChoiceTextReleased(int slot, Qt::MouseButton button, const QPoint &globalPos);
+    void toggle(int slot);
+    void showInvitation();
+    void activated();
+    void showAbout();
+
+    QCMBas &m_state;
+    QFrame *m_fra = nullptr;
+    QComboBox *m_lstDomaine = nullptr;
+    std::array<QLabel *, 4> m_lbl{};
+    std::array<QLabel *, 6> m_lblLib{};
+    std::array<QLabel *, 6> m_lblVal{};
+    std::array<QCheckBox *, 6> m_chkVal{};
+    std::map<int, QPushButton *> m_cmd;
+    QCheckBox *m_chkApprendre = nullptr;
+    QLabel *m_lblTitre = nullptr;
+    QLabel *m_lblBase = nullptr;
+    QString m_baseCaption;
+    QTimer *m_tmrSplash = nullptr;
+    QCursor m_pointer;
+    QPointer<frmAbout> m_about;
+    QWindow *m_previousFocusWindow = nullptr;
+};
+
+} // namespace qcm

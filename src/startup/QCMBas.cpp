@@ -1,0 +1,254 @@
+#include "QCMBas.h"
+
+#include "FileOps.h"
+#include "IniFile.h"
+#include "ProgramFolder.h"
+#include "database/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace qcm {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kAccessFilter = QStringLiteral("Fichiers Access");
+const QString kAccessPattern = QStringLiteral("*.mdb");
+
+} // namespace
+
+QCMBas::QCMBas(DialogService &dialogs, const QString &programFolder, QObject *parent)
+    : QObject(parent), m_dialogs(dialogs), m_programFolder(programFolder)
+{
+    IniPath = AppFolder() + QStringLiteral("QCM.ini");
+    DbPath = AppFolder() + QString::fromLatin1(kDefaultBankName);
+}
+
+QCMBas::~QCMBas() = default;
+
+QString QCMBas::AppFolder() const
+{
+    return m_programFolder.endsWith(u'/') ? m_programFolder : m_programFolder + u'/';
+}
+
+QString QCMBas::VersionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(QCM_VERSION_MAJOR).arg(QCM_VERSION_MINOR).arg(QCM_VERSION_PATCH);
+}
+
+bool QCMBas::FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+void QCMBas::readSettings()
+{
+    IniPath = AppFolder() + QStringLiteral("QCM.ini");
+    DbPath = IniFile::readString(IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"),
+                                 AppFolder() + QString::fromLatin1(kDefaultBankName));
+    RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
+}
+
+bool QCMBas::writeSetting(const QString &section, const QString &key, const QString &value)
+{
+    return IniFile::writeString(IniPath, section, key, value);
+}
+
+QString QCMBas::baseCaption() const
+{
+    return QStringLiteral("QCM version ") + VersionText() + QStringLiteral(" - Base actuelle : ") + DbPath;
+}
+
+bool QCMBas::BindDatabase()
+{
+    if (!FileExists(DbPath)) {
+        ChooseDatabase();
+        return m_bound;
+    }
+    DataBinding *order[] = {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe};
+    const StoreQuery sources[] = {"Domaines", "QCM", Queries::allQuestions(), "Examen", "Sessions", "Spécialité"};
+    for (DataBinding *b : order)
+        b->setDatabaseName(DbPath);
+    for (size_t i = 0; i < std::size(order); ++i)
+        order[i]->setRecordSource(sources[i]);
+    for (DataBinding *b : order) {
+        if (!b->refresh()) {
+            bindingFailed();
+            return false;
+        }
+    }
+    m_bound = true;
+    Q_EMIT baseCaptionChanged(baseCaption());
+    return true;
+}
+
+// A file that cannot be bound leaves nothing half-bound behind: every binding
+// is released, so the windows show no stale rows and the file stays untouched.
+void QCMBas::bindingFailed()
+{
+    Q_EMIT splashCloseRequested();
+    CloseDatabases();
+    m_bound = false;
+}
+
+void QCMBas::CloseDatabases()
+{
+    for (DataBinding *b : {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe})
+        b->closeDatabase();
+}
+
+QStringList QCMBas::domainEntries()
+{
+    QStringList entries;
+    datDom.setRecordSource("Domaines");
+    if (!m_bound || !datDom.refresh())
+        return entries;
+    while (!datDom.eof()) {
+        entries.append(datDom.field(QStringLiteral("Code")).toString() + QStringLiteral("  ")
+                       + datDom.field(QStringLiteral("Libellé")).toString());
+        datDom.moveNext();
+    }
+    return entries;
+}
+
+bool QCMBas::isWorkingCopyName(const QString &path)
+{
+    return QFileInfo(path).fileName().compare(QStringLiteral("qcm.mdb"), Qt::CaseInsensitive) == 0;
+}
+
+bool QCMBas::copyReported(const QString &source, const QString &target)
+{
+    QString error;
+    if (copyFileAtomic(source, target, &error))
+        return true;
+    m_dialogs.MoxBox(error, 6, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
+    return false;
+}
+
+void QCMBas::ChooseDatabase()
+{
+    Q_EMIT splashCloseRequested();
+    FileDialogRequest request{QStringLiteral("Rechercher la base de données à utiliser"), kAccessFilter,
+                              kAccessPattern, QFileInfo(DbPath).absolutePath()};
+    const QString chosen = m_dialogs.openFileName(request);
+    if (chosen.isEmpty()) {
+        m_dialogs.MoxBox(QStringLiteral("Aucune modification"), 0, QStringLiteral("Opération annulée"),
+                         QStringLiteral("OK"));
+        return;
+    }
+
+    // A file that cannot serve as a database is refused before anything is
+    // closed, copied or remembered: the current database stays bound.
+    QString why;
+    auto refused = [&] {
+        m_dialogs.MoxBox(QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
+                             + why,
+                         6, QStringLiteral("Base refusée"), QStringLiteral("OK"));
+    };
+
+    if (isWorkingCopyName(chosen)) {
+        const int answer = m_dialogs.MoxBox(
+            QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
+                + QStringLiteral("la base QCM.MDB qui est utilisée ") + QStringLiteral("par le programme.") + kCrLf
+                + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?"),
+            2, QStringLiteral("Attention"), QStringLiteral("Oui"), QStringLiteral("Non"), {}, 2);
+        if (answer != 0) {
+            m_dialogs.MoxBox(QStringLiteral("Aucune modification"), 2, QStringLiteral("Opération annulée"),
+                             QStringLiteral("OK"));
+            return;
+        }
+        if (!Schema::check(chosen, &why)) {
+            refused();
+            return;
+        }
+        CloseDatabases();
+        const QString target = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."),
+                                                       kAccessFilter, kAccessPattern, QFileInfo(chosen).absolutePath()});
+        if (!target.isEmpty() && !isWorkingCopyName(target) && copyReported(chosen, target))
+            DbPath = target;
+        BindDatabase();
+        Q_EMIT fillDomainListRequested();
+        return;
+    }
+
+    if (!Schema::check(chosen, &why)) {
+        refused();
+        return;
+    }
+    if (FileExists(chosen))
+        CloseDatabases();
+    if (FileExists(workingCopyPath()) && !copyReported(chosen, workingCopyPath())) {
+        BindDatabase();
+        return;
+    }
+    DbPath = chosen;
+    BindDatabase();
+    Q_EMIT fillDomainListRequested();
+    if (!writeSetting(QStringLiteral("Dernière base"), QStringLiteral("Base"), DbPath))
+        m_dialogs.MoxBox(QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + IniPath
+                             + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."),
+                         2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
+    if (DatabaseIncomplete) {
+        DatabaseIncomplete = false;
+        OpenComposer();
+    }
+}
+
+void QCMBas::SaveDatabaseAs()
+{
+    const int go = m_dialogs.MoxBox(QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
+                                        + QStringLiteral("actuelle sous un autre nom.") + kCrLf
+                                        + QStringLiteral("Voulez-vous continuer ?"),
+                                    14, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"),
+                                    QStringLiteral("Annuler"), {}, 2);
+    if (go != 0)
+        return;
+    const QString target = m_dialogs.saveFileName(
+        {QStringLiteral("Enregistrer sous..."), kAccessFilter, kAccessPattern, QFileInfo(DbPath).absolutePath()});
+    if (target.isEmpty()) {
+        m_dialogs.MoxBox(QStringLiteral("Opération annulée"), 0, QStringLiteral("Annulation"), QStringLiteral("OK"));
+        return;
+    }
+    if (isWorkingCopyName(target)) {
+        m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée ")
+                             + QStringLiteral("par le programme.") + kCrLf + QStringLiteral("Choisissez un autre nom."),
+                         0, QStringLiteral("Annulation"), QStringLiteral("OK"));
+        return;
+    }
+    if (FileExists(target)) {
+        const int replace = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
+                                                 + QFileInfo(target).fileName() + u'\'' + kCrLf
+                                                 + QStringLiteral("existe déjà.") + kCrLf
+                                                 + QStringLiteral("Voulez-vous le remplacer ?"),
+                                             9, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"),
+                                             QStringLiteral("Annuler"), {}, 2);
+        if (replace != 0)
+            return;
+    }
+    CloseDatabases();
+    const bool copied = copyReported(DbPath, target);
+    BindDatabase();
+    if (copied)
+        m_dialogs.MoxBox(QStringLiteral("Sauvegarde effectuée."), 14, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
+}
+
+void QCMBas::setComposerHooks(std::function<void()> open, std::function<void()> close)
+{
+    m_openComposer = std::move(open);
+    m_closeComposer = std::move(close);
+}
+
+void QCMBas::OpenComposer()
+{
+    if (m_openComposer)
+        m_openComposer();
+    if (DatabaseIncomplete) {
+        if (m_closeComposer)
+            m_closeComposer();
+        QcmModified = false;
+        ChooseDatabase();
+    }
+}
+
+} // namespace qcm

@@ -1,0 +1,73 @@
+#include "dialogs/WidgetDialogs.h"
+#include "runner/fQCM.h"
+#include "startup/Branding.h"
+#include "startup/ProgramFolder.h"
+#include "startup/QCMBas.h"
+#include "startup/Splash.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include <exception>
+
+using namespace qcm;
+
+namespace {
+
+// An unexpected failure in one start-up step is reported and the next step runs.
+template <typename Step>
+void runStep(DialogService &dialogs, Step step)
+{
+    try {
+        step();
+    } catch (const std::bad_alloc &) {
+        dialogs.MoxBox(QStringLiteral("Erreur 7 Mémoire insuffisante."), 6, QStringLiteral("Erreur innatendue"));
+    } catch (const std::exception &e) {
+        dialogs.MoxBox(QStringLiteral("Erreur 0 %1.").arg(QString::fromLocal8Bit(e.what())), 6,
+                       QStringLiteral("Erreur innatendue"));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qcm"));
+    QApplication::setApplicationDisplayName(Branding::applicationTitle());
+    QApplication::setApplicationVersion(QCMBas::VersionText());
+
+    WidgetDialogs dialogs;
+    QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath()));
+    dialogs.setIniPathProvider([&state] { return state.IniPath; });
+
+    QPointer<Splash> splash;
+    fQCM *runner = nullptr;
+    runStep(dialogs, [&] { state.readSettings(); });
+    runStep(dialogs, [&] {
+        const QString picture = state.AppFolder() + QStringLiteral("QCM.BMP");
+        if (QCMBas::FileExists(picture)) {
+            QPixmap pixmap(picture);
+            if (!pixmap.isNull()) {
+                splash = new Splash(pixmap);
+                splash->showNow();
+            }
+        }
+    });
+    auto closeSplash = [&splash] {
+        if (splash)
+            splash->close();
+    };
+    QObject::connect(&state, &QCMBas::splashCloseRequested, &app, closeSplash);
+
+    auto window = std::make_unique<fQCM>(state);
+    runner = window.get();
+    dialogs.setParentWindow(runner);
+    QObject::connect(runner, &fQCM::splashTimerElapsed, &app, closeSplash);
+    QObject::connect(runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    runStep(dialogs, [&] {
+        runner->load();
+        runner->showMaximized();
+    });
+    return QApplication::exec();
+}

@@ -1,0 +1,59 @@
+#include "Fixtures.h"
+
+#include "database/BankText.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace qcm::test {
+
+Question makeQuestion(const QString &code, qint64 numero, const QString &statement, std::initializer_list<int> points)
+{
+    Question q;
+    q.code = code;
+    q.numero = numero;
+    q.libelle = statement;
+    int i = 0;
+    for (int p : points) {
+        q.lib[size_t(i)] = QStringLiteral("Réponse %1").arg(QChar(u'A' + i));
+        q.val[size_t(i)] = p;
+        ++i;
+    }
+    q.flags[0] = 1;
+    return q;
+}
+
+QString makeBank(const QTemporaryDir &dir, const QString &name, const BankContent &bank)
+{
+    const QString path = QDir(dir.path()).filePath(name);
+    QString error;
+    EXPECT_TRUE(writeBank(path, bank, &error)) << error.toStdString();
+    return path;
+}
+
+BankContent sampleBank()
+{
+    QFile file(QStringLiteral(QCM_SAMPLE_BANK_TEXT));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    BankContent bank;
+    QString error;
+    EXPECT_TRUE(parseBankText(QString::fromUtf8(file.readAll()), bank, &error)) << error.toStdString();
+    return bank;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace qcm::test

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "database/Schema.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace qcm::test {
+
+// A question with the given points; choices get texts where points are given.
+Question makeQuestion(const QString &code, qint64 numero, const QString &statement, std::initializer_list<int> points);
+
+// Writes a database into dir with the given content; returns its path.
+QString makeBank(const QTemporaryDir &dir, const QString &name, const BankContent &bank);
+// The shipped sample bank, built from its text form.
+BankContent sampleBank();
+
+QByteArray fileBytes(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace qcm::test
