@@ -1,0 +1,258 @@
+#include "startup/IniFile.h"
+#include "startup/QCMBas.h"
+#include "support/Fixtures.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+BankContent bankWith(const QString &domain)
+{
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), domain}};
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, domain, {6, -2})};
+    return bank;
+}
+
+class DatabaseFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral(".")));
+        current = makeBank(program, QStringLiteral("VAR-irururiza.zov"), bankWith(QStringLiteral("Courante")));
+        other = makeBank(elsewhere, QStringLiteral("Club été.mdb"), bankWith(QStringLiteral("Autre")));
+        state.readSettings();
+        ASSERT_TRUE(state.BindDatabase());
+    }
+    QString inProgram(const QString &name) const { return QDir(program.path()).filePath(name); }
+    QString inElsewhere(const QString &name) const { return QDir(elsewhere.path()).filePath(name); }
+    QString rememberedBase() const
+    {
+        return IniFile::readString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), {});
+    }
+    void expectStillOnCurrent()
+    {
+        EXPECT_EQ(state.DbPath, current);
+        EXPECT_TRUE(state.isBound());
+        EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Courante")});
+    }
+
+    QTemporaryDir program, elsewhere;
+    QString current, other;
+    ScriptedDialogs dialogs;
+    QCMBas state{dialogs, program.path()};
+};
+
+TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
+{
+    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
+    dialogs.openAnswers = {other};
+    state.ChooseDatabase();
+    ASSERT_EQ(dialogs.openRequests.size(), 1);
+    EXPECT_EQ(dialogs.openRequests[0].filterName, QStringLiteral("Fichiers Access"));
+    EXPECT_EQ(dialogs.openRequests[0].pattern, QStringLiteral("*.mdb"));
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+    EXPECT_EQ(state.DbPath, other);
+    EXPECT_EQ(refill.count(), 1);
+    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Autre")});
+    EXPECT_EQ(rememberedBase(), other);
+    EXPECT_FALSE(QFile::exists(state.workingCopyPath())) << "no working copy is made when none existed";
+
+    ScriptedDialogs nextDialogs;
+    QCMBas next(nextDialogs, program.path());
+    next.readSettings();
+    EXPECT_EQ(next.DbPath, other);
+    EXPECT_TRUE(next.BindDatabase());
+}
+
+TEST_F(DatabaseFiles, AnExistingWorkingCopyIsRefreshedFromTheChosenBank)
+{
+    writeFile(state.workingCopyPath(), "ancienne copie");
+    dialogs.openAnswers = {other};
+    state.ChooseDatabase();
+    EXPECT_EQ(fileBytes(state.workingCopyPath()), fileBytes(other));
+}
+
+TEST_F(DatabaseFiles, CancellingTheChoiceChangesNothing)
+{
+    state.ChooseDatabase();
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    const auto &box = dialogs.boxes[0];
+    EXPECT_EQ(box.message, QStringLiteral("Aucune modification"));
+    EXPECT_EQ(box.icon, 0);
+    EXPECT_EQ(box.title, QStringLiteral("Opération annulée"));
+    EXPECT_EQ(box.caption0, QStringLiteral("OK"));
+    expectStillOnCurrent();
+    EXPECT_FALSE(QFile::exists(state.IniPath));
+}
+
+TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
+{
+    const QString offer = QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
+                          + QStringLiteral("la base QCM.MDB qui est utilisée par le programme.") + kCrLf
+                          + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?");
+    for (const QString &name : {QStringLiteral("QCM.MDB"), QStringLiteral("Qcm.mdb")}) {
+        const QString working = makeBank(elsewhere, name, bankWith(QStringLiteral("Copie")));
+        dialogs.boxes.clear();
+        dialogs.openAnswers = {working};
+        dialogs.boxAnswers = {1};
+        state.ChooseDatabase();
+        ASSERT_EQ(dialogs.boxes.size(), 2);
+        EXPECT_EQ(dialogs.boxes[0].message, offer);
+        EXPECT_EQ(dialogs.boxes[0].icon, 2);
+        EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Attention"));
+        EXPECT_EQ(dialogs.boxes[0].caption0, QStringLiteral("Oui"));
+        EXPECT_EQ(dialogs.boxes[0].caption1, QStringLiteral("Non"));
+        EXPECT_EQ(dialogs.boxes[0].alignment, 2);
+        EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Aucune modification"));
+        EXPECT_EQ(dialogs.boxes[1].icon, 2);
+        expectStillOnCurrent();
+    }
+
+    const QString working = makeBank(elsewhere, QStringLiteral("qcm.mdb"), bankWith(QStringLiteral("Copie")));
+    const QString copy = inElsewhere(QStringLiteral("copie.mdb"));
+    dialogs.boxes.clear();
+    dialogs.openAnswers = {working};
+    dialogs.boxAnswers = {0};
+    dialogs.saveAnswers = {copy};
+    state.ChooseDatabase();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1);
+    EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."));
+    EXPECT_EQ(fileBytes(copy), fileBytes(working));
+    EXPECT_EQ(state.DbPath, copy);
+    EXPECT_TRUE(state.isBound());
+    EXPECT_FALSE(QFile::exists(state.IniPath)) << "the copy is used without being remembered";
+}
+
+TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
+{
+    const QString text = inElsewhere(QStringLiteral("notes.mdb"));
+    writeFile(text, "Liste des élèves\r\n");
+    const QString empty = inElsewhere(QStringLiteral("vide.mdb"));
+    {
+        SqliteDb db;
+        ASSERT_TRUE(db.open(empty, SqliteDb::Mode::Create));
+        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE Notes (x)")));
+    }
+    writeFile(state.workingCopyPath(), "copie de travail");
+    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
+    const QByteArray settingsBefore = fileBytes(state.IniPath);
+    for (const QString &path : {text, empty}) {
+        const QByteArray before = fileBytes(path);
+        dialogs.boxes.clear();
+        dialogs.openAnswers = {path};
+        state.ChooseDatabase();
+        ASSERT_EQ(dialogs.boxes.size(), 1);
+        EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("Ce fichier ne peut pas être utilisé")));
+        EXPECT_EQ(dialogs.boxes[0].icon, 6);
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(fileBytes(state.IniPath), settingsBefore);
+        EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
+        expectStillOnCurrent();
+    }
+}
+
+TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
+{
+    ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
+    dialogs.openAnswers = {other};
+    state.ChooseDatabase();
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].icon, 6);
+    EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("La copie de")));
+    expectStillOnCurrent();
+    EXPECT_FALSE(QFile::exists(state.IniPath));
+}
+
+TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
+{
+    // Under the current file's own name, in another folder.
+    const QString backup = inElsewhere(QStringLiteral("VAR-irururiza.zov"));
+    dialogs.boxAnswers = {0, 0};
+    dialogs.saveAnswers = {backup};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[0].message, QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
+                                            + QStringLiteral("actuelle sous un autre nom.") + kCrLf
+                                            + QStringLiteral("Voulez-vous continuer ?"));
+    EXPECT_EQ(dialogs.boxes[0].icon, 14);
+    EXPECT_EQ(dialogs.boxes[0].caption0, QStringLiteral("Sauvegarder"));
+    EXPECT_EQ(dialogs.boxes[0].caption1, QStringLiteral("Annuler"));
+    EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer sous..."));
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
+    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Sauvegarde"));
+    EXPECT_EQ(fileBytes(backup), fileBytes(current));
+    expectStillOnCurrent();
+
+    // Saving again over it asks first, naming the file.
+    dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 1};
+    dialogs.saveAnswers = {backup};
+    writeFile(backup, "à garder");
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Attention, le fichier") + kCrLf
+                                            + QStringLiteral("'VAR-irururiza.zov'") + kCrLf + QStringLiteral("existe déjà.")
+                                            + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"));
+    EXPECT_EQ(dialogs.boxes[1].icon, 9);
+    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Remplacer"));
+    EXPECT_EQ(fileBytes(backup), QByteArray("à garder"));
+}
+
+TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
+{
+    dialogs.boxAnswers = {1};
+    state.SaveDatabaseAs();
+    EXPECT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_TRUE(dialogs.saveRequests.isEmpty());
+
+    dialogs.boxes.clear();
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Opération annulée"));
+    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Annulation"));
+
+    dialogs.boxes.clear();
+    dialogs.saveAnswers = {inElsewhere(QStringLiteral("QCM.Mdb"))};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message,
+              QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
+                  + kCrLf + QStringLiteral("Choisissez un autre nom."));
+    EXPECT_FALSE(QFile::exists(inElsewhere(QStringLiteral("QCM.Mdb"))));
+
+    // A copy that fails says so and never claims success.
+    const QString inTheWay = inElsewhere(QStringLiteral("dossier.mdb"));
+    ASSERT_TRUE(QDir().mkpath(inTheWay));
+    dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 0};
+    dialogs.saveAnswers = {inTheWay};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 3);
+    EXPECT_EQ(dialogs.boxes[2].icon, 6);
+    EXPECT_FALSE(dialogs.messages().contains(QStringLiteral("Sauvegarde effectuée.")));
+    EXPECT_TRUE(QFileInfo(inTheWay).isDir());
+    expectStillOnCurrent();
+}
+
+TEST_F(DatabaseFiles, ClosingReleasesTheFileAndBindingAgainWorks)
+{
+    state.CloseDatabases();
+    const QString moved = inElsewhere(QStringLiteral("déplacée.mdb"));
+    ASSERT_TRUE(QFile::rename(current, moved));
+    ASSERT_TRUE(QFile::copy(moved, current));
+    EXPECT_TRUE(state.BindDatabase());
+    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Courante")});
+}
+
+} // namespace

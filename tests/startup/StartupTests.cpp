@@ -1,0 +1,115 @@
+#include "startup/IniFile.h"
+#include "startup/QCMBas.h"
+#include "support/Fixtures.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BankContent bank;
+        bank.domains = {{QStringLiteral("1"), QStringLiteral("Aérologie")}, {QStringLiteral("2"), QStringLiteral("Matériel")}};
+        bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Q"), {6, 0})};
+        makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
+    }
+    QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    QCMBas state{dialogs, dir.path()};
+};
+
+TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndTheStarrySky)
+{
+    state.readSettings();
+    EXPECT_EQ(state.IniPath, file(QStringLiteral("QCM.ini")));
+    EXPECT_EQ(state.DbPath, file(QStringLiteral("VAR-irururiza.zov")));
+    EXPECT_EQ(state.RepaintOption, -1);
+
+    IniFile::writeString(state.IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("0"));
+    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), QStringLiteral("/ailleurs/b.mdb"));
+    state.readSettings();
+    EXPECT_EQ(state.RepaintOption, 0);
+    EXPECT_EQ(state.DbPath, QStringLiteral("/ailleurs/b.mdb"));
+}
+
+TEST_F(Startup, AppFolderEndsWithOneSeparator)
+{
+    QCMBas root(dialogs, QStringLiteral("/"));
+    EXPECT_EQ(root.AppFolder(), QStringLiteral("/"));
+    EXPECT_EQ(state.AppFolder(), dir.path() + u'/');
+    const QStringList parts = QCMBas::VersionText().split(u'.');
+    ASSERT_EQ(parts.size(), 3);
+    for (const QString &p : parts)
+        EXPECT_TRUE(p == QStringLiteral("0") || !p.startsWith(u'0'));
+}
+
+TEST_F(Startup, BindingOpensTheSixBindingsAndCaptionsTheBase)
+{
+    state.readSettings();
+    QSignalSpy caption(&state, &QCMBas::baseCaptionChanged);
+    ASSERT_TRUE(state.BindDatabase());
+    for (DataBinding *b : {&state.datDom, &state.datQCM, &state.datQue, &state.datExe, &state.datSes, &state.datSpe})
+        EXPECT_TRUE(b->isOpen()) << b->name().toStdString();
+    EXPECT_EQ(state.datQue.recordSource().text, QStringLiteral("select * from Questions order by Code, Numero"));
+    EXPECT_EQ(state.datSpe.recordSource().text, QStringLiteral("Spécialité"));
+    ASSERT_EQ(caption.count(), 1);
+    EXPECT_EQ(caption.at(0).at(0).toString(), QStringLiteral("QCM version ") + QCMBas::VersionText()
+                                                  + QStringLiteral(" - Base actuelle : ") + state.DbPath);
+    EXPECT_EQ(state.domainEntries(), (QStringList{QStringLiteral("1  Aérologie"), QStringLiteral("2  Matériel")}));
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+}
+
+TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
+{
+    IniFile::writeString(file(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"), QStringLiteral("Base"),
+                         file(QStringLiteral("disparue.mdb")));
+    state.readSettings();
+    QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
+    EXPECT_FALSE(state.BindDatabase());
+    EXPECT_GE(splash.count(), 1) << "the splash closes before the file dialog";
+    ASSERT_EQ(dialogs.openRequests.size(), 1);
+    EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral("Rechercher la base de données à utiliser"));
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].message, QStringLiteral("Aucune modification"));
+    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Opération annulée"));
+    EXPECT_TRUE(state.domainEntries().isEmpty());
+}
+
+TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
+{
+    const QString text = file(QStringLiteral("texte.mdb"));
+    writeFile(text, "pas une base\r\n");
+    const QString bare = file(QStringLiteral("sans-tables.mdb"));
+    {
+        SqliteDb db;
+        ASSERT_TRUE(db.open(bare, SqliteDb::Mode::Create));
+        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
+                                           "INSERT INTO Domaines VALUES ('1', 'Seul');")));
+    }
+    for (const QString &path : {text, bare}) {
+        const QByteArray before = fileBytes(path);
+        IniFile::writeString(file(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"), QStringLiteral("Base"), path);
+        state.readSettings();
+        QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
+        EXPECT_FALSE(state.BindDatabase());
+        EXPECT_EQ(splash.count(), 1);
+        EXPECT_FALSE(state.isBound());
+        EXPECT_TRUE(state.domainEntries().isEmpty()) << "no half-bound database shows its domains";
+        EXPECT_TRUE(dialogs.boxes.isEmpty()) << "a failed start-up bind is silent";
+        EXPECT_EQ(fileBytes(path), before);
+    }
+}
+
+} // namespace
