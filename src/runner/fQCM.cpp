@@ -98,7 +98,15 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
     });
 }
 
-fQCM::~fQCM() = default;
+fQCM::~fQCM()
+{
+    qApp->removeEventFilter(m_keyPreview.get());
+}
+
+bool fQCM::KeyPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    return m_window->previewKey(watched, event);
+}
 
 QPushButton *fQCM::cmd(int i) const
 {
@@ -147,7 +155,7 @@ void fQCM::buildControls()
     lbl(3)->setText(kDesignStatement);
     lbl(3)->setFont(sized(base, 13.5, true));
     lbl(3)->setWordWrap(true);
-    lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbl(3)->setMinimumHeight(Twips::toPixels(1500));
     lbl(3)->setTextInteractionFlags(Qt::NoTextInteraction);
 
@@ -171,7 +179,6 @@ void fQCM::buildControls()
         chk->setObjectName(QStringLiteral("chkVal(%1)").arg(i));
         chk->setAccessibleName(QStringLiteral("Cocher la réponse %1").arg(letter));
         chk->setToolTip(QStringLiteral("Cocher la réponse %1 (touche %2)").arg(letter).arg(i + 1));
-        chk->setAutoFillBackground(true);
         chk->setPalette(m_fra->palette());
         chk->hide();
         QSizePolicy keep = chk->sizePolicy();
@@ -208,14 +215,13 @@ void fQCM::buildControls()
         grid->addWidget(points, 3 + i, 4, Qt::AlignCenter);
     }
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(9, 1);
 
     m_chkApprendre = new QCheckBox(QStringLiteral("A&pprendre"), m_fra);
     m_chkApprendre->setObjectName(QStringLiteral("chkApprendre"));
     m_chkApprendre->setAccessibleName(QStringLiteral("Apprendre"));
     m_chkApprendre->setToolTip(QStringLiteral("Les réponses sont visibles pour apprendre..."));
     m_chkApprendre->setFont(sized(base, 11, true));
-    m_chkApprendre->setAutoFillBackground(true);
     m_chkApprendre->setCursor(m_pointer);
     connect(m_chkApprendre, &QCheckBox::clicked, this, &fQCM::onLearnModeClicked);
 
@@ -250,7 +256,7 @@ void fQCM::buildControls()
     bottom->addWidget(previous);
     bottom->addWidget(control);
     bottom->addWidget(next);
-    grid->addLayout(bottom, 9, 0, 1, 5);
+    grid->addLayout(bottom, 10, 0, 1, 5);
 
     makeButton(0, QStringLiteral("&Quitter"), QStringLiteral("Quitter"), this);
     makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);
@@ -280,7 +286,8 @@ void fQCM::buildControls()
 
     setMinimumSize(m_fra->width() + 60, m_fra->height() + Twips::toPixels(3200));
     resize(minimumSize().width() + 200, minimumSize().height() + 60);
-    qApp->installEventFilter(this);
+    m_keyPreview = std::make_unique<KeyPreview>(this);
+    qApp->installEventFilter(m_keyPreview.get());
 }
 
 void fQCM::load()
@@ -317,16 +324,18 @@ void fQCM::layoutWindow()
     c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
     cmd(0)->move(gap, top);
 
-    // The caption stays clear of the buttons on both sides; a long path is
-    // shortened in its middle and shown whole in the tooltip.
-    const int reserved = c6->width() + c9->width() + c10->width() + 4 * gap;
-    const int room = std::max(200, w - 2 * reserved);
+    // The caption is centred and stays clear of the buttons on both sides; a
+    // long path is shortened in its middle and shown whole in the tooltip.
+    const int leftLimit = cmd(0)->x() + cmd(0)->width() + gap;
+    const int rightLimit = c10->x() - gap;
+    const int room = std::max(Twips::toPixels(1500), rightLimit - leftLimit);
     const QFontMetrics metrics(m_lblBase->font());
     m_lblBase->setText(metrics.elidedText(m_baseCaption, Qt::ElideMiddle, room));
     m_lblBase->setToolTip(m_baseCaption);
     m_lblBase->setAccessibleDescription(m_baseCaption);
     m_lblBase->adjustSize();
-    m_lblBase->move((w - m_lblBase->width()) / 2, top + Twips::toPixels(60));
+    const int left = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
+    m_lblBase->move(left, top + Twips::toPixels(60));
 
     m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
     m_lblTitre->adjustSize();
@@ -609,11 +618,16 @@ bool fQCM::eventFilter(QObject *watched, QEvent *event)
             m_state.ChooseDatabase();
             return true;
         }
-        return false;
     }
+    return false;
+}
+
+// The window sees keys before its controls.
+bool fQCM::previewKey(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
-    // The window sees keys before its controls.
     auto *widget = qobject_cast<QWidget *>(watched);
     // Each key is handled once, where it is delivered first.
     QWidget *focus = QApplication::focusWidget();

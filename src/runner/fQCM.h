@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/frmAbout.h"
 #include "startup/QCMBas.h"
 
 #include <QCheckBox>
@@ -13,10 +14,11 @@
 
 #include <array>
 #include <map>
+#include <memory>
 
 namespace qcm {
 
-class frmAbout;
+
 
 // The practice window: one question of the chosen domain at a time, its
 // choices with their tick boxes, and the points revealed on demand or all the
@@ -74,6 +76,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    class KeyPreview : public QObject {
+    public:
+        explicit KeyPreview(fQCM *window) : m_window(window) {}
+        bool eventFilter(QObject *watched, QEvent *event) override;
+
+    private:
+        fQCM *m_window;
+    };
+
+    bool previewKey(QObject *watched, QEvent *event);
     void buildControls();
     void layoutWindow();
     void onCommand(int index);
@@ -102,6 +114,7 @@ private:
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
     QWindow *m_previousFocusWindow = nullptr;
+    std::unique_ptr<KeyPreview> m_keyPreview;
 };
 
 } // namespace qcm

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 
 #include <exception>
 
@@ -67,6 +68,9 @@ int main(int argc, char *argv[])
     QObject::connect(runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     runStep(dialogs, [&] {
         runner->load();
+        // Without a window manager to maximise it, the window still fills the screen.
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            runner->setGeometry(screen->availableGeometry());
         runner->showMaximized();
     });
     return QApplication::exec();

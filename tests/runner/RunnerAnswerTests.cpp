@@ -1,0 +1,162 @@
+#include "RunnerFixture.h"
+
+#include "dialogs/frmAbout.h"
+
+#include <QSignalSpy>
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+TEST_F(RunnerTest, TickingEnablesTheCheckAndUntickingTheLastDisablesIt)
+{
+    fQCM &w = start();
+    EXPECT_FALSE(w.cmd(1)->isEnabled());
+    QTest::mouseClick(w.lblLib(0), Qt::LeftButton);
+    EXPECT_TRUE(w.chkVal(0)->isChecked()) << "a click on the text ticks the box";
+    EXPECT_TRUE(w.cmd(1)->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), w.cmd(1));
+    typeKey('3');
+    EXPECT_TRUE(w.chkVal(2)->isChecked());
+    QTest::mouseClick(w.chkVal(0), Qt::LeftButton);
+    typeKey('3');
+    EXPECT_FALSE(w.cmd(1)->isEnabled());
+
+    // A move shows the next question unticked.
+    QTest::mouseClick(w.lblLib(1), Qt::LeftButton);
+    w.cmd(4)->click();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_FALSE(w.chkVal(i)->isChecked());
+    EXPECT_FALSE(w.cmd(1)->isEnabled());
+}
+
+TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
+{
+    fQCM &w = start();
+    typeKey('1');
+    typeKey('2');
+    w.cmd(1)->click();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(w.lblVal(i)->isHidden(), i >= 3) << "three choices, three points: " << i;
+        EXPECT_FALSE(w.chkVal(i)->isEnabled());
+    }
+    EXPECT_EQ(QApplication::focusWidget(), w.cmd(4));
+
+    QTest::mouseClick(w.lblLib(2), Qt::LeftButton);
+    EXPECT_FALSE(w.chkVal(2)->isChecked()) << "a locked box ignores clicks on its text";
+    typeKey('3');
+    EXPECT_TRUE(w.chkVal(2)->isChecked()) << "digit keys still toggle";
+    typeKey('5');
+    EXPECT_TRUE(w.chkVal(4)->isChecked()) << "even a hidden box";
+    EXPECT_TRUE(w.lblVal(4)->isHidden());
+
+    w.cmd(4)->click();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(w.lblVal(i)->isHidden());
+        EXPECT_TRUE(w.chkVal(i)->isEnabled());
+    }
+}
+
+TEST_F(RunnerTest, LearnModeHoldsFromQuestionToQuestionUntilSwitchedOff)
+{
+    fQCM &w = start();
+    w.chkApprendre()->click();
+    auto expectLearning = [&](int choices) {
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(w.lblVal(i)->isHidden(), i >= choices) << i;
+            EXPECT_FALSE(w.chkVal(i)->isEnabled());
+        }
+        EXPECT_TRUE(w.cmd(1)->isHidden());
+    };
+    expectLearning(3);
+    w.cmd(4)->click();
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    for (int i : {0, 1, 2})
+        EXPECT_FALSE(w.lblVal(i)->isHidden());
+    EXPECT_TRUE(w.lblVal(3)->isHidden()) << "no points without a choice";
+    selectDomain(2);
+    expectLearning(2);
+
+    w.chkApprendre()->click();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(w.lblVal(i)->isHidden());
+        EXPECT_TRUE(w.chkVal(i)->isEnabled());
+    }
+    EXPECT_FALSE(w.cmd(1)->isHidden());
+    QTest::mouseClick(w.lblLib(0), Qt::LeftButton);
+    EXPECT_TRUE(w.cmd(1)->isEnabled());
+}
+
+TEST_F(RunnerTest, CommandsCarryTheirCaptionsAndQuitEndsAtOnce)
+{
+    fQCM &w = start();
+    const std::vector<std::tuple<int, QString, QString>> table{
+        {0, "&Quitter", "Quitter"},
+        {1, "&Contrôle de la question", "Affiche le résultat"},
+        {3, "", "Question précédente"},
+        {4, "", "Question suivante"},
+        {6, "&Maintenance", "Gestion des questions"},
+        {9, "QCM", "Gestion des QCM"},
+        {10, "&Choisir une base", "Choix des bases de données"},
+    };
+    for (const auto &[index, caption, tip] : table) {
+        ASSERT_NE(w.cmd(index), nullptr) << index;
+        EXPECT_EQ(w.cmd(index)->text(), caption);
+        EXPECT_EQ(w.cmd(index)->toolTip(), tip);
+        EXPECT_FALSE(w.cmd(index)->accessibleName().isEmpty());
+    }
+    EXPECT_EQ(w.chkApprendre()->text(), QStringLiteral("A&pprendre"));
+    EXPECT_EQ(w.chkApprendre()->toolTip(), QStringLiteral("Les réponses sont visibles pour apprendre..."));
+
+    QSignalSpy quit(&w, &fQCM::quitRequested);
+    typeKey('1');
+    w.cmd(0)->click();
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(dialogs.boxes.isEmpty()) << "no question asked";
+}
+
+TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
+{
+    fQCM &w = start();
+    typeKey('2');
+    ASSERT_EQ(QApplication::focusWidget(), w.cmd(1));
+    QTest::keyClick(w.cmd(1), Qt::Key_Return);
+    QTest::qWait(200); // animated click
+    EXPECT_FALSE(w.lblVal(1)->isHidden());
+    ASSERT_EQ(QApplication::focusWidget(), w.cmd(4));
+    QTest::keyClick(w.cmd(4), Qt::Key_Enter);
+    QTest::qWait(200);
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+
+    // A digit typed while the domain list has the focus ticks a choice without changing domain.
+    w.lstDomaine()->setFocus();
+    QTest::keyClick(w.lstDomaine(), '3');
+    EXPECT_TRUE(w.chkVal(2)->isChecked());
+    EXPECT_EQ(w.lstDomaine()->currentIndex(), 0);
+
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
+    ASSERT_NE(w.aboutBox(), nullptr);
+    EXPECT_TRUE(w.aboutBox()->isVisible());
+    EXPECT_FALSE(w.aboutBox()->isModal());
+}
+
+TEST_F(RunnerTest, RightClicksAreHandedToTheCorrections)
+{
+    fQCM &w = start();
+    QSignalSpy question(&w, &fQCM::questionMenuRequested);
+    QSignalSpy choice(&w, &fQCM::choiceMenuRequested);
+    QTest::mouseClick(w.lbl(3), Qt::RightButton);
+    EXPECT_EQ(question.count(), 1);
+    QTest::mouseClick(w.lblLib(2), Qt::RightButton);
+    ASSERT_EQ(choice.count(), 1);
+    EXPECT_EQ(choice.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(state.ChosenAnswer, 2);
+    EXPECT_FALSE(w.chkVal(2)->isChecked()) << "a right click does not tick";
+    QTest::mouseClick(w.lblLib(4), Qt::RightButton);
+    EXPECT_EQ(choice.count(), 1) << "an empty choice text opens nothing";
+    QTest::mouseClick(w.lblLib(1), Qt::LeftButton);
+    EXPECT_EQ(state.ChosenAnswer, 0);
+}
+
+} // namespace

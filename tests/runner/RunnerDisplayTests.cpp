@@ -1,0 +1,129 @@
+#include "RunnerFixture.h"
+
+#include "startup/IniFile.h"
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+QColor background(QLabel *label)
+{
+    return label->palette().color(QPalette::Window);
+}
+
+TEST_F(RunnerTest, StartsOnTheFirstQuestionOfTheFirstDomain)
+{
+    fQCM &w = start();
+    ASSERT_EQ(w.lstDomaine()->count(), 3);
+    EXPECT_EQ(w.lstDomaine()->itemText(0), QStringLiteral("1  Météo"));
+    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 1 sur 3"));
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
+    EXPECT_EQ(w.lbl(3)->text(), kTricky) << "quotes and apostrophes are shown as typed";
+    EXPECT_TRUE(w.baseCaption().endsWith(QStringLiteral(" - Base actuelle : ") + state.DbPath));
+    EXPECT_TRUE(w.baseCaption().startsWith(QStringLiteral("QCM version ")));
+
+    // Points by sign; hidden until revealed.
+    EXPECT_EQ(w.lblVal(0)->text(), QStringLiteral("-2"));
+    EXPECT_EQ(background(w.lblVal(0)), QColor(255, 0, 0));
+    EXPECT_EQ(background(w.lblVal(1)), QColor(255, 255, 255));
+    EXPECT_EQ(background(w.lblVal(2)), QColor(0, 255, 0));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(w.lblVal(i)->isHidden());
+        EXPECT_EQ(w.chkVal(i)->isHidden(), i >= 3) << i;
+    }
+}
+
+TEST_F(RunnerTest, MissingChoicesAndMissingPointsShowNothing)
+{
+    fQCM &w = start();
+    w.ShowNextQuestion();
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    EXPECT_TRUE(w.lblVal(2)->text().isEmpty()) << "a text without points";
+    EXPECT_FALSE(w.chkVal(2)->isHidden());
+    EXPECT_TRUE(w.chkVal(3)->isHidden()) << "points without a text make no choice";
+    EXPECT_TRUE(w.lblLib(3)->text().isEmpty());
+    EXPECT_EQ(w.lblVal(3)->text(), QStringLiteral("-1"));
+}
+
+TEST_F(RunnerTest, ADomainShowsOnlyItsQuestionsInNumberOrder)
+{
+    fQCM &w = start();
+    selectDomain(2);
+    QStringList seen;
+    for (int i = 0; i < 3; ++i) {
+        seen.append(w.lbl(2)->text());
+        w.ShowNextQuestion();
+    }
+    EXPECT_EQ(seen, (QStringList{"3.1", "3.2", "3.10"}));
+    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 3 sur 3"));
+}
+
+TEST_F(RunnerTest, BothEndsOfADomainSayWhereTheyAreAndKeepTheQuestion)
+{
+    fQCM &w = start();
+    w.ShowPreviousQuestion();
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].message, QStringLiteral("On est à la première question... !"));
+    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Avis"));
+    EXPECT_EQ(dialogs.boxes[0].icon, 0);
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
+
+    w.cmd(4)->click();
+    w.cmd(4)->click();
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
+    w.cmd(4)->click();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Terminé !"));
+    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Cà y est !"));
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
+    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 3 sur 3"));
+    w.cmd(3)->click();
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+}
+
+TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
+{
+    fQCM &w = start();
+    selectDomain(1);
+    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM."));
+    EXPECT_TRUE(w.lbl(1)->text().isEmpty());
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(w.chkVal(i)->isHidden());
+    EXPECT_EQ(state.QuestionCount, 3);
+    w.ShowNextQuestion();
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+}
+
+TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
+{
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+                         QStringLiteral("Base"), QDir(dir.path()).filePath(QStringLiteral("absente.mdb")));
+    fQCM &w = start();
+    EXPECT_EQ(w.lstDomaine()->count(), 0);
+    EXPECT_TRUE(w.lbl(3)->text().startsWith(QStringLiteral("Aucune base de données n'est ouverte.")));
+    w.ShowNextQuestion();
+    w.ShowPreviousQuestion();
+    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Aucune modification")}) << "moves do nothing";
+
+    // Choosing the bank from the window puts the first question on view.
+    dialogs.openAnswers = {QDir(dir.path()).filePath(QStringLiteral("VAR-irururiza.zov"))};
+    w.cmd(10)->click();
+    EXPECT_EQ(w.lstDomaine()->count(), 3);
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
+}
+
+TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
+{
+    QTemporaryDir other;
+    BankContent bank;
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
+    const QString path = makeBank(other, QStringLiteral("sans-domaine.mdb"), bank);
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+                         QStringLiteral("Base"), path);
+    fQCM &w = start();
+    EXPECT_EQ(w.lstDomaine()->count(), 0);
+    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+}
+
+} // namespace
