@@ -1,10 +1,12 @@
 #include "startup/IniFile.h"
+#include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -110,6 +112,34 @@ TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
         EXPECT_TRUE(dialogs.boxes.isEmpty()) << "a failed start-up bind is silent";
         EXPECT_EQ(fileBytes(path), before);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir install;
+    const QDir root(install.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("portable")));
+    writeFile(root.filePath(QStringLiteral("portable/VAR-irururiza.zov")), "banque");
+    EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("portable"))), root.filePath(QStringLiteral("portable")));
+
+    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("share/qcm")));
+    writeFile(root.filePath(QStringLiteral("share/qcm/VAR-irururiza.zov")), "livrée");
+    writeFile(root.filePath(QStringLiteral("share/qcm/QCM.BMP")), "image");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(data).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(data));
+    writeFile(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov")), "modifiée par le moniteur");
+
+    EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("bin"))), data);
+    EXPECT_EQ(fileBytes(QDir(data).filePath(QStringLiteral("QCM.BMP"))), QByteArray("image"));
+    EXPECT_EQ(fileBytes(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov"))), QByteArray("modifiée par le moniteur"));
+    QDir(data).removeRecursively();
 }
 
 } // namespace
