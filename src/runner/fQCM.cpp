@@ -248,6 +248,9 @@ void fQCM::buildControls()
     control->setFixedHeight(Twips::toPixels(690));
     control->setMinimumWidth(Twips::toPixels(3600));
     control->setEnabled(false);
+    QSizePolicy keepControl = control->sizePolicy();
+    keepControl.setRetainSizeWhenHidden(true); // the arrows stay put in learn mode
+    control->setSizePolicy(keepControl);
 
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(12);

@@ -72,6 +72,7 @@ int main(int argc, char *argv[])
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             runner->setGeometry(screen->availableGeometry());
         runner->showMaximized();
+        runner->activateWindow();
     });
     return QApplication::exec();
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "dialogs/DialogService.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace qcm {
+
+class fBox;
+class fInBox;
+
+// The dialog service of the running program: the program's own message and
+// input boxes and the toolkit's file dialogs. Destroy it before the
+// application object.
+class WidgetDialogs : public DialogService {
+public:
+    WidgetDialogs();
+    ~WidgetDialogs() override;
+
+    // Where the input box writes its position; without it nothing is written.
+    void setIniPathProvider(std::function<QString()> provider) { m_iniPath = std::move(provider); }
+    // The window the file dialogs belong to.
+    void setParentWindow(QWidget *parent) { m_parent = parent; }
+
+    int MoxBox(const QString &message, int icon = 0, const QString &title = {}, const QString &caption0 = {},
+               const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0) override;
+    QString InBox(const QString &prompt, const QString &title, const QString &defaultText, int &left,
+                  int &top) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+
+private:
+    QString fileName(const FileDialogRequest &request, bool save);
+
+    std::function<QString()> m_iniPath;
+    QPointer<QWidget> m_parent;
+    std::unique_ptr<fBox> m_box;
+    std::unique_ptr<fInBox> m_inBox;
+};
+
+} // namespace qcm

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace qcm {
+
+class QCMBas;
+
+// The about box: title, version, credits and the association's web site,
+// the switch of the starry sky, and a summary of the system. Modeless.
+class frmAbout : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmAbout(QCMBas &state, QWidget *parent = nullptr);
+    ~frmAbout() override;
+
+    // The connection test and the browser, replaceable so that a test can
+    // run without either.
+    void setConnectionTest(std::function<bool()> test) { m_isConnected = std::move(test); }
+    void setUrlOpener(std::function<bool(const QUrl &)> opener) { m_openUrl = std::move(opener); }
+
+    void openWebSite();
+    void StartSysInfo();
+    // The summary shown by StartSysInfo; empty when the system cannot be identified.
+    QString systemInformation() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void switchStars(bool on);
+
+    QCMBas &m_state;
+    std::function<bool()> m_isConnected;
+    std::function<bool(const QUrl &)> m_openUrl;
+    QLabel *m_web = nullptr;
+    QLabel *m_logo = nullptr;
+    QCheckBox *m_chk = nullptr;
+};
+
+} // namespace qcm
