@@ -355,10 +355,15 @@ void fQCM::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     PainterTarget target(painter, size());
+    paintBackground(target, defaultRandom());
+}
+
+void fQCM::paintBackground(PaintTarget &target, const std::function<double()> &rnd)
+{
     PaintBackground(target, kGradientTop.red(), kGradientTop.green(), kGradientTop.blue(), kGradientBottom.red(),
                     kGradientBottom.green(), kGradientBottom.blue(), true);
     if (m_state.RepaintOption != 0)
-        PaintStars(target, defaultRandom());
+        PaintStars(target, rnd);
 }
 
 void fQCM::activated()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/frmAbout.h"
+#include "startup/Background.h"
 #include "startup/QCMBas.h"
 
 #include <QCheckBox>
@@ -58,6 +59,8 @@ public:
 
     // The domain list's click: what the user's choice of an entry runs.
     void domainClicked();
+    // The gradient, and the stars unless switched off; on every paint.
+    void paintBackground(PaintTarget &target, const std::function<double()> &rnd);
     // The about box, created on first use.
     frmAbout *aboutBox() const { return m_about; }
 

@@ -73,6 +73,8 @@ int main(int argc, char *argv[])
             runner->setGeometry(screen->availableGeometry());
         runner->showMaximized();
         runner->activateWindow();
+        if (splash)
+            splash->raise(); // stays above the runner until its timer closes it
     });
     return QApplication::exec();
 }

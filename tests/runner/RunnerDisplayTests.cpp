@@ -127,3 +127,35 @@ TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
 }
 
 } // namespace
+
+namespace {
+
+struct CountingTarget : PaintTarget {
+    int bands = 0, stars = 0;
+    QColor first, last;
+    int widthTwips() const override { return 18000; }
+    int heightTwips() const override { return 12000; }
+    void fillRect(int, int, int, int, const QColor &c) override
+    {
+        if (bands++ == 0)
+            first = c;
+        last = c;
+    }
+    void drawLine(int, int, int, int, const QColor &) override { ++stars; }
+};
+
+TEST_F(RunnerTest, TheStarrySkyFollowsTheSetting)
+{
+    fQCM &w = start();
+    for (int option : {-1, 0, 7}) {
+        state.RepaintOption = option;
+        CountingTarget target;
+        w.paintBackground(target, [] { return 0.5; });
+        EXPECT_EQ(target.bands, 256);
+        EXPECT_EQ(target.first, QColor(41, 57, 93));
+        EXPECT_EQ(target.last, QColor(92, 163, 207));
+        EXPECT_EQ(target.stars, option == 0 ? 0 : 552) << option;
+    }
+}
+
+} // namespace
