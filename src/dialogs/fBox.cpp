@@ -39,12 +39,10 @@ const QColor kPaleYellow(230, 231, 176);
 const QColor kLightRed(255, 128, 128);
 
 const char *const kPictureNames[fBox::kPictureCount] = {
-    "information",        "ampoule",           "avertissement",           "corbeille",
-    "flèche de retour",   "flèche en avant",   "éclair",                  "imprimante",
-    "globe",              "point d'interrogation", "appareil photo",      "bouton marche-arrêt",
-    "jumelles",           "base de données et loupe", "disque dur",       "clé USB",
-    "archive compressée", "flèches d'actualisation", "documents",         "symbole euro",
-    "scanner",            "disques interdits", "bouton PDF"};
+    "information", "ampoule", "avertissement", "corbeille", "flèche de retour", "flèche en avant", "éclair",
+    "imprimante", "globe", "point d'interrogation", "appareil photo", "bouton marche-arrêt", "jumelles",
+    "base de données et loupe", "disque dur", "clé USB", "archive compressée", "flèches d'actualisation",
+    "documents", "symbole euro", "scanner", "disques interdits", "bouton PDF"};
 constexpr int kQuestionMark = 9;
 
 int s_screenHeightTwips = 0;
@@ -84,6 +82,8 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Avis"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(true);
+    // Closing a message must never end the program, even before its main window shows.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     const int side = 960;
     m_picture = new QLabel(this);
@@ -99,6 +99,7 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
     m_txt->setObjectName(QStringLiteral("txt"));
     m_txt->setAccessibleName(QStringLiteral("Message"));
     m_txt->setReadOnly(true);
+    m_txt->setTabChangesFocus(true);
     m_txt->setAcceptRichText(false);
     m_txt->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_txt->setLineWidth(1);
@@ -117,6 +118,7 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < 3; ++i) {
         auto *button = new QPushButton(this);
         button->setObjectName(QStringLiteral("cmd(%1)").arg(i));
+        button->setAccessibleName(QStringLiteral("Bouton %1").arg(i));
         m_cmd[size_t(i)] = button;
         m_left[size_t(i)] = designLeft[i];
         m_width[size_t(i)] = 1935;
@@ -147,12 +149,11 @@ int fBox::showMessage(const QString &message, int icon, const QString &title, co
     for (int i = 0; i < 3; ++i) {
         QPushButton *button = m_cmd[size_t(i)];
         button->setText(captions[i]);
-        button->setAccessibleName(QString(captions[i]).remove(QLatin1Char('&')));
+        if (!captions[i].isEmpty())
+            button->setAccessibleName(QString(captions[i]).remove(QLatin1Char('&')));
         button->setVisible(!captions[i].isEmpty());
-        if (i > 0 && !captions[i].isEmpty() && !m_store[kQuestionMark].isNull()) {
-            m_picture->setPixmap(m_store[kQuestionMark]);
-            m_picture->setAccessibleName(QStringLiteral("Image : ") + QString::fromUtf8(kPictureNames[kQuestionMark]));
-        }
+        if (i > 0 && !captions[i].isEmpty())
+            showPicture(kQuestionMark);
     }
 
     const bool has1 = !caption1.isEmpty();
@@ -172,10 +173,8 @@ int fBox::showMessage(const QString &message, int icon, const QString &title, co
     setWindowTitle(title.isEmpty() ? QStringLiteral("Avis") : title);
     setAccessibleName(windowTitle());
 
-    if (icon >= 0 && icon < kPictureCount && !m_store[size_t(icon)].isNull()) {
-        m_picture->setPixmap(m_store[size_t(icon)]);
-        m_picture->setAccessibleName(QStringLiteral("Image : ") + QString::fromUtf8(kPictureNames[icon]));
-    }
+    if (icon >= 0 && icon < kPictureCount)
+        showPicture(icon);
 
     QPalette palette = m_txt->palette();
     palette.setColor(QPalette::Base, icon == 6 || icon == 21 ? kLightRed : kPaleYellow);
@@ -216,7 +215,6 @@ int fBox::showMessage(const QString &message, int icon, const QString &title, co
 
     if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
         QRect frameRect = frameGeometry();
-        frameRect.setSize(frameRect.size() - geometry().size() + size());
         frameRect.moveCenter(screen->availableGeometry().center());
         move(frameRect.topLeft());
     }
@@ -232,6 +230,15 @@ int fBox::showMessage(const QString &message, int icon, const QString &title, co
     if (pointerOverridden)
         QGuiApplication::restoreOverrideCursor();
     return m_result;
+}
+
+// A picture that failed to load leaves the previous one in place.
+void fBox::showPicture(int icon)
+{
+    if (m_store[size_t(icon)].isNull())
+        return;
+    m_picture->setPixmap(m_store[size_t(icon)]);
+    m_picture->setAccessibleName(QStringLiteral("Image : ") + QString::fromUtf8(kPictureNames[icon]));
 }
 
 void fBox::placeButton(int index, int left, int width)

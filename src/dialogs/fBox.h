@@ -59,6 +59,7 @@ protected:
 private:
     void finish(int result);
     void escapePressed();
+    void showPicture(int icon);
     void placeButton(int index, int left, int width);
     int wrappedLineCount() const;
     int maxLines() const;

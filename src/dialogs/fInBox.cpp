@@ -34,6 +34,7 @@ fInBox::fInBox(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Entrez votre message"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(true);
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("Img(0)"));

@@ -1,0 +1,109 @@
+#include "support/ScriptedDialogs.h"
+
+#include "dialogs/frmAbout.h"
+#include "startup/Branding.h"
+#include "startup/IniFile.h"
+#include "startup/QCMBas.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace qcm::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    AboutBoxTest()
+    {
+        about.setConnectionTest([this] { return connected; });
+        about.setUrlOpener([this](const QUrl &url) {
+            opened << url.toString();
+            return browserWorks;
+        });
+        about.show();
+    }
+
+    template <typename T>
+    T *control(const QString &name) { return about.findChild<T *>(name); }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    QCMBas state{dialogs, dir.path()};
+    frmAbout about{state};
+    bool connected = false;
+    bool browserWorks = true;
+    QStringList opened;
+};
+
+TEST_F(AboutBoxTest, TheSwitchTurnsTheStarsOffAndOnAtOnceAndRemembersIt)
+{
+    QSignalSpy repaints(&state, &QCMBas::repaintOptionChanged);
+    auto *chk = control<QCheckBox>(u"chk"_s);
+    ASSERT_TRUE(chk->isChecked()); // no setting means stars
+    const auto repeindre = [this] {
+        return IniFile::readString(state.IniPath, u"Options"_s, u"Repeindre"_s, u"absent"_s);
+    };
+    QTest::mouseClick(chk, Qt::LeftButton);
+    EXPECT_EQ(state.RepaintOption, 0);
+    EXPECT_EQ(repeindre(), u"0"_s);
+    QTest::mouseClick(chk, Qt::LeftButton);
+    EXPECT_EQ(state.RepaintOption, -1);
+    EXPECT_EQ(repeindre(), u"-1"_s);
+    EXPECT_EQ(repaints.count(), 2);
+
+    // A settings file that cannot be written still switches this run.
+    state.IniPath = dir.filePath(u"absent/QCM.ini"_s);
+    QTest::mouseClick(chk, Qt::LeftButton);
+    EXPECT_EQ(state.RepaintOption, 0);
+    EXPECT_EQ(repaints.count(), 3);
+}
+
+TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)
+{
+    QTest::mouseClick(control<QLabel>(u"lblWeb"_s), Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(u"Image1"_s), Qt::LeftButton);
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    for (const ScriptedDialogs::Box &box : dialogs.boxes) {
+        EXPECT_EQ(box.message, u"Vous n'êtes pas connecté à Internet !\r\nAccès impossible à "_s
+                                   + Branding::webAddress());
+        EXPECT_EQ(box.icon, 21);
+        EXPECT_EQ(box.title, u"Connexion impossible"_s);
+        EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({u"OK"_s, {}, {}}));
+        EXPECT_EQ(box.alignment, 2);
+    }
+
+    dialogs.boxes.clear();
+    connected = true;
+    QTest::mouseClick(control<QLabel>(u"Image1"_s), Qt::LeftButton);
+    QTest::keyClick(control<QLabel>(u"lblWeb"_s), Qt::Key_Space);
+    EXPECT_EQ(opened, QStringList(2, Branding::webAddress()));
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+
+    browserWorks = false;
+    QTest::mouseClick(control<QLabel>(u"lblWeb"_s), Qt::LeftButton);
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_TRUE(dialogs.boxes[0].message.contains(Branding::webAddress()));
+}
+
+TEST_F(AboutBoxTest, SystemInformationNamesTheProgramQtAndItsFiles)
+{
+    state.DbPath = dir.filePath(u"ma base.mdb"_s);
+    QTest::mouseClick(control<QPushButton>(u"cmdSysInfo"_s), Qt::LeftButton);
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].title, u"Infos système"_s);
+    for (const QString &part : {QCMBas::VersionText(), QString::fromLatin1(qVersion()), state.DbPath, state.IniPath,
+                                state.AppFolder()})
+        EXPECT_TRUE(dialogs.boxes[0].message.contains(part)) << part.toStdString();
+}
+
+} // namespace
+} // namespace qcm::test
