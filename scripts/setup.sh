@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-qpa-plugins
+          qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-qpa-plugins qt6-translations-l10n
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-dejavu-core)
 missing=()

@@ -32,7 +32,7 @@ constexpr int kButtonHeight = 375;
 constexpr int kLineHeight = 220;
 // The heights of the rules count the title bar and borders, which Qt keeps
 // outside the client area: this much of them is not ours to size.
-constexpr int kFrameAllowance = 420;
+constexpr int kFrameAllowance = 360;
 constexpr int kLargeScreen = 11520;
 
 const QColor kPaleYellow(230, 231, 176);
@@ -318,8 +318,7 @@ void fBox::closeEvent(QCloseEvent *event)
 void fBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    PainterTarget target(painter, size());
-    PaintBackground(target, 161, 179, 181, 255, 250, 174, true);
+    PaintWindowBackground(painter, size(), QColor(161, 179, 181), QColor(255, 250, 174), true);
 }
 
 void fBox::showEvent(QShowEvent *event)

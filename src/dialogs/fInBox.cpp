@@ -153,8 +153,7 @@ void fInBox::closeEvent(QCloseEvent *event)
 void fInBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    PainterTarget target(painter, size());
-    PaintBackground(target, 161, 179, 181, 223, 241, 168, false);
+    PaintWindowBackground(painter, size(), QColor(161, 179, 181), QColor(223, 241, 168), false);
 }
 
 // Offered for overwriting each time the box opens. Not on later

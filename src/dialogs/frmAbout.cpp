@@ -203,8 +203,7 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 void frmAbout::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    PainterTarget target(painter, size());
-    PaintBackground(target, 236, 243, 250, 196, 218, 238, true);
+    PaintWindowBackground(painter, size(), QColor(236, 243, 250), QColor(196, 218, 238), true);
 }
 
 // The switch may have changed elsewhere since the box was last open.

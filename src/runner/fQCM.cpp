@@ -354,6 +354,7 @@ void fQCM::resizeEvent(QResizeEvent *event)
 void fQCM::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), kGradientBottom);
     PainterTarget target(painter, size());
     paintBackground(target, defaultRandom());
 }

@@ -71,6 +71,14 @@ void PaintBackground(PaintTarget &target, int r1, int g1, int b1, int r2, int g2
     }
 }
 
+void PaintWindowBackground(QPainter &painter, QSize sizePixels, const QColor &from, const QColor &to,
+                           bool topToBottom)
+{
+    painter.fillRect(QRect(QPoint(0, 0), sizePixels), to);
+    PainterTarget target(painter, sizePixels);
+    PaintBackground(target, from.red(), from.green(), from.blue(), to.red(), to.green(), to.blue(), topToBottom);
+}
+
 void PaintStars(PaintTarget &target, const std::function<double()> &rnd)
 {
     const int w = target.widthTwips();

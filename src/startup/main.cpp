@@ -6,7 +6,10 @@
 #include "startup/Splash.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
+#include <QTranslator>
 #include <QScreen>
 
 #include <exception>
@@ -37,6 +40,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("qcm"));
     QApplication::setApplicationDisplayName(Branding::applicationTitle());
     QApplication::setApplicationVersion(QCMBas::VersionText());
+
+    // The whole program speaks French, whatever the system's language:
+    // Qt's own dialogs and buttons too.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     WidgetDialogs dialogs;
     QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath()));
