@@ -390,7 +390,7 @@ void fQCM::FillDomainList()
         showInvitation();
         return;
     }
-    if (lbl(3)->text() == kInvitation)
+    if (lbl(3)->text().startsWith(kInvitation))
         lbl(3)->setText(kDesignStatement);
     if (m_lstDomaine->count() > 0) {
         m_lstDomaine->setCurrentIndex(0);
@@ -408,7 +408,11 @@ void fQCM::showInvitation()
     }
     lbl(1)->clear();
     lbl(2)->clear();
-    lbl(3)->setText(kInvitation);
+    // Say why the remembered file could not be used, if it was tried.
+    const QString why = m_state.bindError();
+    lbl(3)->setText(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
+    m_baseCaption = QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Aucune base de données");
+    layoutWindow();
 }
 
 void fQCM::domainClicked()

@@ -74,11 +74,13 @@ bool QCMBas::BindDatabase()
         order[i]->setRecordSource(sources[i]);
     for (DataBinding *b : order) {
         if (!b->refresh()) {
+            m_bindError = b->lastError();
             bindingFailed();
             return false;
         }
     }
     m_bound = true;
+    m_bindError.clear();
     Q_EMIT baseCaptionChanged(baseCaption());
     return true;
 }

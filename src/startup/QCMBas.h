@@ -64,6 +64,8 @@ public:
     // file is missing. Returns whether the database is bound afterwards.
     bool BindDatabase();
     bool isBound() const { return m_bound; }
+    // Why the last attempt to bind failed; empty after a success.
+    QString bindError() const { return m_bindError; }
     void CloseDatabases();
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
@@ -93,6 +95,7 @@ private:
     DialogService &m_dialogs;
     QString m_programFolder;
     bool m_bound = false;
+    QString m_bindError;
     std::function<void()> m_openComposer;
     std::function<void()> m_closeComposer;
 };
