@@ -1,7 +1,7 @@
 // Speed of the practice window on a large bank: 20,000 questions in 10
 // domains of 2,000. Each step must stay well under 20 ms.
-#include "runner/fQCM.h"
 #include "database/Schema.h"
+#include "runner/fQCM.h"
 #include "startup/QCMBas.h"
 
 #include <QApplication>

@@ -22,7 +22,7 @@ const QString kItemNotFound = QStringLiteral("Élément non trouvé dans cette c
 
 } // namespace
 
-DataBinding::DataBinding(QString name) : m_name(std::move(name)) {}
+DataBinding::DataBinding(QString name) : m_name(std::move(name)) { }
 
 DataBinding::~DataBinding() = default;
 
@@ -403,8 +403,8 @@ bool DataBinding::update()
     SqliteStatement st;
     if (m_editMode == EditMode::Adding) {
         QStringList marks(names.size(), QStringLiteral("?"));
-        st = m_db->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(quoted(m_table), names.join(u','), marks.join(u',')));
+        st = m_db->prepare(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(m_table), names.join(u','), marks.join(u',')));
         st.bindAll(m_buffer);
     } else {
         st = m_db->prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
@@ -415,8 +415,9 @@ bool DataBinding::update()
     if (!st.exec()) {
         const QString error = st.error();
         if (error.contains(QLatin1String("UNIQUE")))
-            return fail(QStringLiteral("Enregistrement impossible : une ligne de la table « %1 » porte déjà ces valeurs.")
-                            .arg(m_table));
+            return fail(
+                QStringLiteral("Enregistrement impossible : une ligne de la table « %1 » porte déjà ces valeurs.")
+                    .arg(m_table));
         return fail(QStringLiteral("Enregistrement impossible : %1").arg(error));
     }
     if (m_editMode == EditMode::Adding)

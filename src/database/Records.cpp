@@ -6,19 +6,19 @@ const SpecialityInfo &specialityInfo(Speciality s)
 {
     static const std::array<SpecialityInfo, kSpecialityCount> table{{
         {"ParapenteSolo", QStringLiteral("Parapente"), QStringLiteral("Brevet B de Vol Libre - Parapente"),
-         QStringLiteral("Brevet B de parapente")},
+            QStringLiteral("Brevet B de parapente")},
         {"ParapenteBi", QStringLiteral("Parapente biplace"), QStringLiteral("Qualification biplace parapente"),
-         QStringLiteral("Qualification Biplaceur Parapente")},
+            QStringLiteral("Qualification Biplaceur Parapente")},
         {"ParapenteBiHandi", QStringLiteral("Parapente biplace Handi"),
-         QStringLiteral("Qualification biplace parapente emport de passager handicapé"),
-         QStringLiteral("Qualification Biplaceur Parapente - Handi")},
+            QStringLiteral("Qualification biplace parapente emport de passager handicapé"),
+            QStringLiteral("Qualification Biplaceur Parapente - Handi")},
         {"DeltaSolo", QStringLiteral("Delta"), QStringLiteral("Brevet B de Vol Libre - Delta"),
-         QStringLiteral("Brevet B de delta")},
+            QStringLiteral("Brevet B de delta")},
         {"DeltaBi", QStringLiteral("Delta biplace"), QStringLiteral("Qualification biplace delta"),
-         QStringLiteral("Qualification Biplaceur Delta")},
+            QStringLiteral("Qualification Biplaceur Delta")},
         {"DeltaBiHandi", QStringLiteral("Delta biplace Handi"),
-         QStringLiteral("Qualification biplace delta emport de passager handicapé"),
-         QStringLiteral("Qualification Biplaceur Delta - Handi")},
+            QStringLiteral("Qualification biplace delta emport de passager handicapé"),
+            QStringLiteral("Qualification Biplaceur Delta - Handi")},
     }};
     return table[size_t(s)];
 }

@@ -15,9 +15,9 @@ enum class Speciality { ParapenteSolo, ParapenteBi, ParapenteBiHandi, DeltaSolo,
 
 struct SpecialityInfo {
     const char *flagField;
-    QString caption;           // check-box caption
-    QString certificateTitle;  // title carried by the composer's box
-    QString shortTitle;        // written when this box alone is ticked
+    QString caption; // check-box caption
+    QString certificateTitle; // title carried by the composer's box
+    QString shortTitle; // written when this box alone is ticked
 };
 
 const SpecialityInfo &specialityInfo(Speciality s);
@@ -29,9 +29,9 @@ struct Question {
     QString code;
     qint64 numero = 0;
     QString libelle;
-    std::array<QString, kChoiceCount> lib;               // empty: the choice does not exist
-    std::array<std::optional<int>, kChoiceCount> val;    // absent: no points
-    std::array<int, kSpecialityCount> flags{};           // 0 or 1
+    std::array<QString, kChoiceCount> lib; // empty: the choice does not exist
+    std::array<std::optional<int>, kChoiceCount> val; // absent: no points
+    std::array<int, kSpecialityCount> flags{}; // 0 or 1
 
     bool hasChoice(int i) const { return !lib[size_t(i)].isEmpty(); }
 };

@@ -30,14 +30,14 @@ QString ddl()
     return QStringLiteral("CREATE TABLE Questions (Code TEXT COLLATE NOCASE, Numero INTEGER, "
                           "\"Libellé\" TEXT%1%2, UNIQUE (Code, Numero));\n")
                .arg(choiceColumns("Val"), flags)
-         + QStringLiteral("CREATE TABLE Domaines (Code TEXT COLLATE NOCASE, \"Libellé\" TEXT);\n")
-         + QStringLiteral("CREATE TABLE QCM (NomQCM TEXT COLLATE NOCASE, DateMAJ TEXT, Code TEXT COLLATE NOCASE, "
-                          "Numero INTEGER, \"Libellé\" TEXT%1, \"Spécialité\" TEXT%2);\n")
-               .arg(choiceColumns("val"), spe)
-         + QStringLiteral("CREATE INDEX QCM_Nom ON QCM (NomQCM);\n")
-         + QStringLiteral("CREATE TABLE \"Spécialité\" (NomQCM TEXT COLLATE NOCASE, \"Spécialité\" TEXT);\n")
-         + QStringLiteral("CREATE TABLE Sessions (NomSession TEXT, DateSession TEXT);\n")
-         + QStringLiteral("CREATE TABLE Examen (NomSession TEXT, NomQCM TEXT);\n");
+        + QStringLiteral("CREATE TABLE Domaines (Code TEXT COLLATE NOCASE, \"Libellé\" TEXT);\n")
+        + QStringLiteral("CREATE TABLE QCM (NomQCM TEXT COLLATE NOCASE, DateMAJ TEXT, Code TEXT COLLATE NOCASE, "
+                         "Numero INTEGER, \"Libellé\" TEXT%1, \"Spécialité\" TEXT%2);\n")
+              .arg(choiceColumns("val"), spe)
+        + QStringLiteral("CREATE INDEX QCM_Nom ON QCM (NomQCM);\n")
+        + QStringLiteral("CREATE TABLE \"Spécialité\" (NomQCM TEXT COLLATE NOCASE, \"Spécialité\" TEXT);\n")
+        + QStringLiteral("CREATE TABLE Sessions (NomSession TEXT, DateSession TEXT);\n")
+        + QStringLiteral("CREATE TABLE Examen (NomSession TEXT, NomQCM TEXT);\n");
 }
 
 } // namespace
@@ -45,7 +45,7 @@ QString ddl()
 const QStringList &Schema::tableNames()
 {
     static const QStringList names{QStringLiteral("Questions"), QStringLiteral("Domaines"), QStringLiteral("QCM"),
-                                   QStringLiteral("Spécialité"), QStringLiteral("Sessions"), QStringLiteral("Examen")};
+        QStringLiteral("Spécialité"), QStringLiteral("Sessions"), QStringLiteral("Examen")};
     return names;
 }
 
@@ -95,7 +95,7 @@ bool Schema::check(const QString &path, QString *error)
     if (!missing.isEmpty())
         return fail(QStringLiteral("La base « %1 » est incomplète : il lui manque %2 %3.")
                         .arg(path, missing.size() > 1 ? QStringLiteral("les tables") : QStringLiteral("la table"),
-                             missing.join(QStringLiteral(", "))));
+                            missing.join(QStringLiteral(", "))));
     return true;
 }
 

@@ -90,8 +90,7 @@ bool SqliteStatement::exec()
     if (!m_stmt)
         return false;
     m_error.clear();
-    while (step()) {
-    }
+    while (step()) { }
     return m_error.isEmpty();
 }
 

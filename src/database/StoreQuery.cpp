@@ -3,9 +3,18 @@
 namespace qcm {
 
 namespace Queries {
-StoreQuery allQuestions() { return "select * from Questions order by Code, Numero"; }
-StoreQuery allQuestionsForComposer() { return "Select * from Questions order by code, numero"; }
-StoreQuery allQuestionsForCheck() { return "Select * from Questions order by Code, Numero;"; }
+StoreQuery allQuestions()
+{
+    return "select * from Questions order by Code, Numero";
+}
+StoreQuery allQuestionsForComposer()
+{
+    return "Select * from Questions order by code, numero";
+}
+StoreQuery allQuestionsForCheck()
+{
+    return "Select * from Questions order by Code, Numero;";
+}
 StoreQuery domainQuestions(const QString &code)
 {
     return {QStringLiteral("Select * from Questions where code = ? order by code, numero"), {code}};
@@ -34,7 +43,10 @@ StoreQuery questionnaireRowsOrdered(const QString &name)
 {
     return {QStringLiteral("Select * from QCM where NomQCM = ? order by code, numero"), {name}};
 }
-StoreQuery questionnaireNames() { return "Select Distinct NomQCM from QCM order by NomQCM;"; }
+StoreQuery questionnaireNames()
+{
+    return "Select Distinct NomQCM from QCM order by NomQCM;";
+}
 } // namespace Queries
 
 namespace Criteria {
@@ -46,7 +58,10 @@ StoreQuery questionForEditor(const QString &code, qint64 numero)
 {
     return {QStringLiteral("Code = ? and numero = ?"), {code, numero}};
 }
-StoreQuery domain(const QString &code) { return {QStringLiteral("Code = ?"), {code}}; }
+StoreQuery domain(const QString &code)
+{
+    return {QStringLiteral("Code = ?"), {code}};
+}
 StoreQuery questionWithStatement(const QString &code, qint64 numero, const QString &statement)
 {
     return {QStringLiteral("code = ? and Numero = ? and libellé = ?"), {code, numero, statement}};
@@ -55,7 +70,10 @@ StoreQuery questionForSave(const QString &code, qint64 numero)
 {
     return {QStringLiteral("code = ? and Numero = ?"), {code, numero}};
 }
-StoreQuery questionnaire(const QString &name) { return {QStringLiteral("NomQCM = ?"), {name}}; }
+StoreQuery questionnaire(const QString &name)
+{
+    return {QStringLiteral("NomQCM = ?"), {name}};
+}
 } // namespace Criteria
 
 namespace {
@@ -69,7 +87,7 @@ struct Token {
 
 class Lexer {
 public:
-    explicit Lexer(const QString &s) : m_s(s) {}
+    explicit Lexer(const QString &s) : m_s(s) { }
 
     Token next()
     {
@@ -100,12 +118,18 @@ public:
         }
         ++m_pos;
         switch (c.unicode()) {
-        case u'?': return {Tok::Param, {}};
-        case u'*': return {Tok::Star, {}};
-        case u'=': return {Tok::Equals, {}};
-        case u',': return {Tok::Comma, {}};
-        case u';': return {Tok::Semicolon, {}};
-        default: return {Tok::Bad, QString(c)};
+        case u'?':
+            return {Tok::Param, {}};
+        case u'*':
+            return {Tok::Star, {}};
+        case u'=':
+            return {Tok::Equals, {}};
+        case u',':
+            return {Tok::Comma, {}};
+        case u';':
+            return {Tok::Semicolon, {}};
+        default:
+            return {Tok::Bad, QString(c)};
         }
     }
 

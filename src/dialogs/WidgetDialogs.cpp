@@ -12,7 +12,7 @@ WidgetDialogs::WidgetDialogs() = default;
 WidgetDialogs::~WidgetDialogs() = default;
 
 int WidgetDialogs::MoxBox(const QString &message, int icon, const QString &title, const QString &caption0,
-                          const QString &caption1, const QString &caption2, int alignment)
+    const QString &caption1, const QString &caption2, int alignment)
 {
     // A message raised while the shared box is still waiting (from a timer
     // or a nested handler) gets a box of its own rather than hijacking it.
@@ -28,8 +28,8 @@ int WidgetDialogs::MoxBox(const QString &message, int icon, const QString &title
     return result;
 }
 
-QString WidgetDialogs::InBox(const QString &prompt, const QString &title, const QString &defaultText, int &left,
-                             int &top)
+QString WidgetDialogs::InBox(
+    const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top)
 {
     const QString iniPath = m_iniPath ? m_iniPath() : QString();
     if (m_inBox && m_inBox->isVisible()) {
@@ -56,7 +56,7 @@ QString WidgetDialogs::saveFileName(const FileDialogRequest &request)
 QString WidgetDialogs::fileName(const FileDialogRequest &request, bool save)
 {
     QFileDialog dialog(m_parent, request.title, request.directory,
-                       request.filterName + QStringLiteral(" (") + request.pattern + QLatin1Char(')'));
+        request.filterName + QStringLiteral(" (") + request.pattern + QLatin1Char(')'));
     dialog.setObjectName(QStringLiteral("dlg"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (save) {
@@ -66,8 +66,8 @@ QString WidgetDialogs::fileName(const FileDialogRequest &request, bool save)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         // A name typed without its extension would be saved where the open
         // dialog's filter can never show it again.
-        const QRegularExpressionMatch suffix =
-            QRegularExpression(QStringLiteral("^\\*\\.(\\w+)$")).match(request.pattern);
+        const QRegularExpressionMatch suffix
+            = QRegularExpression(QStringLiteral("^\\*\\.(\\w+)$")).match(request.pattern);
         if (suffix.hasMatch())
             dialog.setDefaultSuffix(suffix.captured(1));
     } else {

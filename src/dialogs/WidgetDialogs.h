@@ -28,9 +28,9 @@ public:
     void setParentWindow(QWidget *parent) { m_parent = parent; }
 
     int MoxBox(const QString &message, int icon = 0, const QString &title = {}, const QString &caption0 = {},
-               const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0) override;
-    QString InBox(const QString &prompt, const QString &title, const QString &defaultText, int &left,
-                  int &top) override;
+        const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0) override;
+    QString InBox(
+        const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
 

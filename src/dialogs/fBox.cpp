@@ -38,11 +38,10 @@ constexpr int kLargeScreen = 11520;
 const QColor kPaleYellow(230, 231, 176);
 const QColor kLightRed(255, 128, 128);
 
-const char *const kPictureNames[fBox::kPictureCount] = {
-    "information", "ampoule", "avertissement", "corbeille", "flèche de retour", "flèche en avant", "éclair",
-    "imprimante", "globe", "point d'interrogation", "appareil photo", "bouton marche-arrêt", "jumelles",
-    "base de données et loupe", "disque dur", "clé USB", "archive compressée", "flèches d'actualisation",
-    "documents", "symbole euro", "scanner", "disques interdits", "bouton PDF"};
+const char *const kPictureNames[fBox::kPictureCount] = {"information", "ampoule", "avertissement", "corbeille",
+    "flèche de retour", "flèche en avant", "éclair", "imprimante", "globe", "point d'interrogation", "appareil photo",
+    "bouton marche-arrêt", "jumelles", "base de données et loupe", "disque dur", "clé USB", "archive compressée",
+    "flèches d'actualisation", "documents", "symbole euro", "scanner", "disques interdits", "bouton PDF"};
 constexpr int kQuestionMark = 9;
 
 int s_screenHeightTwips = 0;
@@ -92,8 +91,8 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setAccessibleName(QStringLiteral("Image"));
     for (int i = 0; i < kPictureCount; ++i)
-        m_store[size_t(i)] = svgPixmap(QStringLiteral(":/pictures/icon%1.svg").arg(i, 2, 10, QLatin1Char('0')),
-                                       m_picture->size());
+        m_store[size_t(i)]
+            = svgPixmap(QStringLiteral(":/pictures/icon%1.svg").arg(i, 2, 10, QLatin1Char('0')), m_picture->size());
 
     m_txt = new QTextEdit(this);
     m_txt->setObjectName(QStringLiteral("txt"));
@@ -143,7 +142,7 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
 fBox::~fBox() = default;
 
 int fBox::showMessage(const QString &message, int icon, const QString &title, const QString &caption0,
-                      const QString &caption1, const QString &caption2, int alignment)
+    const QString &caption1, const QString &caption2, int alignment)
 {
     const QString captions[3] = {caption0.isEmpty() ? QStringLiteral("OK") : caption0, caption1, caption2};
     for (int i = 0; i < 3; ++i) {
@@ -209,8 +208,7 @@ int fBox::showMessage(const QString &message, int icon, const QString &title, co
     const int txtHeight = kLineHeight * shownLines + 95;
     m_txt->setGeometry(twipsRect(kTxtLeft, kTxtTop, kTxtWidth, txtHeight));
     for (int i = 0; i < 3; ++i)
-        m_cmd[size_t(i)]->setGeometry(
-            twipsRect(m_left[size_t(i)], txtHeight + 245, m_width[size_t(i)], kButtonHeight));
+        m_cmd[size_t(i)]->setGeometry(twipsRect(m_left[size_t(i)], txtHeight + 245, m_width[size_t(i)], kButtonHeight));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(txtHeight + 1160 - kFrameAllowance));
 
     if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {

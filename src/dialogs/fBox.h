@@ -39,7 +39,7 @@ public:
     // Shows the message modally and returns the button number: 0 is the
     // right-most, 2 the close box, 99 Escape without a cancelling button.
     int showMessage(const QString &message, int icon, const QString &title, const QString &caption0,
-                    const QString &caption1, const QString &caption2, int alignment);
+        const QString &caption1, const QString &caption2, int alignment);
 
     // True once the user closed the window with its close box: the caller
     // then drops this window and the next message starts from the design.

@@ -109,7 +109,7 @@ QString fInBox::ask(const QString &prompt, const QString &title, const QString &
         const QSize window = frameGeometry().size();
         if (left == 0)
             left = int(std::lround((Twips::fromPixels(area.width()) - Twips::fromPixels(window.width())) / 2.0))
-                 + Twips::fromPixels(area.x());
+                + Twips::fromPixels(area.x());
         if (top == 0)
             top = int(std::lround((Twips::fromPixels(area.height()) - Twips::fromPixels(window.height())) / 2.0))
                 + Twips::fromPixels(area.y());
@@ -128,10 +128,9 @@ void fInBox::buttonClicked(int index)
     // write it costs nothing.
     if (!m_iniPath.isEmpty()) {
         const QString section = QStringLiteral("Disposition");
-        IniFile::writeString(m_iniPath, section, QStringLiteral("fInBox.Left"),
-                             QString::number(Twips::fromPixels(x())));
-        IniFile::writeString(m_iniPath, section, QStringLiteral("fInBox.Top"),
-                             QString::number(Twips::fromPixels(y())));
+        IniFile::writeString(
+            m_iniPath, section, QStringLiteral("fInBox.Left"), QString::number(Twips::fromPixels(x())));
+        IniFile::writeString(m_iniPath, section, QStringLiteral("fInBox.Top"), QString::number(Twips::fromPixels(y())));
     }
     done(index == 0 ? Accepted : Rejected);
 }

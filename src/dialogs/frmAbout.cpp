@@ -126,8 +126,8 @@ void frmAbout::switchStars(bool on)
     m_state.RepaintOption = on ? -1 : 0;
     Q_EMIT m_state.repaintOptionChanged();
     // When the file cannot be written the choice holds for this run only.
-    m_state.writeSetting(QStringLiteral("Options"), QStringLiteral("Repeindre"),
-                         QString::number(m_state.RepaintOption));
+    m_state.writeSetting(
+        QStringLiteral("Options"), QStringLiteral("Repeindre"), QString::number(m_state.RepaintOption));
 }
 
 void frmAbout::openWebSite()
@@ -135,13 +135,13 @@ void frmAbout::openWebSite()
     const QString address = Branding::webAddress();
     if (!m_isConnected()) {
         m_state.dialogs().MoxBox(QStringLiteral("Vous n'êtes pas connecté à Internet !") + kCrLf
-                                     + QStringLiteral("Accès impossible à ") + address,
-                                 21, QStringLiteral("Connexion impossible"), QStringLiteral("OK"), {}, {}, 2);
+                + QStringLiteral("Accès impossible à ") + address,
+            21, QStringLiteral("Connexion impossible"), QStringLiteral("OK"), {}, {}, 2);
         return;
     }
     if (!m_openUrl(QUrl(address)))
         m_state.dialogs().MoxBox(QStringLiteral("Le navigateur n'a pas pu ouvrir ") + address + QLatin1Char('.'), 8,
-                                 QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
+            QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
 }
 
 QString frmAbout::systemInformation() const
@@ -152,7 +152,7 @@ QString frmAbout::systemInformation() const
         return {};
     QStringList lines;
     lines << QStringLiteral("Programme : ") + Branding::applicationTitle() + QStringLiteral(" version ")
-                 + QCMBas::VersionText();
+            + QCMBas::VersionText();
     lines << QStringLiteral("Bibliothèque Qt : ") + QString::fromLatin1(qVersion());
     lines << QStringLiteral("Système : ") + product + QStringLiteral(" (noyau ") + kernel + QLatin1Char(')');
     lines << QStringLiteral("Processeur : ") + QSysInfo::currentCpuArchitecture();
@@ -174,7 +174,7 @@ void frmAbout::StartSysInfo()
     const QString info = systemInformation();
     if (info.isEmpty())
         m_state.dialogs().MoxBox(QStringLiteral("Les informations système ne sont pas disponibles actuellement."), 0,
-                                 QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
+            QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
     else
         m_state.dialogs().MoxBox(info, 0, QStringLiteral("Infos système"), QStringLiteral("OK"), {}, {}, 0);
 }

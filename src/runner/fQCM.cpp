@@ -24,8 +24,8 @@ const QColor kPanelColour(41, 58, 96);
 const QColor kGradientTop(41, 57, 93);
 const QColor kGradientBottom(92, 163, 207);
 const QString kDesignStatement = QStringLiteral("Choisissez un domaine");
-const QString kEmptyDomain =
-    QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM.");
+const QString kEmptyDomain
+    = QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM.");
 const QString kInvitation = QStringLiteral("Aucune base de données n'est ouverte.\n"
                                            "Cliquez sur « Choisir une base » pour en choisir une.");
 
@@ -139,7 +139,7 @@ void fQCM::buildControls()
     grid->setVerticalSpacing(6);
 
     const std::array<QString, 4> lblNames{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
-                                          QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
+        QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
     for (int i = 0; i < 4; ++i) {
         m_lbl[size_t(i)] = new QLabel(m_fra);
         m_lbl[size_t(i)]->setObjectName(QStringLiteral("lbl(%1)").arg(i));
@@ -236,7 +236,8 @@ void fQCM::buildControls()
         return b;
     };
     auto *previous = makeButton(3, {}, QStringLiteral("Question précédente"), m_fra);
-    auto *control = makeButton(1, QStringLiteral("&Contrôle de la question"), QStringLiteral("Affiche le résultat"), m_fra);
+    auto *control
+        = makeButton(1, QStringLiteral("&Contrôle de la question"), QStringLiteral("Affiche le résultat"), m_fra);
     auto *next = makeButton(4, {}, QStringLiteral("Question suivante"), m_fra);
     previous->setIcon(QIcon(QStringLiteral(":/pictures/previous.svg")));
     next->setIcon(QIcon(QStringLiteral(":/pictures/next.svg")));
@@ -337,7 +338,8 @@ void fQCM::layoutWindow()
     m_lblBase->setToolTip(m_baseCaption);
     m_lblBase->setAccessibleDescription(m_baseCaption);
     m_lblBase->adjustSize();
-    const int left = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
+    const int left
+        = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
     m_lblBase->move(left, top + Twips::toPixels(60));
 
     m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
@@ -362,7 +364,7 @@ void fQCM::paintEvent(QPaintEvent *)
 void fQCM::paintBackground(PaintTarget &target, const std::function<double()> &rnd)
 {
     PaintBackground(target, kGradientTop.red(), kGradientTop.green(), kGradientTop.blue(), kGradientBottom.red(),
-                    kGradientBottom.green(), kGradientBottom.blue(), true);
+        kGradientBottom.green(), kGradientBottom.blue(), true);
     if (m_state.RepaintOption != 0)
         PaintStars(target, rnd);
 }
@@ -411,7 +413,8 @@ void fQCM::showInvitation()
     // Say why the remembered file could not be used, if it was tried.
     const QString why = m_state.bindError();
     lbl(3)->setText(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
-    m_baseCaption = QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Aucune base de données");
+    m_baseCaption
+        = QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Aucune base de données");
     layoutWindow();
 }
 
@@ -467,7 +470,9 @@ void fQCM::ShowQuestion(qint64 index)
         if (ok && !points.isNull()) {
             const int value = points.toInt();
             lblVal(i)->setText(QString::number(value));
-            const QColor colour = value < 0 ? QColor(255, 0, 0) : value == 0 ? QColor(255, 255, 255) : QColor(0, 255, 0);
+            const QColor colour = value < 0 ? QColor(255, 0, 0)
+                : value == 0                ? QColor(255, 255, 255)
+                                            : QColor(0, 255, 0);
             setColours(lblVal(i), colour, Qt::black);
         } else if (ok) {
             lblVal(i)->clear();

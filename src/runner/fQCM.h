@@ -19,8 +19,6 @@
 
 namespace qcm {
 
-
-
 // The practice window: one question of the chosen domain at a time, its
 // choices with their tick boxes, and the points revealed on demand or all the
 // time in learn mode. Controls keep the indexes the rest of the program knows
@@ -81,7 +79,7 @@ protected:
 private:
     class KeyPreview : public QObject {
     public:
-        explicit KeyPreview(fQCM *window) : m_window(window) {}
+        explicit KeyPreview(fQCM *window) : m_window(window) { }
         bool eventFilter(QObject *watched, QEvent *event) override;
 
     private:

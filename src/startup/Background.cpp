@@ -26,7 +26,7 @@ int Twips::fromPixels(int pixels)
     return int(std::lround(pixels / pixelsPerTwip()));
 }
 
-PainterTarget::PainterTarget(QPainter &painter, QSize sizePixels) : m_painter(painter), m_size(sizePixels) {}
+PainterTarget::PainterTarget(QPainter &painter, QSize sizePixels) : m_painter(painter), m_size(sizePixels) { }
 
 int PainterTarget::widthTwips() const
 {
@@ -71,8 +71,7 @@ void PaintBackground(PaintTarget &target, int r1, int g1, int b1, int r2, int g2
     }
 }
 
-void PaintWindowBackground(QPainter &painter, QSize sizePixels, const QColor &from, const QColor &to,
-                           bool topToBottom)
+void PaintWindowBackground(QPainter &painter, QSize sizePixels, const QColor &from, const QColor &to, bool topToBottom)
 {
     painter.fillRect(QRect(QPoint(0, 0), sizePixels), to);
     PainterTarget target(painter, sizePixels);

@@ -47,8 +47,7 @@ void PaintBackground(PaintTarget &target, int r1, int g1, int b1, int r2, int g2
 
 // The gradient on a window: the end colour first, so that the strip the
 // rounded bands may leave uncovered at the far edge matches the last band.
-void PaintWindowBackground(QPainter &painter, QSize sizePixels, const QColor &from, const QColor &to,
-                           bool topToBottom);
+void PaintWindowBackground(QPainter &painter, QSize sizePixels, const QColor &from, const QColor &to, bool topToBottom);
 
 // 501 small white stars and 51 larger yellow ones, at random places.
 // rnd gives uniform numbers in [0, 1).

@@ -105,8 +105,8 @@ int IniFile::readInt(const QString &path, const QString &section, const QString 
     return ok ? value : 0;
 }
 
-bool IniFile::writeString(const QString &path, const QString &section, const QString &key, const QString &value,
-                          QString *error)
+bool IniFile::writeString(
+    const QString &path, const QString &section, const QString &key, const QString &value, QString *error)
 {
     QStringList lines;
     if (QFile::exists(path) && !readLines(path, lines)) {

@@ -16,8 +16,8 @@ int readInt(const QString &path, const QString &section, const QString &key, int
 
 // Rewrites the file with the one key changed, leaving every other line as it
 // was. The new file replaces the old one only once it is completely written.
-bool writeString(const QString &path, const QString &section, const QString &key, const QString &value,
-                 QString *error = nullptr);
+bool writeString(
+    const QString &path, const QString &section, const QString &key, const QString &value, QString *error = nullptr);
 
 } // namespace IniFile
 

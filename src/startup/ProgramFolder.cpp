@@ -16,7 +16,8 @@ QString resolveProgramFolder(const QString &executableFolder)
 
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
-    for (const QString &shipped : {exe.filePath(QStringLiteral("../share/qcm")), exe.filePath(QStringLiteral("share/qcm"))}) {
+    for (const QString &shipped :
+        {exe.filePath(QStringLiteral("../share/qcm")), exe.filePath(QStringLiteral("share/qcm"))}) {
         const QDir from(shipped);
         if (!from.exists())
             continue;

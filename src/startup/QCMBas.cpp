@@ -46,7 +46,7 @@ void QCMBas::readSettings()
 {
     IniPath = AppFolder() + QStringLiteral("QCM.ini");
     DbPath = IniFile::readString(IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"),
-                                 AppFolder() + QString::fromLatin1(kDefaultBankName));
+        AppFolder() + QString::fromLatin1(kDefaultBankName));
     RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
 }
 
@@ -108,7 +108,7 @@ QStringList QCMBas::domainEntries()
         return entries;
     while (!datDom.eof()) {
         entries.append(datDom.field(QStringLiteral("Code")).toString() + QStringLiteral("  ")
-                       + datDom.field(QStringLiteral("Libellé")).toString());
+            + datDom.field(QStringLiteral("Libellé")).toString());
         datDom.moveNext();
     }
     return entries;
@@ -131,12 +131,12 @@ bool QCMBas::copyReported(const QString &source, const QString &target)
 void QCMBas::ChooseDatabase()
 {
     Q_EMIT splashCloseRequested();
-    FileDialogRequest request{QStringLiteral("Rechercher la base de données à utiliser"), kAccessFilter,
-                              kAccessPattern, QFileInfo(DbPath).absolutePath()};
+    FileDialogRequest request{QStringLiteral("Rechercher la base de données à utiliser"), kAccessFilter, kAccessPattern,
+        QFileInfo(DbPath).absolutePath()};
     const QString chosen = m_dialogs.openFileName(request);
     if (chosen.isEmpty()) {
-        m_dialogs.MoxBox(QStringLiteral("Aucune modification"), 0, QStringLiteral("Opération annulée"),
-                         QStringLiteral("OK"));
+        m_dialogs.MoxBox(
+            QStringLiteral("Aucune modification"), 0, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
         return;
     }
 
@@ -144,20 +144,19 @@ void QCMBas::ChooseDatabase()
     // closed, copied or remembered: the current database stays bound.
     QString why;
     auto refused = [&] {
-        m_dialogs.MoxBox(QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
-                             + why,
-                         6, QStringLiteral("Base refusée"), QStringLiteral("OK"));
+        m_dialogs.MoxBox(
+            QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf + why, 6,
+            QStringLiteral("Base refusée"), QStringLiteral("OK"));
     };
 
     if (isWorkingCopyName(chosen)) {
-        const int answer = m_dialogs.MoxBox(
-            QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
+        const int answer = m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
                 + QStringLiteral("la base QCM.MDB qui est utilisée ") + QStringLiteral("par le programme.") + kCrLf
                 + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?"),
             2, QStringLiteral("Attention"), QStringLiteral("Oui"), QStringLiteral("Non"), {}, 2);
         if (answer != 0) {
-            m_dialogs.MoxBox(QStringLiteral("Aucune modification"), 2, QStringLiteral("Opération annulée"),
-                             QStringLiteral("OK"));
+            m_dialogs.MoxBox(
+                QStringLiteral("Aucune modification"), 2, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
             return;
         }
         if (!Schema::check(chosen, &why)) {
@@ -165,8 +164,9 @@ void QCMBas::ChooseDatabase()
             return;
         }
         CloseDatabases();
-        const QString target = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."),
-                                                       kAccessFilter, kAccessPattern, QFileInfo(chosen).absolutePath()});
+        const QString target
+            = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."), kAccessFilter,
+                kAccessPattern, QFileInfo(chosen).absolutePath()});
         if (!target.isEmpty() && !isWorkingCopyName(target) && copyReported(chosen, target))
             DbPath = target;
         BindDatabase();
@@ -189,8 +189,8 @@ void QCMBas::ChooseDatabase()
     Q_EMIT fillDomainListRequested();
     if (!writeSetting(QStringLiteral("Dernière base"), QStringLiteral("Base"), DbPath))
         m_dialogs.MoxBox(QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + IniPath
-                             + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."),
-                         2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
+                + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."),
+            2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
     if (DatabaseIncomplete) {
         DatabaseIncomplete = false;
         OpenComposer();
@@ -200,10 +200,8 @@ void QCMBas::ChooseDatabase()
 void QCMBas::SaveDatabaseAs()
 {
     const int go = m_dialogs.MoxBox(QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
-                                        + QStringLiteral("actuelle sous un autre nom.") + kCrLf
-                                        + QStringLiteral("Voulez-vous continuer ?"),
-                                    14, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"),
-                                    QStringLiteral("Annuler"), {}, 2);
+            + QStringLiteral("actuelle sous un autre nom.") + kCrLf + QStringLiteral("Voulez-vous continuer ?"),
+        14, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"), QStringLiteral("Annuler"), {}, 2);
     if (go != 0)
         return;
     const QString target = m_dialogs.saveFileName(
@@ -214,17 +212,15 @@ void QCMBas::SaveDatabaseAs()
     }
     if (isWorkingCopyName(target)) {
         m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée ")
-                             + QStringLiteral("par le programme.") + kCrLf + QStringLiteral("Choisissez un autre nom."),
-                         0, QStringLiteral("Annulation"), QStringLiteral("OK"));
+                + QStringLiteral("par le programme.") + kCrLf + QStringLiteral("Choisissez un autre nom."),
+            0, QStringLiteral("Annulation"), QStringLiteral("OK"));
         return;
     }
     if (FileExists(target)) {
         const int replace = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
-                                                 + QFileInfo(target).fileName() + u'\'' + kCrLf
-                                                 + QStringLiteral("existe déjà.") + kCrLf
-                                                 + QStringLiteral("Voulez-vous le remplacer ?"),
-                                             9, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"),
-                                             QStringLiteral("Annuler"), {}, 2);
+                + QFileInfo(target).fileName() + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
+                + QStringLiteral("Voulez-vous le remplacer ?"),
+            9, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {}, 2);
         if (replace != 0)
             return;
     }
@@ -232,7 +228,8 @@ void QCMBas::SaveDatabaseAs()
     const bool copied = copyReported(DbPath, target);
     BindDatabase();
     if (copied)
-        m_dialogs.MoxBox(QStringLiteral("Sauvegarde effectuée."), 14, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
+        m_dialogs.MoxBox(
+            QStringLiteral("Sauvegarde effectuée."), 14, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
 }
 
 void QCMBas::setComposerHooks(std::function<void()> open, std::function<void()> close)

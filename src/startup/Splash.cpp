@@ -17,8 +17,7 @@ Splash::Splash(const QPixmap &picture, QWidget *parent)
     setFixedSize(m_picture.deviceIndependentSize().toSize());
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2,
-             area.y() + (area.height() - height()) / 2 - Twips::toPixels(260));
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2 - Twips::toPixels(260));
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QWidget>
 #include <QPixmap>
+#include <QWidget>
 
 namespace qcm {
 

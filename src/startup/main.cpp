@@ -9,8 +9,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
-#include <QTranslator>
 #include <QScreen>
+#include <QTranslator>
 
 #include <exception>
 
@@ -19,8 +19,7 @@ using namespace qcm;
 namespace {
 
 // An unexpected failure in one start-up step is reported and the next step runs.
-template <typename Step>
-void runStep(DialogService &dialogs, Step step)
+template <typename Step> void runStep(DialogService &dialogs, Step step)
 {
     try {
         step();
@@ -28,7 +27,7 @@ void runStep(DialogService &dialogs, Step step)
         dialogs.MoxBox(QStringLiteral("Erreur 7 Mémoire insuffisante."), 6, QStringLiteral("Erreur innatendue"));
     } catch (const std::exception &e) {
         dialogs.MoxBox(QStringLiteral("Erreur 0 %1.").arg(QString::fromLocal8Bit(e.what())), 6,
-                       QStringLiteral("Erreur innatendue"));
+            QStringLiteral("Erreur innatendue"));
     }
 }
 
@@ -46,7 +45,7 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     WidgetDialogs dialogs;

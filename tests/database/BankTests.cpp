@@ -34,8 +34,10 @@ TEST(SampleBank, EveryQuestionObeysThePointsRulesAndEverySpecialityHasSixty)
 TEST(PointsRules, EachRuleIsCaught)
 {
     EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {3, 3, 0})), QString());
-    EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {4, 1})), QStringLiteral("Il faut toujours 6 points par question."));
-    EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {7, -1})), QStringLiteral("Les points vont de -6 à 6 !"));
+    EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {4, 1})),
+        QStringLiteral("Il faut toujours 6 points par question."));
+    EXPECT_EQ(
+        pointsRuleViolation(test::makeQuestion("1", 1, "q", {7, -1})), QStringLiteral("Les points vont de -6 à 6 !"));
     Question noPoints = test::makeQuestion("1", 1, "q", {6, 0});
     noPoints.val[1].reset();
     EXPECT_FALSE(pointsRuleViolation(noPoints).isEmpty());
@@ -50,11 +52,12 @@ TEST(BankTextFormat, NamesTheFaultyLine)
     QString error;
     EXPECT_FALSE(parseBankText(QStringLiteral("DOMAINE 1 | Météo\nQUESTION 1 | Deltaplane\nÉnoncé\n"), bank, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("ligne 2"))) << error.toStdString();
-    EXPECT_FALSE(parseBankText(QStringLiteral("DOMAINE 1 | Météo\nQUESTION 1 | DeltaSolo\nÉnoncé\nB | 6 | x\n"), bank, &error));
+    EXPECT_FALSE(
+        parseBankText(QStringLiteral("DOMAINE 1 | Météo\nQUESTION 1 | DeltaSolo\nÉnoncé\nB | 6 | x\n"), bank, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("ligne 4")));
     EXPECT_TRUE(parseBankText(QStringLiteral("# commentaire\nDOMAINE 1 | Météo\n\nQUESTION 1 | DeltaSolo DeltaBi\n"
                                              "Énoncé avec \" et '\nA | 6 | oui\nB | -2 | non\n"),
-                              bank, &error));
+        bank, &error));
     ASSERT_EQ(bank.questions.size(), 1);
     EXPECT_EQ(bank.questions[0].libelle, QStringLiteral("Énoncé avec \" et '"));
     EXPECT_EQ(bank.questions[0].flags[4], 1);

@@ -17,11 +17,11 @@ protected:
     {
         BankContent bank;
         bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Vide")},
-                        {QStringLiteral("3"), QStringLiteral("Matériel")}};
+            {QStringLiteral("3"), QStringLiteral("Matériel")}};
         bank.questions = {makeQuestion(QStringLiteral("3"), 2, QStringLiteral("Deuxième"), {6, 0}),
-                          makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Première"), {3, 3, -2}),
-                          makeQuestion(QStringLiteral("3"), 1, QStringLiteral("Le « foehn » : l'air \"sec\" ?"), {6, -1}),
-                          makeQuestion(QStringLiteral("3"), 10, QStringLiteral("Dixième"), {2, 4})};
+            makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Première"), {3, 3, -2}),
+            makeQuestion(QStringLiteral("3"), 1, QStringLiteral("Le « foehn » : l'air \"sec\" ?"), {6, -1}),
+            makeQuestion(QStringLiteral("3"), 10, QStringLiteral("Dixième"), {2, 4})};
         bank.questions[1].lib[2].clear(); // a Null text beside points
         path = makeBank(dir, QStringLiteral("banque.mdb"), bank);
         que.setDatabaseName(path);
@@ -31,7 +31,8 @@ protected:
     {
         QStringList list;
         for (b.moveFirst(); !b.eof(); b.moveNext())
-            list.append(b.field(QStringLiteral("Code")).toString() + u'.' + b.field(QStringLiteral("numero")).toString());
+            list.append(
+                b.field(QStringLiteral("Code")).toString() + u'.' + b.field(QStringLiteral("numero")).toString());
         return list;
     }
 
@@ -49,7 +50,7 @@ TEST_F(Store, EveryQuestionQueryShapeSelectsAndOrdersItsRows)
         {Queries::domainQuestions("3"), {"3.1", "3.2", "3.10"}},
         {Queries::domainQuestionsForNumbering("3"), {"3.1", "3.2", "3.10"}},
         {Queries::domainQuestionsForEditorClose("1"), {"1.1"}},
-        {Queries::domainQuestionsForMarking("3"), {"3.2", "3.1", "3.10"}},   // table order
+        {Queries::domainQuestionsForMarking("3"), {"3.2", "3.1", "3.10"}}, // table order
         {Queries::domainQuestionsForDeletion("1"), {"1.1"}},
         {StoreQuery("Select * from Questions where code = '3' order by code, numero"), {"3.1", "3.2", "3.10"}},
         {StoreQuery("select * from QUESTIONS where Code = \"1\""), {"1.1"}},
@@ -244,7 +245,7 @@ TEST(StoreQueryShapes, RejectsWhatIsNotOneOfTheShapes)
     EXPECT_TRUE(parseSource(Queries::questionnaireNames(), parsed, &error));
     EXPECT_EQ(parsed.distinctField, QStringLiteral("NomQCM"));
     for (const char *bad : {"select * from Questions; drop table Questions", "delete from Questions",
-                            "select * from Questions where code = '1", "select * from"})
+             "select * from Questions where code = '1", "select * from"})
         EXPECT_FALSE(parseSource(StoreQuery(bad), parsed, &error)) << bad;
     EXPECT_FALSE(parseSource(StoreQuery(QStringLiteral("select * from QCM where NomQCM = ?")), parsed, &error))
         << "a placeholder without its value";

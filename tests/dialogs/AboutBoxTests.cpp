@@ -31,8 +31,7 @@ protected:
         about.show();
     }
 
-    template <typename T>
-    T *control(const QString &name) { return about.findChild<T *>(name); }
+    template <typename T> T *control(const QString &name) { return about.findChild<T *>(name); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
@@ -48,9 +47,8 @@ TEST_F(AboutBoxTest, TheSwitchTurnsTheStarsOffAndOnAtOnceAndRemembersIt)
     QSignalSpy repaints(&state, &QCMBas::repaintOptionChanged);
     auto *chk = control<QCheckBox>(u"chk"_s);
     ASSERT_TRUE(chk->isChecked()); // no setting means stars
-    const auto repeindre = [this] {
-        return IniFile::readString(state.IniPath, u"Options"_s, u"Repeindre"_s, u"absent"_s);
-    };
+    const auto repeindre
+        = [this] { return IniFile::readString(state.IniPath, u"Options"_s, u"Repeindre"_s, u"absent"_s); };
     QTest::mouseClick(chk, Qt::LeftButton);
     EXPECT_EQ(state.RepaintOption, 0);
     EXPECT_EQ(repeindre(), u"0"_s);
@@ -73,8 +71,8 @@ TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)
     EXPECT_TRUE(opened.isEmpty());
     ASSERT_EQ(dialogs.boxes.size(), 2);
     for (const ScriptedDialogs::Box &box : dialogs.boxes) {
-        EXPECT_EQ(box.message, u"Vous n'êtes pas connecté à Internet !\r\nAccès impossible à "_s
-                                   + Branding::webAddress());
+        EXPECT_EQ(
+            box.message, u"Vous n'êtes pas connecté à Internet !\r\nAccès impossible à "_s + Branding::webAddress());
         EXPECT_EQ(box.icon, 21);
         EXPECT_EQ(box.title, u"Connexion impossible"_s);
         EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({u"OK"_s, {}, {}}));
@@ -100,8 +98,8 @@ TEST_F(AboutBoxTest, SystemInformationNamesTheProgramQtAndItsFiles)
     QTest::mouseClick(control<QPushButton>(u"cmdSysInfo"_s), Qt::LeftButton);
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_EQ(dialogs.boxes[0].title, u"Infos système"_s);
-    for (const QString &part : {QCMBas::VersionText(), QString::fromLatin1(qVersion()), state.DbPath, state.IniPath,
-                                state.AppFolder()})
+    for (const QString &part :
+        {QCMBas::VersionText(), QString::fromLatin1(qVersion()), state.DbPath, state.IniPath, state.AppFolder()})
         EXPECT_TRUE(dialogs.boxes[0].message.contains(part)) << part.toStdString();
 }
 

@@ -19,12 +19,21 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QLineEdit *txt(QWidget *box) { return box->findChild<QLineEdit *>(u"txt"_s); }
-QPushButton *cmd(QWidget *box, int i) { return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); }
+QLineEdit *txt(QWidget *box)
+{
+    return box->findChild<QLineEdit *>(u"txt"_s);
+}
+QPushButton *cmd(QWidget *box, int i)
+{
+    return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
+}
 
 class InputBoxTest : public ::testing::Test {
 protected:
-    InputBoxTest() { dialogs.setIniPathProvider([this] { return iniPath; }); }
+    InputBoxTest()
+    {
+        dialogs.setIniPathProvider([this] { return iniPath; });
+    }
 
     QString disposition(const QString &key) const
     {
@@ -100,8 +109,7 @@ TEST_F(InputBoxTest, EveryWayOfCancellingReturnsAnEmptyTextAndOnlyButtonsRecordT
 
 TEST_F(InputBoxTest, LongPromptsAndLongTextsAreShownAndReturnedWhole)
 {
-    const QString prompt =
-        u"Corrigez le libellé et enregistrez votre modification en cliquant sur 'OK' "_s.repeated(4);
+    const QString prompt = u"Corrigez le libellé et enregistrez votre modification en cliquant sur 'OK' "_s.repeated(4);
     const QString longText(40000, u'a');
     whenShown<fInBox>([](fInBox *box) {
         const auto *lbl = box->findChild<QLabel *>(u"lbl"_s);
@@ -118,8 +126,8 @@ TEST(FileDialogTest, OneAccessFilterExistingFilesToOpenOverwritingLeftToTheProgr
 {
     QTemporaryDir dir;
     WidgetDialogs dialogs;
-    FileDialogRequest request{u"Rechercher la base de données à utiliser"_s, u"Fichiers Access"_s, u"*.mdb"_s,
-                              dir.path()};
+    FileDialogRequest request{
+        u"Rechercher la base de données à utiliser"_s, u"Fichiers Access"_s, u"*.mdb"_s, dir.path()};
     whenShown<QFileDialog>([&](QFileDialog *dlg) {
         EXPECT_EQ(dlg->windowTitle(), request.title);
         EXPECT_EQ(dlg->nameFilters(), QStringList{u"Fichiers Access (*.mdb)"_s});

@@ -18,9 +18,18 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QPushButton *cmd(fBox *box, int i) { return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); }
-QTextEdit *txt(fBox *box) { return box->findChild<QTextEdit *>(u"txt"_s); }
-int px(int twips) { return Twips::toPixels(twips); }
+QPushButton *cmd(fBox *box, int i)
+{
+    return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
+}
+QTextEdit *txt(fBox *box)
+{
+    return box->findChild<QTextEdit *>(u"txt"_s);
+}
+int px(int twips)
+{
+    return Twips::toPixels(twips);
+}
 
 QString lines(int count)
 {
@@ -48,7 +57,7 @@ protected:
 
     // Shows a box, records it, then presses Enter.
     Seen show(const QString &message, int icon = 0, const QString &c0 = {}, const QString &c1 = {},
-              const QString &c2 = {}, int alignment = 0, const QString &title = {})
+        const QString &c2 = {}, int alignment = 0, const QString &title = {})
     {
         Seen seen;
         whenShown<fBox>([&seen](fBox *box) {
@@ -81,10 +90,16 @@ TEST_F(MessageBoxTest, EveryWayOfClosingGivesItsResult)
         QString c0, c1, c2;
         int way, expected;
     } cases[] = {
-        {{}, {}, {}, 0, 0},         {{}, {}, {}, Enter, 0},           {{}, {}, {}, Escape, 99},
-        {{}, {}, {}, CloseBox, 2},  {u"Oui"_s, u"Non"_s, {}, 1, 1},   {u"Oui"_s, u"Non"_s, u"Annuler"_s, 2, 2},
-        {u"Oui"_s, u"Non"_s, u"Annuler"_s, Escape, 2},                {u"OK"_s, u"Abandonner"_s, {}, Escape, 1},
-        {u"Annuler"_s, u"Abandonner"_s, {}, Escape, 0},               {u"OK"_s, u"&Annuler"_s, {}, Escape, 99},
+        {{}, {}, {}, 0, 0},
+        {{}, {}, {}, Enter, 0},
+        {{}, {}, {}, Escape, 99},
+        {{}, {}, {}, CloseBox, 2},
+        {u"Oui"_s, u"Non"_s, {}, 1, 1},
+        {u"Oui"_s, u"Non"_s, u"Annuler"_s, 2, 2},
+        {u"Oui"_s, u"Non"_s, u"Annuler"_s, Escape, 2},
+        {u"OK"_s, u"Abandonner"_s, {}, Escape, 1},
+        {u"Annuler"_s, u"Abandonner"_s, {}, Escape, 0},
+        {u"OK"_s, u"&Annuler"_s, {}, Escape, 99},
     };
     for (const auto &c : cases) {
         whenShown<fBox>([way = c.way](fBox *box) {
@@ -93,8 +108,8 @@ TEST_F(MessageBoxTest, EveryWayOfClosingGivesItsResult)
             else if (way == CloseBox)
                 box->close();
             else
-                QTest::keyClick(way == Enter ? box->focusWidget() : txt(box),
-                                way == Enter ? Qt::Key_Return : Qt::Key_Escape);
+                QTest::keyClick(
+                    way == Enter ? box->focusWidget() : txt(box), way == Enter ? Qt::Key_Return : Qt::Key_Escape);
         });
         EXPECT_EQ(dialogs.MoxBox(u"Message"_s, 0, {}, c.c0, c.c1, c.c2, 0), c.expected)
             << c.c1.toStdString() << c.c2.toStdString() << " way " << c.way;
@@ -199,9 +214,7 @@ TEST_F(MessageBoxTest, AMessageRaisedWhileABoxWaitsGetsItsOwnBox)
         EXPECT_EQ(cmd(outer, 2)->text(), u"Annuler"_s);
         QTest::mouseClick(cmd(outer, 2), Qt::LeftButton);
     });
-    EXPECT_EQ(dialogs.MoxBox(u"Extérieure"_s, 0, {}, u"Oui"_s, u"Non"_s,
-                             u"Annuler"_s),
-              2);
+    EXPECT_EQ(dialogs.MoxBox(u"Extérieure"_s, 0, {}, u"Oui"_s, u"Non"_s, u"Annuler"_s), 2);
     EXPECT_EQ(inner, 1);
 }
 

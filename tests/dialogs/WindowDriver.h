@@ -14,8 +14,7 @@ namespace qcm::test {
 // Acts on the modal window of type T as soon as a modal call shows it. A
 // window that never shows fails the test and closes whatever is modal, so
 // that a broken box cannot hang the run.
-template <typename T>
-void whenShown(std::function<void(T *)> action)
+template <typename T> void whenShown(std::function<void(T *)> action)
 {
     auto *timer = new QTimer;
     const QDeadlineTimer deadline(5000);

@@ -86,7 +86,8 @@ TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 {
     fQCM &w = start();
     selectDomain(1);
-    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM."));
+    EXPECT_EQ(w.lbl(3)->text(),
+        QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM."));
     EXPECT_TRUE(w.lbl(1)->text().isEmpty());
     for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(w.chkVal(i)->isHidden());
@@ -98,7 +99,7 @@ TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
 {
     IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-                         QStringLiteral("Base"), QDir(dir.path()).filePath(QStringLiteral("absente.mdb")));
+        QStringLiteral("Base"), QDir(dir.path()).filePath(QStringLiteral("absente.mdb")));
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
     EXPECT_TRUE(w.lbl(3)->text().startsWith(QStringLiteral("Aucune base de données n'est ouverte.")));
@@ -120,7 +121,7 @@ TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
     bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
     const QString path = makeBank(other, QStringLiteral("sans-domaine.mdb"), bank);
     IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-                         QStringLiteral("Base"), path);
+        QStringLiteral("Base"), path);
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
     EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));

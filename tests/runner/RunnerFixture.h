@@ -23,15 +23,15 @@ protected:
     {
         BankContent bank;
         bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Vide")},
-                        {QStringLiteral("3"), QStringLiteral("Matériel")}};
+            {QStringLiteral("3"), QStringLiteral("Matériel")}};
         Question first = makeQuestion(QStringLiteral("1"), 1, kTricky, {-2, 0, 6});
         Question second = makeQuestion(QStringLiteral("1"), 2, QStringLiteral("Deuxième"), {3, 3, 0, -1});
-        second.val[2].reset();        // a text without points
-        second.lib[3].clear();        // points without a text
+        second.val[2].reset(); // a text without points
+        second.lib[3].clear(); // points without a text
         Question third = makeQuestion(QStringLiteral("1"), 3, QStringLiteral("Troisième"), {6, -6});
         bank.questions = {first, second, third, makeQuestion(QStringLiteral("3"), 10, QStringLiteral("Dix"), {6, 0}),
-                          makeQuestion(QStringLiteral("3"), 2, QStringLiteral("Deux"), {6, 0}),
-                          makeQuestion(QStringLiteral("3"), 1, QStringLiteral("Un"), {6, 0})};
+            makeQuestion(QStringLiteral("3"), 2, QStringLiteral("Deux"), {6, 0}),
+            makeQuestion(QStringLiteral("3"), 1, QStringLiteral("Un"), {6, 0})};
         makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
     }
 
@@ -52,7 +52,10 @@ protected:
         window->domainClicked();
     }
 
-    void typeKey(char c) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), c); }
+    void typeKey(char c)
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), c);
+    }
 
     QStringList shownTexts() const
     {

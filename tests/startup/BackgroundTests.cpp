@@ -10,7 +10,7 @@ namespace {
 
 struct Recorder : PaintTarget {
     int w, h;
-    Recorder(int width, int height) : w(width), h(height) {}
+    Recorder(int width, int height) : w(width), h(height) { }
     struct Rect {
         int x1, y1, x2, y2;
         QColor colour;

@@ -99,8 +99,8 @@ TEST_F(DatabaseFiles, CancellingTheChoiceChangesNothing)
 TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
 {
     const QString offer = QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
-                          + QStringLiteral("la base QCM.MDB qui est utilisée par le programme.") + kCrLf
-                          + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?");
+        + QStringLiteral("la base QCM.MDB qui est utilisée par le programme.") + kCrLf
+        + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?");
     for (const QString &name : {QStringLiteral("QCM.MDB"), QStringLiteral("Qcm.mdb")}) {
         const QString working = makeBank(elsewhere, name, bankWith(QStringLiteral("Copie")));
         dialogs.boxes.clear();
@@ -182,9 +182,9 @@ TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
     dialogs.saveAnswers = {backup};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[0].message, QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
-                                            + QStringLiteral("actuelle sous un autre nom.") + kCrLf
-                                            + QStringLiteral("Voulez-vous continuer ?"));
+    EXPECT_EQ(dialogs.boxes[0].message,
+        QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
+            + QStringLiteral("actuelle sous un autre nom.") + kCrLf + QStringLiteral("Voulez-vous continuer ?"));
     EXPECT_EQ(dialogs.boxes[0].icon, 14);
     EXPECT_EQ(dialogs.boxes[0].caption0, QStringLiteral("Sauvegarder"));
     EXPECT_EQ(dialogs.boxes[0].caption1, QStringLiteral("Annuler"));
@@ -201,9 +201,9 @@ TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
     writeFile(backup, "à garder");
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Attention, le fichier") + kCrLf
-                                            + QStringLiteral("'VAR-irururiza.zov'") + kCrLf + QStringLiteral("existe déjà.")
-                                            + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"));
+    EXPECT_EQ(dialogs.boxes[1].message,
+        QStringLiteral("Attention, le fichier") + kCrLf + QStringLiteral("'VAR-irururiza.zov'") + kCrLf
+            + QStringLiteral("existe déjà.") + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"));
     EXPECT_EQ(dialogs.boxes[1].icon, 9);
     EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Remplacer"));
     EXPECT_EQ(fileBytes(backup), QByteArray("à garder"));
@@ -227,8 +227,8 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
     EXPECT_EQ(dialogs.boxes[1].message,
-              QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
-                  + kCrLf + QStringLiteral("Choisissez un autre nom."));
+        QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
+            + kCrLf + QStringLiteral("Choisissez un autre nom."));
     EXPECT_FALSE(QFile::exists(inElsewhere(QStringLiteral("QCM.Mdb"))));
 
     // A copy that fails says so and never claims success.

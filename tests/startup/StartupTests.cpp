@@ -21,7 +21,8 @@ protected:
     void SetUp() override
     {
         BankContent bank;
-        bank.domains = {{QStringLiteral("1"), QStringLiteral("Aérologie")}, {QStringLiteral("2"), QStringLiteral("Matériel")}};
+        bank.domains
+            = {{QStringLiteral("1"), QStringLiteral("Aérologie")}, {QStringLiteral("2"), QStringLiteral("Matériel")}};
         bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Q"), {6, 0})};
         makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
     }
@@ -40,7 +41,8 @@ TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndTheStarrySky)
     EXPECT_EQ(state.RepaintOption, -1);
 
     IniFile::writeString(state.IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("0"));
-    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), QStringLiteral("/ailleurs/b.mdb"));
+    IniFile::writeString(
+        state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), QStringLiteral("/ailleurs/b.mdb"));
     state.readSettings();
     EXPECT_EQ(state.RepaintOption, 0);
     EXPECT_EQ(state.DbPath, QStringLiteral("/ailleurs/b.mdb"));
@@ -67,8 +69,8 @@ TEST_F(Startup, BindingOpensTheSixBindingsAndCaptionsTheBase)
     EXPECT_EQ(state.datQue.recordSource().text, QStringLiteral("select * from Questions order by Code, Numero"));
     EXPECT_EQ(state.datSpe.recordSource().text, QStringLiteral("Spécialité"));
     ASSERT_EQ(caption.count(), 1);
-    EXPECT_EQ(caption.at(0).at(0).toString(), QStringLiteral("QCM version ") + QCMBas::VersionText()
-                                                  + QStringLiteral(" - Base actuelle : ") + state.DbPath);
+    EXPECT_EQ(caption.at(0).at(0).toString(),
+        QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Base actuelle : ") + state.DbPath);
     EXPECT_EQ(state.domainEntries(), (QStringList{QStringLiteral("1  Aérologie"), QStringLiteral("2  Matériel")}));
     EXPECT_TRUE(dialogs.boxes.isEmpty());
 }
@@ -76,7 +78,7 @@ TEST_F(Startup, BindingOpensTheSixBindingsAndCaptionsTheBase)
 TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
 {
     IniFile::writeString(file(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"), QStringLiteral("Base"),
-                         file(QStringLiteral("disparue.mdb")));
+        file(QStringLiteral("disparue.mdb")));
     state.readSettings();
     QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
     EXPECT_FALSE(state.BindDatabase());
@@ -102,7 +104,8 @@ TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
     }
     for (const QString &path : {text, bare}) {
         const QByteArray before = fileBytes(path);
-        IniFile::writeString(file(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"), QStringLiteral("Base"), path);
+        IniFile::writeString(
+            file(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"), QStringLiteral("Base"), path);
         state.readSettings();
         QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
         EXPECT_FALSE(state.BindDatabase());
@@ -125,7 +128,8 @@ TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
     const QDir root(install.path());
     ASSERT_TRUE(root.mkpath(QStringLiteral("portable")));
     writeFile(root.filePath(QStringLiteral("portable/VAR-irururiza.zov")), "banque");
-    EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("portable"))), root.filePath(QStringLiteral("portable")));
+    EXPECT_EQ(
+        resolveProgramFolder(root.filePath(QStringLiteral("portable"))), root.filePath(QStringLiteral("portable")));
 
     ASSERT_TRUE(root.mkpath(QStringLiteral("bin")));
     ASSERT_TRUE(root.mkpath(QStringLiteral("share/qcm")));
@@ -138,7 +142,8 @@ TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
 
     EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("bin"))), data);
     EXPECT_EQ(fileBytes(QDir(data).filePath(QStringLiteral("QCM.BMP"))), QByteArray("image"));
-    EXPECT_EQ(fileBytes(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov"))), QByteArray("modifiée par le moniteur"));
+    EXPECT_EQ(
+        fileBytes(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov"))), QByteArray("modifiée par le moniteur"));
     QDir(data).removeRecursively();
 }
 

@@ -25,10 +25,10 @@ public:
         int left = 0, top = 0;
     };
 
-    int MoxBox(const QString &message, int icon, const QString &title, const QString &caption0,
-               const QString &caption1, const QString &caption2, int alignment) override;
-    QString InBox(const QString &prompt, const QString &title, const QString &defaultText, int &left,
-                  int &top) override;
+    int MoxBox(const QString &message, int icon, const QString &title, const QString &caption0, const QString &caption1,
+        const QString &caption2, int alignment) override;
+    QString InBox(
+        const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
 
