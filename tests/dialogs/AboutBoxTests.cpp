@@ -92,16 +92,5 @@ TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)
     EXPECT_TRUE(dialogs.boxes[0].message.contains(Branding::webAddress()));
 }
 
-TEST_F(AboutBoxTest, SystemInformationNamesTheProgramQtAndItsFiles)
-{
-    state.DbPath = dir.filePath(u"ma base.mdb"_s);
-    QTest::mouseClick(control<QPushButton>(u"cmdSysInfo"_s), Qt::LeftButton);
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].title, u"Infos système"_s);
-    for (const QString &part :
-        {QCMBas::VersionText(), QString::fromLatin1(qVersion()), state.DbPath, state.IniPath, state.AppFolder()})
-        EXPECT_TRUE(dialogs.boxes[0].message.contains(part)) << part.toStdString();
-}
-
 } // namespace
 } // namespace qcm::test

@@ -139,11 +139,7 @@ TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
     const QString text = inElsewhere(QStringLiteral("notes.mdb"));
     writeFile(text, "Liste des élèves\r\n");
     const QString empty = inElsewhere(QStringLiteral("vide.mdb"));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(empty, SqliteDb::Mode::Create));
-        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE Notes (x)")));
-    }
+    makeSqliteFile(empty, QStringLiteral("CREATE TABLE Notes (x)"));
     writeFile(state.workingCopyPath(), "copie de travail");
     IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
     const QByteArray settingsBefore = fileBytes(state.IniPath);

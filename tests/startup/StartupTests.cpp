@@ -96,12 +96,8 @@ TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
     const QString text = file(QStringLiteral("texte.mdb"));
     writeFile(text, "pas une base\r\n");
     const QString bare = file(QStringLiteral("sans-tables.mdb"));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(bare, SqliteDb::Mode::Create));
-        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
-                                           "INSERT INTO Domaines VALUES ('1', 'Seul');")));
-    }
+    makeSqliteFile(bare, QStringLiteral("CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
+                                        "INSERT INTO Domaines VALUES ('1', 'Seul');"));
     for (const QString &path : {text, bare}) {
         const QByteArray before = fileBytes(path);
         IniFile::writeString(

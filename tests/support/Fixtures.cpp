@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 
 #include "database/BankText.h"
+#include "database/Sqlite.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +42,14 @@ BankContent sampleBank()
     QString error;
     EXPECT_TRUE(parseBankText(QString::fromUtf8(file.readAll()), bank, &error)) << error.toStdString();
     return bank;
+}
+
+void makeSqliteFile(const QString &path, const QString &sql)
+{
+    SqliteDb db;
+    QString error;
+    ASSERT_TRUE(db.open(path, SqliteDb::Mode::Create, &error)) << error.toStdString();
+    ASSERT_TRUE(db.exec(sql, &error)) << error.toStdString();
 }
 
 QByteArray fileBytes(const QString &path)

@@ -15,6 +15,9 @@ QString makeBank(const QTemporaryDir &dir, const QString &name, const BankConten
 // The shipped sample bank, built from its text form.
 BankContent sampleBank();
 
+// An SQLite file that is not a question bank, made by the given statements.
+void makeSqliteFile(const QString &path, const QString &sql);
+
 QByteArray fileBytes(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 
