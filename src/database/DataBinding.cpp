@@ -353,11 +353,6 @@ QVariant DataBinding::field(const QString &fieldName, bool *ok) const
     return result(true, m_cachedRow.value(col));
 }
 
-bool DataBinding::hasField(const QString &fieldName) const
-{
-    return columnIndex(fieldName) >= 0;
-}
-
 bool DataBinding::setField(const QString &fieldName, const QVariant &value)
 {
     if (m_editMode == EditMode::None)

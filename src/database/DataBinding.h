@@ -44,7 +44,6 @@ public:
     bool movePrevious();
     bool move(qint64 rows);
     qint64 recordCount() const;
-    qint64 absolutePosition() const { return m_pos; }
 
     bool findFirst(const StoreQuery &criteria);
     bool noMatch() const { return m_noMatch; }
@@ -59,7 +58,6 @@ public:
     // false and the error "Élément non trouvé dans cette collection.".
     QVariant field(const QString &fieldName, bool *ok = nullptr) const;
     bool setField(const QString &fieldName, const QVariant &value);
-    bool hasField(const QString &fieldName) const;
 
     // The current row as a question (absent fields read as absent values).
     Question question() const;
