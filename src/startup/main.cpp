@@ -53,7 +53,6 @@ int main(int argc, char *argv[])
     dialogs.setIniPathProvider([&state] { return state.IniPath; });
 
     QPointer<Splash> splash;
-    fQCM *runner = nullptr;
     runStep(dialogs, [&] { state.readSettings(); });
     runStep(dialogs, [&] {
         const QString picture = state.AppFolder() + QStringLiteral("QCM.BMP");
@@ -71,18 +70,17 @@ int main(int argc, char *argv[])
     };
     QObject::connect(&state, &QCMBas::splashCloseRequested, &app, closeSplash);
 
-    auto window = std::make_unique<fQCM>(state);
-    runner = window.get();
-    dialogs.setParentWindow(runner);
-    QObject::connect(runner, &fQCM::splashTimerElapsed, &app, closeSplash);
-    QObject::connect(runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    fQCM runner(state);
+    dialogs.setParentWindow(&runner);
+    QObject::connect(&runner, &fQCM::splashTimerElapsed, &app, closeSplash);
+    QObject::connect(&runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     runStep(dialogs, [&] {
-        runner->load();
+        runner.load();
         // Without a window manager to maximise it, the window still fills the screen.
         if (const QScreen *screen = QGuiApplication::primaryScreen())
-            runner->setGeometry(screen->availableGeometry());
-        runner->showMaximized();
-        runner->activateWindow();
+            runner.setGeometry(screen->availableGeometry());
+        runner.showMaximized();
+        runner.activateWindow();
         if (splash)
             splash->raise(); // stays above the runner until its timer closes it
     });
