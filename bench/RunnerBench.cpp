@@ -1,105 +1,72 @@
-// Speed of the practice window on a large bank: 20,000 questions in 10
-// domains of 2,000. Each step must stay well under 20 ms.
-#include "database/Schema.h"
+// Speed of the practice window and of a questionnaire-shaped save, on
+// generated banks of 2,000, 20,000 and 200,000 questions. The window is shown
+// and every step includes its layout and its paint.
+#include "BenchSupport.h"
 #include "runner/fQCM.h"
 #include "startup/QCMBas.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 using namespace qcm;
+using namespace qcm::bench;
 
 namespace {
 
-class SilentDialogs : public DialogService {
-public:
-    int MoxBox(const QString &, int, const QString &, const QString &, const QString &, const QString &, int) override
-    {
-        return 0;
-    }
-    QString InBox(const QString &, const QString &, const QString &, int &, int &) override { return {}; }
-    QString openFileName(const FileDialogRequest &) override { return {}; }
-    QString saveFileName(const FileDialogRequest &) override { return {}; }
-};
-
-struct LargeBank {
-    QTemporaryDir dir;
-    LargeBank()
-    {
-        BankContent bank;
-        for (int d = 0; d < 10; ++d) {
-            const QString code = QString::number(d);
-            bank.domains.append({code, QStringLiteral("Domaine %1").arg(d)});
-            for (int n = 1; n <= 2000; ++n) {
-                Question q;
-                q.code = code;
-                q.numero = n;
-                q.libelle = QStringLiteral("Énoncé de la question %1.%2, assez long pour ressembler à une vraie "
-                                           "question d'examen théorique ?")
-                                .arg(code)
-                                .arg(n);
-                for (int c = 0; c < 4; ++c) {
-                    q.lib[size_t(c)] = QStringLiteral("Réponse %1 de la question %2").arg(c).arg(n);
-                    q.val[size_t(c)] = c == 0 ? 6 : -c;
-                }
-                q.flags = {1, 1, 0, 1, 0, 0};
-                bank.questions.append(q);
-            }
-        }
-        QString error;
-        if (!writeBank(QDir(dir.path()).filePath(QStringLiteral("VAR-irururiza.zov")), bank, &error))
-            qFatal("%s", qPrintable(error));
-    }
-};
-
-LargeBank &largeBank()
-{
-    static LargeBank bank;
-    return bank;
-}
-
-struct Runner {
+struct ShownRunner {
     SilentDialogs dialogs;
-    QCMBas state{dialogs, largeBank().dir.path()};
+    QCMBas state;
     fQCM window{state};
-    Runner() { state.readSettings(); }
+
+    explicit ShownRunner(int questions) : state(dialogs, programFolderWithBank(questions))
+    {
+        state.readSettings();
+        window.load();
+        window.resize(1600, 1000);
+        window.show();
+        settle();
+    }
+    // What a real click costs beyond the handler: the layout and the paint.
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        window.repaint();
+    }
 };
 
 void BindAndFillDomainList(benchmark::State &s)
 {
-    Runner r;
+    ShownRunner r(int(s.range(0)));
     for (auto _ : s) {
         r.state.CloseDatabases();
         r.state.BindDatabase();
-        r.window.FillDomainList(); // selects domain 0 and shows its first question
+        r.window.FillDomainList(); // selects domain 1 and shows its first question
+        r.settle();
     }
     if (r.window.lstDomaine()->count() != 10)
         s.SkipWithError("domain list not filled");
 }
-BENCHMARK(BindAndFillDomainList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BindAndFillDomainList)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void LoadDomainAndShowFirstQuestion(benchmark::State &s)
+void SelectDomainWithPaint(benchmark::State &s)
 {
-    Runner r;
-    r.window.load();
+    ShownRunner r(int(s.range(0)));
     int entry = 0;
     for (auto _ : s) {
         r.window.lstDomaine()->setCurrentIndex(entry);
         r.window.domainClicked();
+        r.settle();
         entry = (entry + 1) % 10;
     }
-    if (r.state.QuestionCount != 2000)
+    if (r.state.QuestionCount != s.range(0) / 10)
         s.SkipWithError("domain not loaded");
 }
-BENCHMARK(LoadDomainAndShowFirstQuestion)->Unit(benchmark::kMillisecond);
+BENCHMARK(SelectDomainWithPaint)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void NextQuestion(benchmark::State &s)
+void NextQuestionWithPaint(benchmark::State &s)
 {
-    Runner r;
-    r.window.load();
+    ShownRunner r(int(s.range(0)));
     for (auto _ : s) {
         if (r.state.CurrentIndex == r.state.QuestionCount - 1) {
             s.PauseTiming();
@@ -107,9 +74,52 @@ void NextQuestion(benchmark::State &s)
             s.ResumeTiming();
         }
         r.window.ShowNextQuestion();
+        r.settle();
     }
 }
-BENCHMARK(NextQuestion)->Unit(benchmark::kMillisecond);
+BENCHMARK(NextQuestionWithPaint)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMicrosecond);
+
+// What storing a questionnaire does: its 60 rows deleted and written again,
+// and its speciality row, in one transaction.
+void SaveQuestionnaireShape(benchmark::State &s)
+{
+    SilentDialogs dialogs;
+    QCMBas state(dialogs, programFolderWithBank(int(s.range(0))));
+    state.readSettings();
+    state.BindDatabase();
+    const QString name = QStringLiteral("Examen blanc « B » d'avril");
+    int round = 0;
+    for (auto _ : s) {
+        Transaction transaction(state.connection());
+        state.datQCM.setRecordSource(Queries::questionnaireRows(name));
+        state.datQCM.refresh();
+        while (!state.datQCM.eof()) {
+            state.datQCM.deleteRecord();
+            state.datQCM.moveNext();
+        }
+        state.datQCM.setRecordSource("QCM");
+        state.datQCM.refresh();
+        for (int n = 1; n <= 60; ++n) {
+            state.datQCM.addNew();
+            state.datQCM.setField(QStringLiteral("NomQCM"), name);
+            state.datQCM.setField(QStringLiteral("DateMAJ"), QStringLiteral("06/12/2026"));
+            state.datQCM.setField(QStringLiteral("Code"), QStringLiteral("1"));
+            state.datQCM.setField(QStringLiteral("Numero"), n + round);
+            state.datQCM.setField(QStringLiteral("Libellé"), QStringLiteral("Énoncé %1").arg(n));
+            state.datQCM.update();
+        }
+        state.datSpe.refresh();
+        state.datSpe.findFirst(Criteria::questionnaireName(name));
+        state.datSpe.noMatch() ? state.datSpe.addNew() : state.datSpe.edit();
+        state.datSpe.setField(QStringLiteral("NomQCM"), name);
+        state.datSpe.setField(QStringLiteral("Spécialité"), QStringLiteral("Brevet B de parapente"));
+        state.datSpe.update();
+        if (!transaction.commit())
+            s.SkipWithError("save failed");
+        round = 1 - round;
+    }
+}
+BENCHMARK(SaveQuestionnaireShape)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -13,12 +13,8 @@ QString quoted(const QString &identifier)
     return u'"' + s + u'"';
 }
 
-QString fold(const QString &name)
-{
-    return name.toCaseFolded();
-}
-
-const QString kItemNotFound = QStringLiteral("Élément non trouvé dans cette collection.");
+const QString kNotEditable = QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié.");
+const QString kNoEdit = QStringLiteral("Modification impossible sans AddNew ni Edit.");
 
 } // namespace
 
@@ -26,17 +22,32 @@ DataBinding::DataBinding(QString name) : m_name(std::move(name)) { }
 
 DataBinding::~DataBinding() = default;
 
-bool DataBinding::fail(const QString &message) const
+bool DataBinding::fail(const StoreError &error) const
 {
-    m_lastError = message;
+    m_lastError = error;
     return false;
+}
+
+bool DataBinding::fail(StoreErrorKind kind, const QString &description) const
+{
+    return fail(StoreErrors::make(kind, description));
 }
 
 void DataBinding::setDatabaseName(const QString &path)
 {
-    if (path != m_path)
+    if (path != m_path || (m_connection && m_connection->path() != path))
         closeDatabase();
     m_path = path;
+}
+
+void DataBinding::setConnection(std::shared_ptr<Connection> connection)
+{
+    if (connection != m_connection) {
+        clearRecordset();
+        m_connection = std::move(connection);
+    }
+    if (m_connection)
+        m_path = m_connection->path();
 }
 
 void DataBinding::setRecordSource(const StoreQuery &source)
@@ -47,11 +58,14 @@ void DataBinding::setRecordSource(const StoreQuery &source)
 void DataBinding::clearRecordset()
 {
     m_open = false;
-    m_table.clear();
-    m_columns.clear();
-    m_columnByFoldedName.clear();
+    m_table = nullptr;
     m_distinct = false;
-    m_distinctField.clear();
+    m_distinctColumn = -1;
+    m_selectSql.clear();
+    m_selectValues.clear();
+    m_keysLoaded = false;
+    m_keysSql.clear();
+    m_keysValues.clear();
     m_keys.clear();
     m_distinctValues.clear();
     m_pos = -1;
@@ -60,61 +74,31 @@ void DataBinding::clearRecordset()
     m_buffer.clear();
     m_cachedKey = -1;
     m_cachedRow.clear();
-    m_rowStatement = SqliteStatement();
 }
 
 void DataBinding::closeDatabase()
 {
     clearRecordset();
-    m_db.reset();
+    m_connection.reset();
 }
 
 bool DataBinding::ensureConnection()
 {
-    if (m_db)
+    if (m_connection)
         return true;
-    if (m_path.isEmpty())
-        return fail(QStringLiteral("Aucune base de données n'est indiquée."));
-    auto db = std::make_unique<SqliteDb>();
-    QString error;
-    // Opening never creates nor alters the file: a missing file fails here.
-    if (!db->open(m_path, SqliteDb::Mode::ReadWrite, &error))
-        return fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » : %2").arg(m_path, error));
-    m_db = std::move(db);
-    return true;
+    StoreError error;
+    m_connection = Connection::open(m_path, &error);
+    return m_connection ? true : fail(error);
 }
 
-bool DataBinding::resolveTable(const QString &wanted, QString &table)
-{
-    SqliteStatement st = m_db->prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view')"));
-    if (!st.isValid())
-        return fail(QStringLiteral("« %1 » n'est pas une base de données valide.").arg(m_path));
-    const QString folded = fold(wanted);
-    while (st.step()) {
-        const QString name = st.column(0).toString();
-        if (fold(name) == folded) {
-            table = name;
-            return true;
-        }
-    }
-    if (!st.error().isEmpty())
-        return fail(QStringLiteral("« %1 » n'est pas une base de données valide.").arg(m_path));
-    return fail(QStringLiteral("La table « %1 » est introuvable dans la base de données.").arg(wanted));
-}
-
-int DataBinding::columnIndex(const QString &fieldName) const
-{
-    return m_columnByFoldedName.value(fold(fieldName), -1);
-}
-
-bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql, QVariantList &values)
+bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql, QVariantList &values) const
 {
     QStringList terms;
     for (const Comparison &c : comparisons) {
-        const int col = columnIndex(c.field);
+        const int col = m_table->column(c.field);
         if (col < 0)
-            return fail(kItemNotFound);
-        terms.append(quoted(m_columns.at(col)) + QStringLiteral(" = ?"));
+            return fail(StoreErrorKind::FieldNotFound);
+        terms.append(quoted(m_table->columns.at(col)) + QStringLiteral(" = ?"));
         values.append(c.value);
     }
     if (!terms.isEmpty())
@@ -124,76 +108,100 @@ bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql
 
 bool DataBinding::refresh()
 {
-    clearRecordset();
-    m_lastError.clear();
+    m_lastError = {};
+    m_open = false;
+    m_pos = -1;
+    m_onDeletedRow = false;
+    cancelUpdate();
     ParsedSelect parsed;
     QString error;
     if (!parseSource(m_source, parsed, &error))
-        return fail(error);
+        return fail(StoreErrorKind::BadQuery, error);
     if (!ensureConnection())
         return false;
-    QString table;
-    if (!resolveTable(parsed.table, table))
+    const TableInfo *table = m_connection->table(parsed.table, &m_lastError);
+    if (!table)
         return false;
-
-    SqliteStatement info = m_db->prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
-    info.bind(1, table);
-    QStringList columns;
-    while (info.step())
-        columns.append(info.column(0).toString());
-    if (columns.isEmpty())
-        return fail(QStringLiteral("La table « %1 » ne peut pas être lue.").arg(table));
+    if (table != m_table)
+        m_keysLoaded = false;
     m_table = table;
-    m_columns = columns;
-    for (int i = 0; i < columns.size(); ++i)
-        m_columnByFoldedName.insert(fold(columns.at(i)), i);
 
     QString sql;
     QVariantList values;
-    if (!parsed.distinctField.isEmpty()) {
-        const int col = columnIndex(parsed.distinctField);
-        if (col < 0)
-            return fail(kItemNotFound);
-        sql = QStringLiteral("SELECT DISTINCT %1 FROM %2").arg(quoted(m_columns.at(col)), quoted(table));
-        m_distinct = true;
-        m_distinctField = m_columns.at(col);
+    m_distinct = !parsed.distinctField.isEmpty();
+    if (m_distinct) {
+        m_distinctColumn = table->column(parsed.distinctField);
+        if (m_distinctColumn < 0)
+            return fail(StoreErrorKind::FieldNotFound);
+        sql = QStringLiteral("SELECT DISTINCT %1 FROM %2")
+                  .arg(quoted(table->columns.at(m_distinctColumn)), quoted(table->name));
     } else {
-        sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(table));
+        m_distinctColumn = -1;
+        sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(table->name));
     }
     if (!whereClause(parsed.where, sql, values))
         return false;
     QStringList order;
     for (const QString &field : parsed.orderBy) {
-        const int col = columnIndex(field);
+        const int col = table->column(field);
         if (col < 0)
-            return fail(kItemNotFound);
-        order.append(quoted(m_columns.at(col)));
+            return fail(StoreErrorKind::FieldNotFound);
+        order.append(quoted(table->columns.at(col)));
     }
     // Without an order the table's own order stands, as in the original store.
     sql += QStringLiteral(" ORDER BY ") + (order.isEmpty() ? QStringLiteral("rowid") : order.join(u','));
 
-    SqliteStatement st = m_db->prepare(sql);
-    if (!st.isValid())
-        return fail(st.error());
-    st.bindAll(values);
-    while (st.step()) {
-        if (m_distinct)
-            m_distinctValues.push_back(st.column(0));
-        else
-            m_keys.push_back(st.columnInt64(0));
-    }
-    if (!st.error().isEmpty()) {
-        const QString message = st.error();
-        clearRecordset();
-        return fail(message);
-    }
+    // The same rows as last time need no new reading.
+    if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
+        m_keysLoaded = false;
+    if (!m_keysLoaded)
+        m_cachedKey = -1;
+    m_selectSql = sql;
+    m_selectValues = values;
     m_open = true;
     m_pos = 0;
     return true;
 }
 
+bool DataBinding::ensureKeys() const
+{
+    if (!m_open)
+        return false;
+    if (m_keysLoaded)
+        return true;
+    m_keys.clear();
+    m_distinctValues.clear();
+    m_cachedKey = -1;
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(m_selectSql, &error);
+    if (!st)
+        return fail(error);
+    st->bindAll(m_selectValues);
+    while (st->step()) {
+        if (m_distinct)
+            m_distinctValues.push_back(st->column(0));
+        else
+            m_keys.push_back(st->columnInt64(0));
+    }
+    if (!st->error().isEmpty()) {
+        const StoreError failure = m_connection->errorOf(*st);
+        st->reset();
+        m_keys.clear();
+        m_distinctValues.clear();
+        return fail(failure);
+    }
+    st->reset();
+    m_keysLoaded = true;
+    m_keysSql = m_selectSql;
+    m_keysValues = m_selectValues;
+    m_keysVersion = m_connection->version();
+    return true;
+}
+
 qint64 DataBinding::recordCount() const
 {
+    if (!ensureKeys())
+        return 0;
     return m_distinct ? qint64(m_distinctValues.size()) : qint64(m_keys.size());
 }
 
@@ -215,7 +223,7 @@ bool DataBinding::hasCurrentRow() const
 bool DataBinding::moveFirst()
 {
     if (!m_open || recordCount() == 0)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_onDeletedRow = false;
     m_pos = 0;
@@ -225,7 +233,7 @@ bool DataBinding::moveFirst()
 bool DataBinding::moveLast()
 {
     if (!m_open || recordCount() == 0)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_onDeletedRow = false;
     m_pos = recordCount() - 1;
@@ -235,7 +243,7 @@ bool DataBinding::moveLast()
 bool DataBinding::moveNext()
 {
     if (!m_open)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     if (m_onDeletedRow) {
         // The row after a deleted one has slid into its place.
@@ -243,7 +251,7 @@ bool DataBinding::moveNext()
         return true;
     }
     if (eof())
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     ++m_pos;
     return true;
 }
@@ -251,11 +259,11 @@ bool DataBinding::moveNext()
 bool DataBinding::movePrevious()
 {
     if (!m_open)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_onDeletedRow = false;
     if (m_pos < 0 || recordCount() == 0)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     --m_pos;
     return true;
 }
@@ -263,7 +271,7 @@ bool DataBinding::movePrevious()
 bool DataBinding::move(qint64 rows)
 {
     if (!hasCurrentRow() && rows != 0)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_pos = std::clamp<qint64>(m_pos + rows, -1, recordCount());
     return true;
@@ -272,23 +280,30 @@ bool DataBinding::move(qint64 rows)
 bool DataBinding::findFirst(const StoreQuery &criteria)
 {
     m_noMatch = true;
-    if (!m_open || m_distinct)
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+    if (!m_open || m_distinct || !ensureKeys())
+        return fail(StoreErrorKind::NoCurrentRecord);
     QList<Comparison> comparisons;
     QString error;
     if (!parseCriteria(criteria, comparisons, &error))
-        return fail(error);
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(m_table));
+        return fail(StoreErrorKind::BadQuery, error);
+    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(m_table->name));
     QVariantList values;
     if (!whereClause(comparisons, sql, values))
         return false;
-    SqliteStatement st = m_db->prepare(sql);
-    st.bindAll(values);
+    StoreError failure;
+    SqliteStatement *st = m_connection->statement(sql, &failure);
+    if (!st)
+        return fail(failure);
+    st->bindAll(values);
     QSet<qint64> matching;
-    while (st.step())
-        matching.insert(st.columnInt64(0));
-    if (!st.error().isEmpty())
-        return fail(st.error());
+    while (st->step())
+        matching.insert(st->columnInt64(0));
+    if (!st->error().isEmpty()) {
+        failure = m_connection->errorOf(*st);
+        st->reset();
+        return fail(failure);
+    }
+    st->reset();
     if (matching.isEmpty())
         return true;
     for (qint64 i = 0; i < qint64(m_keys.size()); ++i) {
@@ -306,27 +321,39 @@ bool DataBinding::findFirst(const StoreQuery &criteria)
 bool DataBinding::loadCurrentRow() const
 {
     if (!hasCurrentRow())
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     if (m_distinct)
         return true;
     const qint64 key = m_keys[size_t(m_pos)];
     if (key == m_cachedKey)
         return true;
-    if (!m_rowStatement.isValid())
-        m_rowStatement = m_db->prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
-    m_rowStatement.reset();
-    m_rowStatement.bind(1, key);
-    if (!m_rowStatement.step()) {
-        const QString error = m_rowStatement.error();
-        m_rowStatement.reset();
-        return fail(error.isEmpty() ? QStringLiteral("Cet enregistrement a été supprimé.") : error);
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(
+        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(m_table->name)), &error);
+    if (!st)
+        return fail(error);
+    st->bind(1, key);
+    if (!st->step()) {
+        const StoreError failure = st->error().isEmpty()
+            ? StoreErrors::make(StoreErrorKind::NoCurrentRecord, QStringLiteral("Cet enregistrement a été supprimé."))
+            : m_connection->errorOf(*st);
+        st->reset();
+        return fail(failure);
     }
     m_cachedRow.clear();
-    for (int i = 0; i < m_rowStatement.columnCount(); ++i)
-        m_cachedRow.append(m_rowStatement.column(i));
-    m_rowStatement.reset();
+    m_cachedRow.reserve(st->columnCount());
+    for (int i = 0; i < st->columnCount(); ++i)
+        m_cachedRow.append(st->column(i));
+    st->reset();
     m_cachedKey = key;
     return true;
+}
+
+bool DataBinding::hasField(const QString &fieldName) const
+{
+    if (m_distinct)
+        return m_table && fieldName.toCaseFolded() == m_table->columns.value(m_distinctColumn).toCaseFolded();
+    return m_table && m_table->column(fieldName) >= 0;
 }
 
 QVariant DataBinding::field(const QString &fieldName, bool *ok) const
@@ -336,16 +363,18 @@ QVariant DataBinding::field(const QString &fieldName, bool *ok) const
             *ok = good;
         return v;
     };
+    if (!m_table)
+        return fail(StoreErrorKind::NoCurrentRecord), result(false);
     if (m_distinct) {
-        if (fold(fieldName) != fold(m_distinctField))
-            return fail(kItemNotFound), result(false);
+        if (!hasField(fieldName))
+            return fail(StoreErrorKind::FieldNotFound), result(false);
         if (!hasCurrentRow())
-            return fail(QStringLiteral("Aucun enregistrement en cours.")), result(false);
+            return fail(StoreErrorKind::NoCurrentRecord), result(false);
         return result(true, m_distinctValues[size_t(m_pos)]);
     }
-    const int col = columnIndex(fieldName);
+    const int col = m_table->column(fieldName);
     if (col < 0)
-        return fail(kItemNotFound), result(false);
+        return fail(StoreErrorKind::FieldNotFound), result(false);
     if (m_editMode != EditMode::None)
         return result(true, m_buffer.value(col));
     if (!loadCurrentRow())
@@ -356,27 +385,29 @@ QVariant DataBinding::field(const QString &fieldName, bool *ok) const
 bool DataBinding::setField(const QString &fieldName, const QVariant &value)
 {
     if (m_editMode == EditMode::None)
-        return fail(QStringLiteral("Modification impossible sans AddNew ni Edit."));
-    const int col = columnIndex(fieldName);
+        return fail(StoreErrorKind::Other, kNoEdit);
+    const int col = m_table->column(fieldName);
     if (col < 0)
-        return fail(kItemNotFound);
+        return fail(StoreErrorKind::FieldNotFound);
     m_buffer[col] = value;
     return true;
 }
 
 bool DataBinding::addNew()
 {
-    if (!m_open || m_distinct)
-        return fail(QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié."));
-    m_buffer = QVariantList(m_columns.size());
+    if (!m_open || m_distinct || !ensureKeys())
+        return fail(StoreErrorKind::Other, kNotEditable);
+    m_buffer = QVariantList(m_table->columns.size());
     m_editMode = EditMode::Adding;
     return true;
 }
 
 bool DataBinding::edit()
 {
-    if (m_distinct || !loadCurrentRow())
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+    if (m_distinct)
+        return fail(StoreErrorKind::Other, kNotEditable);
+    if (!loadCurrentRow())
+        return false;
     m_buffer = m_cachedRow;
     m_editMode = EditMode::Editing;
     return true;
@@ -391,32 +422,37 @@ void DataBinding::cancelUpdate()
 bool DataBinding::update()
 {
     if (m_editMode == EditMode::None)
-        return fail(QStringLiteral("Modification impossible sans AddNew ni Edit."));
+        return fail(StoreErrorKind::Other, kNoEdit);
     QStringList names;
-    for (const QString &c : std::as_const(m_columns))
+    for (const QString &c : std::as_const(m_table->columns))
         names.append(quoted(c));
-    SqliteStatement st;
-    if (m_editMode == EditMode::Adding) {
-        QStringList marks(names.size(), QStringLiteral("?"));
-        st = m_db->prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(m_table), names.join(u','), marks.join(u',')));
-        st.bindAll(m_buffer);
-    } else {
-        st = m_db->prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                               .arg(quoted(m_table), names.join(QStringLiteral(" = ?, "))));
-        st.bindAll(m_buffer);
-        st.bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]);
+    const bool adding = m_editMode == EditMode::Adding;
+    const QString sql = adding
+        ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+              .arg(quoted(m_table->name), names.join(u','), QStringList(names.size(), QStringLiteral("?")).join(u','))
+        : QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+              .arg(quoted(m_table->name), names.join(QStringLiteral(" = ?, ")));
+    StoreError failure;
+    SqliteStatement *st = m_connection->statement(sql, &failure);
+    if (!st)
+        return fail(failure);
+    st->bindAll(m_buffer);
+    if (!adding)
+        st->bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]);
+    const bool done = st->exec();
+    failure = done ? StoreError{} : m_connection->errorOf(*st);
+    st->reset();
+    if (!done) {
+        if (failure.kind == StoreErrorKind::Constraint
+            && failure.description == StoreErrors::make(failure.kind).description)
+            failure.description
+                = QStringLiteral("Enregistrement impossible : une ligne de la table « %1 » porte déjà ces valeurs.")
+                      .arg(m_table->name);
+        return fail(failure);
     }
-    if (!st.exec()) {
-        const QString error = st.error();
-        if (error.contains(QLatin1String("UNIQUE")))
-            return fail(
-                QStringLiteral("Enregistrement impossible : une ligne de la table « %1 » porte déjà ces valeurs.")
-                    .arg(m_table));
-        return fail(QStringLiteral("Enregistrement impossible : %1").arg(error));
-    }
-    if (m_editMode == EditMode::Adding)
-        m_keys.push_back(m_db->lastInsertRowId());
+    m_connection->noteWrite();
+    if (adding)
+        m_keys.push_back(m_connection->db().lastInsertRowId());
     m_cachedKey = -1;
     cancelUpdate();
     return true;
@@ -425,12 +461,20 @@ bool DataBinding::update()
 bool DataBinding::deleteRecord()
 {
     if (m_distinct || !hasCurrentRow())
-        return fail(QStringLiteral("Aucun enregistrement en cours."));
+        return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
-    SqliteStatement st = m_db->prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
-    st.bind(1, m_keys[size_t(m_pos)]);
-    if (!st.exec())
-        return fail(QStringLiteral("Suppression impossible : %1").arg(st.error()));
+    StoreError failure;
+    SqliteStatement *st = m_connection->statement(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table->name)), &failure);
+    if (!st)
+        return fail(failure);
+    st->bind(1, m_keys[size_t(m_pos)]);
+    const bool done = st->exec();
+    failure = done ? StoreError{} : m_connection->errorOf(*st);
+    st->reset();
+    if (!done)
+        return fail(failure);
+    m_connection->noteWrite();
     m_keys.erase(m_keys.begin() + m_pos);
     m_cachedKey = -1;
     m_onDeletedRow = true;
@@ -444,15 +488,12 @@ Question DataBinding::question() const
     q.code = text(QStringLiteral("Code"));
     q.numero = field(QStringLiteral("Numero")).toLongLong();
     q.libelle = text(QStringLiteral("Libellé"));
-    for (int i = 0; i < 6; ++i) {
-        q.lib[i] = text(QStringLiteral("lib%1").arg(i));
-        bool ok = false;
-        const QVariant v = field(QStringLiteral("Val%1").arg(i));
-        const int points = v.toInt(&ok);
-        q.val[i] = (!v.isNull() && ok) ? std::optional<int>(points) : std::nullopt;
+    for (int i = 0; i < kChoiceCount; ++i) {
+        q.lib[size_t(i)] = text(QStringLiteral("lib%1").arg(i));
+        q.val[size_t(i)] = pointsValue(field(QStringLiteral("Val%1").arg(i)));
     }
     for (int s = 0; s < kSpecialityCount; ++s)
-        q.flags[s] = field(specialityInfo(Speciality(s)).flagField).toInt() == 1 ? 1 : 0;
+        q.flags[size_t(s)] = field(QString::fromLatin1(specialityInfo(Speciality(s)).flagField)).toInt() == 1 ? 1 : 0;
     return q;
 }
 

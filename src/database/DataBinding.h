@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Connection.h"
 #include "Records.h"
-#include "Sqlite.h"
+#include "StoreError.h"
 #include "StoreQuery.h"
 
-#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -15,8 +15,10 @@ namespace qcm {
 
 // A named link to one database file: its record source and, once refreshed,
 // the current recordset with its current row. The recordset keeps only the
-// row keys in order; a row's values are read when the row becomes current,
-// so a bank of tens of thousands of questions refreshes quickly.
+// row keys in order, read when first needed; a row's values are read when
+// the row becomes current, so a bank of hundreds of thousands of questions
+// binds and refreshes quickly. Refreshing a source whose rows cannot have
+// changed only goes back to the first row.
 class DataBinding {
 public:
     explicit DataBinding(QString name = {});
@@ -26,8 +28,12 @@ public:
 
     QString name() const { return m_name; }
 
+    // The file, and the connection the program keeps to it. Without a
+    // connection of its own the binding opens one when first refreshed.
     void setDatabaseName(const QString &path);
     QString databaseName() const { return m_path; }
+    void setConnection(std::shared_ptr<Connection> connection);
+    const std::shared_ptr<Connection> &connection() const { return m_connection; }
     void setRecordSource(const StoreQuery &source);
     const StoreQuery &recordSource() const { return m_source; }
 
@@ -44,6 +50,8 @@ public:
     bool movePrevious();
     bool move(qint64 rows);
     qint64 recordCount() const;
+    // 0-based position of the current row in the recordset.
+    qint64 position() const { return m_pos; }
 
     bool findFirst(const StoreQuery &criteria);
     bool noMatch() const { return m_noMatch; }
@@ -55,23 +63,25 @@ public:
     bool deleteRecord();
 
     // Names match without regard to letter case. A missing field sets *ok to
-    // false and the error "Élément non trouvé dans cette collection.".
+    // false and the error "Élément non trouvé dans cette collection." (3265).
     QVariant field(const QString &fieldName, bool *ok = nullptr) const;
     bool setField(const QString &fieldName, const QVariant &value);
+    // Whether the recordset's table has this field.
+    bool hasField(const QString &fieldName) const;
 
     // The current row as a question (absent fields read as absent values).
     Question question() const;
 
-    QString lastError() const { return m_lastError; }
+    const StoreError &lastError() const { return m_lastError; }
 
 private:
     enum class EditMode { None, Adding, Editing };
 
-    bool fail(const QString &message) const;
+    bool fail(const StoreError &error) const;
+    bool fail(StoreErrorKind kind, const QString &description = {}) const;
     bool ensureConnection();
-    bool resolveTable(const QString &wanted, QString &table);
-    int columnIndex(const QString &fieldName) const;
-    bool whereClause(const QList<Comparison> &comparisons, QString &sql, QVariantList &values);
+    bool whereClause(const QList<Comparison> &comparisons, QString &sql, QVariantList &values) const;
+    bool ensureKeys() const;
     bool loadCurrentRow() const;
     bool hasCurrentRow() const;
     void clearRecordset();
@@ -79,16 +89,24 @@ private:
     QString m_name;
     QString m_path;
     StoreQuery m_source;
-    std::unique_ptr<SqliteDb> m_db;
+    std::shared_ptr<Connection> m_connection;
 
     bool m_open = false;
-    QString m_table;
-    QStringList m_columns;
-    QHash<QString, int> m_columnByFoldedName;
+    const TableInfo *m_table = nullptr;
     bool m_distinct = false;
-    QString m_distinctField;
-    std::vector<qint64> m_keys;
-    std::vector<QVariant> m_distinctValues;
+    int m_distinctColumn = -1;
+    QString m_selectSql;
+    QVariantList m_selectValues;
+
+    // Filled on first use after a refresh, and kept while the source and the
+    // data stay the same.
+    mutable bool m_keysLoaded = false;
+    mutable QString m_keysSql;
+    mutable QVariantList m_keysValues;
+    mutable DataVersion m_keysVersion;
+    mutable std::vector<qint64> m_keys;
+    mutable std::vector<QVariant> m_distinctValues;
+
     qint64 m_pos = -1;
     bool m_onDeletedRow = false;
     bool m_noMatch = false;
@@ -98,8 +116,7 @@ private:
 
     mutable qint64 m_cachedKey = -1;
     mutable QVariantList m_cachedRow;
-    mutable SqliteStatement m_rowStatement;
-    mutable QString m_lastError;
+    mutable StoreError m_lastError;
 };
 
 } // namespace qcm

@@ -45,9 +45,20 @@ QString placeholderTitle()
     return QStringLiteral("Spécialité à préciser...");
 }
 
+std::optional<qint64> pointsValue(const QVariant &stored)
+{
+    if (stored.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = stored.toLongLong(&ok);
+    if (!ok || (stored.typeId() == QMetaType::Double && double(value) != stored.toDouble()))
+        return std::nullopt;
+    return value;
+}
+
 QString pointsRuleViolation(const Question &q)
 {
-    int positive = 0;
+    qint64 positive = 0;
     for (int i = 0; i < kChoiceCount; ++i) {
         const auto &v = q.val[size_t(i)];
         if (q.hasChoice(i) != v.has_value())

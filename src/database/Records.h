@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <array>
 #include <optional>
@@ -30,7 +31,9 @@ struct Question {
     qint64 numero = 0;
     QString libelle;
     std::array<QString, kChoiceCount> lib; // empty: the choice does not exist
-    std::array<std::optional<int>, kChoiceCount> val; // absent: no points
+    // Absent: no points. Full-size, so that a value out of range in a file is
+    // shown and refused as what it is, never wrapped.
+    std::array<std::optional<qint64>, kChoiceCount> val;
     std::array<int, kSpecialityCount> flags{}; // 0 or 1
 
     bool hasChoice(int i) const { return !lib[size_t(i)].isEmpty(); }
@@ -48,10 +51,13 @@ struct QcmRow {
     qint64 numero = 0;
     QString libelle;
     std::array<QString, kChoiceCount> lib;
-    std::array<std::optional<int>, kChoiceCount> val;
+    std::array<std::optional<qint64>, kChoiceCount> val;
     QString specialite;
     std::array<int, kSpecialityCount> spe{};
 };
+
+// A stored points value: absent when Null or not a whole number.
+std::optional<qint64> pointsValue(const QVariant &stored);
 
 // The points rules every stored question obeys. Returns the French reason of
 // the first broken rule, or an empty text.

@@ -10,11 +10,13 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &sql) : m_db(db)
 {
     if (!db) {
         m_error = QStringLiteral("database not open");
+        m_errorCode = SQLITE_MISUSE;
         return;
     }
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        m_errorCode = sqlite3_extended_errcode(db);
         m_stmt = nullptr;
     }
 }
@@ -25,7 +27,7 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement &&other) noexcept
-    : m_db(other.m_db), m_stmt(other.m_stmt), m_error(std::move(other.m_error))
+    : m_db(other.m_db), m_stmt(other.m_stmt), m_error(std::move(other.m_error)), m_errorCode(other.m_errorCode)
 {
     other.m_stmt = nullptr;
 }
@@ -37,6 +39,7 @@ SqliteStatement &SqliteStatement::operator=(SqliteStatement &&other) noexcept
         m_db = other.m_db;
         m_stmt = other.m_stmt;
         m_error = std::move(other.m_error);
+        m_errorCode = other.m_errorCode;
         other.m_stmt = nullptr;
     }
     return *this;
@@ -80,8 +83,10 @@ bool SqliteStatement::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        m_errorCode = sqlite3_extended_errcode(m_db);
+    }
     return false;
 }
 
@@ -90,6 +95,7 @@ bool SqliteStatement::exec()
     if (!m_stmt)
         return false;
     m_error.clear();
+    m_errorCode = 0;
     while (step()) { }
     return m_error.isEmpty();
 }
@@ -101,6 +107,7 @@ void SqliteStatement::reset()
         sqlite3_clear_bindings(m_stmt);
     }
     m_error.clear();
+    m_errorCode = 0;
 }
 
 int SqliteStatement::columnCount() const
@@ -139,10 +146,11 @@ SqliteDb::~SqliteDb()
     close();
 }
 
-bool SqliteDb::open(const QString &path, Mode mode, QString *error)
+bool SqliteDb::open(const QString &path, Mode mode, QString *error, int *errorCode)
 {
     close();
-    int flags = SQLITE_OPEN_FULLMUTEX;
+    // One thread uses a connection: SQLite's own locking would only cost time.
+    int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case Mode::ReadWrite:
         flags |= SQLITE_OPEN_READWRITE;
@@ -160,9 +168,12 @@ bool SqliteDb::open(const QString &path, Mode mode, QString *error)
     if (rc != SQLITE_OK) {
         if (error)
             *error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        if (errorCode)
+            *errorCode = db ? sqlite3_extended_errcode(db) : rc;
         sqlite3_close(db);
         return false;
     }
+    sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 2000);
     m_db = db;
     return true;
@@ -176,13 +187,15 @@ void SqliteDb::close()
     }
 }
 
-bool SqliteDb::exec(const QString &sql, QString *error)
+bool SqliteDb::exec(const QString &sql, QString *error, int *errorCode)
 {
     char *msg = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     if (rc != SQLITE_OK) {
         if (error)
             *error = msg ? QString::fromUtf8(msg) : QString::fromUtf8(sqlite3_errstr(rc));
+        if (errorCode)
+            *errorCode = m_db ? sqlite3_extended_errcode(m_db) : rc;
         sqlite3_free(msg);
         return false;
     }
@@ -192,6 +205,11 @@ bool SqliteDb::exec(const QString &sql, QString *error)
 QString SqliteDb::lastError() const
 {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
+
+int SqliteDb::lastErrorCode() const
+{
+    return m_db ? sqlite3_extended_errcode(m_db) : 0;
 }
 
 qint64 SqliteDb::lastInsertRowId() const

@@ -9,8 +9,8 @@ struct sqlite3_stmt;
 namespace qcm {
 
 // Thin RAII layer over the SQLite C API: one connection, statements that
-// finalize themselves, and errors returned as French-free raw texts that the
-// callers wrap in their own messages.
+// finalize themselves, and errors returned as raw SQLite texts and result
+// codes that the callers turn into their own messages.
 class SqliteStatement {
 public:
     SqliteStatement() = default;
@@ -23,6 +23,8 @@ public:
 
     bool isValid() const { return m_stmt != nullptr; }
     QString error() const { return m_error; }
+    // The extended SQLite result code of the last failure, 0 when none.
+    int errorCode() const { return m_errorCode; }
 
     void bind(int index, const QVariant &value); // 1-based
     void bindAll(const QVariantList &values);
@@ -40,6 +42,7 @@ private:
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_error;
+    int m_errorCode = 0;
 };
 
 class SqliteDb {
@@ -52,14 +55,16 @@ public:
     SqliteDb &operator=(const SqliteDb &) = delete;
 
     // Never creates a file unless asked: opening a missing path fails.
-    bool open(const QString &path, Mode mode, QString *error = nullptr);
+    // errorCode receives the SQLite result code of a failure.
+    bool open(const QString &path, Mode mode, QString *error = nullptr, int *errorCode = nullptr);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     sqlite3 *handle() const { return m_db; }
 
     SqliteStatement prepare(const QString &sql) const { return SqliteStatement(m_db, sql); }
-    bool exec(const QString &sql, QString *error = nullptr);
+    bool exec(const QString &sql, QString *error = nullptr, int *errorCode = nullptr);
     QString lastError() const;
+    int lastErrorCode() const;
     qint64 lastInsertRowId() const;
 
 private:

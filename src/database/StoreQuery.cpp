@@ -3,35 +3,15 @@
 namespace qcm {
 
 namespace Queries {
-StoreQuery allQuestions()
+StoreQuery wholeBank()
 {
     return "select * from Questions order by Code, Numero";
 }
-StoreQuery allQuestionsForComposer()
-{
-    return "Select * from Questions order by code, numero";
-}
-StoreQuery allQuestionsForCheck()
-{
-    return "Select * from Questions order by Code, Numero;";
-}
-StoreQuery domainQuestions(const QString &code)
+StoreQuery domainInOrder(const QString &code)
 {
     return {QStringLiteral("Select * from Questions where code = ? order by code, numero"), {code}};
 }
-StoreQuery domainQuestionsForNumbering(const QString &code)
-{
-    return {QStringLiteral("Select * from Questions where Code = ? order by code, Numero"), {code}};
-}
-StoreQuery domainQuestionsForEditorClose(const QString &code)
-{
-    return {QStringLiteral("Select * from Questions where code = ? order by code, numero;"), {code}};
-}
-StoreQuery domainQuestionsForMarking(const QString &code)
-{
-    return {QStringLiteral("Select * from Questions where Code = ?;"), {code}};
-}
-StoreQuery domainQuestionsForDeletion(const QString &code)
+StoreQuery domainRows(const QString &code)
 {
     return {QStringLiteral("Select * from Questions where Code = ?"), {code}};
 }
@@ -39,7 +19,7 @@ StoreQuery questionnaireRows(const QString &name)
 {
     return {QStringLiteral("Select * from QCM where NomQCM = ?"), {name}};
 }
-StoreQuery questionnaireRowsOrdered(const QString &name)
+StoreQuery questionnaireInOrder(const QString &name)
 {
     return {QStringLiteral("Select * from QCM where NomQCM = ? order by code, numero"), {name}};
 }
@@ -50,15 +30,11 @@ StoreQuery questionnaireNames()
 } // namespace Queries
 
 namespace Criteria {
-StoreQuery question(const QString &code, qint64 numero)
+StoreQuery questionKey(const QString &code, qint64 numero)
 {
     return {QStringLiteral("Code = ? and Numero = ?"), {code, numero}};
 }
-StoreQuery questionForEditor(const QString &code, qint64 numero)
-{
-    return {QStringLiteral("Code = ? and numero = ?"), {code, numero}};
-}
-StoreQuery domain(const QString &code)
+StoreQuery domainCode(const QString &code)
 {
     return {QStringLiteral("Code = ?"), {code}};
 }
@@ -66,11 +42,7 @@ StoreQuery questionWithStatement(const QString &code, qint64 numero, const QStri
 {
     return {QStringLiteral("code = ? and Numero = ? and libellé = ?"), {code, numero, statement}};
 }
-StoreQuery questionForSave(const QString &code, qint64 numero)
-{
-    return {QStringLiteral("code = ? and Numero = ?"), {code, numero}};
-}
-StoreQuery questionnaire(const QString &name)
+StoreQuery questionnaireName(const QString &name)
 {
     return {QStringLiteral("NomQCM = ?"), {name}};
 }

@@ -21,28 +21,32 @@ struct StoreQuery {
     bool operator==(const StoreQuery &) const = default;
 };
 
-// The shapes that the program sends, named after the texts they stand for.
+// The shapes that the program sends, named after what they select; each
+// keeps the query text it stands for, with "?" where the value goes.
 namespace Queries {
-StoreQuery allQuestions(); // select * from Questions order by Code, Numero
-StoreQuery allQuestionsForComposer(); // Select * from Questions order by code, numero
-StoreQuery allQuestionsForCheck(); // Select * from Questions order by Code, Numero;
-StoreQuery domainQuestions(const QString &code); // Select * from Questions where code = '…' order by code, numero
-StoreQuery domainQuestionsForNumbering(const QString &code); // … where Code = "…" order by code, Numero
-StoreQuery domainQuestionsForEditorClose(const QString &code); // … where code = "…" order by code, numero;
-StoreQuery domainQuestionsForMarking(const QString &code); // … where Code = '…';
-StoreQuery domainQuestionsForDeletion(const QString &code); // … where Code = "…"
-StoreQuery questionnaireRows(const QString &name); // Select * from QCM where NomQCM = "…"
-StoreQuery questionnaireRowsOrdered(const QString &name); // … order by code, numero
-StoreQuery questionnaireNames(); // Select Distinct NomQCM from QCM order by NomQCM;
+// select * from Questions order by Code, Numero
+StoreQuery wholeBank();
+// Select * from Questions where code = '…' order by code, numero
+StoreQuery domainInOrder(const QString &code);
+// Select * from Questions where Code = "…"
+StoreQuery domainRows(const QString &code);
+// Select * from QCM where NomQCM = "…"
+StoreQuery questionnaireRows(const QString &name);
+// Select * from QCM where NomQCM = "…" order by code, numero
+StoreQuery questionnaireInOrder(const QString &name);
+// Select Distinct NomQCM from QCM order by NomQCM;
+StoreQuery questionnaireNames();
 } // namespace Queries
 
 namespace Criteria {
-StoreQuery question(const QString &code, qint64 numero); // Code = "…" and Numero = n
-StoreQuery questionForEditor(const QString &code, qint64 numero); // Code = "…" and numero = n
-StoreQuery domain(const QString &code); // Code = "…"
+// Code = "…" and Numero = n
+StoreQuery questionKey(const QString &code, qint64 numero);
+// Code = "…"
+StoreQuery domainCode(const QString &code);
+// code = "…" and Numero = n and libellé = "…"
 StoreQuery questionWithStatement(const QString &code, qint64 numero, const QString &statement);
-StoreQuery questionForSave(const QString &code, qint64 numero); // code = '…' and Numero = n
-StoreQuery questionnaire(const QString &name); // NomQCM = "…"
+// NomQCM = "…"
+StoreQuery questionnaireName(const QString &name);
 } // namespace Criteria
 
 // What a shape means once read: the storage understands these forms only.

@@ -1,8 +1,38 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
+#include <optional>
+
 namespace qcm {
+
+// The pictures of the message box, by the number callers pass.
+namespace Icon {
+inline constexpr int Information = 0;
+inline constexpr int Bulb = 1;
+inline constexpr int Warning = 2;
+inline constexpr int Bin = 3;
+inline constexpr int Back = 4;
+inline constexpr int Forward = 5;
+inline constexpr int Error = 6;
+inline constexpr int Printer = 7;
+inline constexpr int Globe = 8;
+inline constexpr int Question = 9;
+inline constexpr int Camera = 10;
+inline constexpr int Power = 11;
+inline constexpr int Binoculars = 12;
+inline constexpr int DatabaseSearch = 13;
+inline constexpr int Disk = 14;
+inline constexpr int UsbStick = 15;
+inline constexpr int Archive = 16;
+inline constexpr int Refresh = 17;
+inline constexpr int Documents = 18;
+inline constexpr int Euro = 19;
+inline constexpr int Scanner = 20;
+inline constexpr int NoConnection = 21;
+inline constexpr int Pdf = 22;
+} // namespace Icon
 
 // The one open/save file dialog the program uses: a title and one filter.
 struct FileDialogRequest {
@@ -12,19 +42,52 @@ struct FileDialogRequest {
     QString directory; // where the dialog opens; empty for the last folder
 };
 
-// Every message box, input box, file dialog and print dialog of the program
-// goes through this service, so that tests can script the answers and read
-// back exactly what the user would have been shown.
+struct BoxRequest {
+    QString message;
+    int icon = Icon::Information;
+    QString title;
+    QString caption0, caption1, caption2;
+    int alignment = 0;
+};
+
+// The print dialog offers the number of copies only.
+struct PrintRequest {
+    QString title;
+    int copies = 1;
+};
+
+// Everything the windows ask of the user or of the platform: every message
+// box, input box, file dialog and print dialog, and the clipboard, the beep,
+// today's date and the random numbers. Tests put a scripted double in its
+// place and read back exactly what the user would have been shown.
 class DialogService {
 public:
+    // What showBox answers when the box was closed with its close box.
+    static constexpr int kClosedByCloseBox = -2;
+    static constexpr int kEscape = 99;
+
     virtual ~DialogService() = default;
 
-    // Returns the 0-based number of the button pressed (button 0 is the
-    // right-most), 2 for the close box, or on Escape the button captioned
+    // The message box: 0-based number of the button pressed (button 0 is the
+    // right-most), kClosedByCloseBox, or on Escape the button captioned
     // "Abandonner" or "Annuler", else 99.
-    virtual int MoxBox(const QString &message, int icon = 0, const QString &title = {}, const QString &caption0 = {},
-        const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0)
-        = 0;
+    virtual int showBox(const BoxRequest &box) = 0;
+
+    // The message box as every caller knows it: the close box answers 2,
+    // like the third button.
+    int MoxBox(const QString &message, int icon = Icon::Information, const QString &title = {},
+        const QString &caption0 = {}, const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0)
+    {
+        const int answer = showBox({message, icon, title, caption0, caption1, caption2, alignment});
+        return answer == kClosedByCloseBox ? 2 : answer;
+    }
+    // For the few questions where closing the box must not count as the
+    // third button: the close box answers kClosedByCloseBox.
+    int MoxBoxOrClose(const QString &message, int icon, const QString &title, const QString &caption0,
+        const QString &caption1, const QString &caption2, int alignment = 0)
+    {
+        return showBox({message, icon, title, caption0, caption1, caption2, alignment});
+    }
 
     // The one-line input box. left and top are in twips, 0 meaning centred;
     // a 0 is replaced by the position computed. Returns the typed text after
@@ -36,6 +99,17 @@ public:
     // existing files only.
     virtual QString openFileName(const FileDialogRequest &request) = 0;
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
+
+    // The system print dialog: the number of copies chosen, nothing when cancelled.
+    virtual std::optional<int> printDialog(const PrintRequest &request) = 0;
+
+    virtual void setClipboardText(const QString &text) = 0;
+    virtual void beep() = 0;
+    virtual QDate today() = 0;
+    // Seeds the random numbers from the clock.
+    virtual void randomize() = 0;
+    // A uniform random number in [0, 1).
+    virtual double rnd() = 0;
 };
 
 } // namespace qcm

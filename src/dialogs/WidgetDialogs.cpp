@@ -3,7 +3,12 @@
 #include "dialogs/fBox.h"
 #include "dialogs/fInBox.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 
 namespace qcm {
@@ -11,18 +16,22 @@ namespace qcm {
 WidgetDialogs::WidgetDialogs() = default;
 WidgetDialogs::~WidgetDialogs() = default;
 
-int WidgetDialogs::MoxBox(const QString &message, int icon, const QString &title, const QString &caption0,
-    const QString &caption1, const QString &caption2, int alignment)
+int WidgetDialogs::showBox(const BoxRequest &box)
 {
+    auto show = [&box](fBox &window) {
+        const int result = window.showMessage(
+            box.message, box.icon, box.title, box.caption0, box.caption1, box.caption2, box.alignment);
+        return window.closedByCloseBox() ? kClosedByCloseBox : result;
+    };
     // A message raised while the shared box is still waiting (from a timer
     // or a nested handler) gets a box of its own rather than hijacking it.
     if (m_box && m_box->isVisible()) {
         fBox extra;
-        return extra.showMessage(message, icon, title, caption0, caption1, caption2, alignment);
+        return show(extra);
     }
     if (!m_box)
         m_box = std::make_unique<fBox>();
-    const int result = m_box->showMessage(message, icon, title, caption0, caption1, caption2, alignment);
+    const int result = show(*m_box);
     if (m_box->closedByCloseBox())
         m_box.reset();
     return result;
@@ -77,6 +86,50 @@ QString WidgetDialogs::fileName(const FileDialogRequest &request, bool save)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<int> WidgetDialogs::printDialog(const PrintRequest &request)
+{
+    QPrinter printer;
+    printer.setCopyCount(request.copies);
+    QPrintDialog dialog(&printer, m_parent);
+    dialog.setObjectName(QStringLiteral("dlg"));
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
+    // Copies only: the whole document always goes to a real printer.
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return std::max(1, printer.copyCount());
+}
+
+void WidgetDialogs::setClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void WidgetDialogs::beep()
+{
+    QApplication::beep();
+}
+
+QDate WidgetDialogs::today()
+{
+    return QDate::currentDate();
+}
+
+void WidgetDialogs::randomize()
+{
+    m_random.seed(quint64(QDateTime::currentMSecsSinceEpoch()) ^ std::random_device{}());
+}
+
+double WidgetDialogs::rnd()
+{
+    // 53 random bits: never 1.0, whatever the library.
+    return double(m_random() >> 11) * 0x1.0p-53;
 }
 
 } // namespace qcm

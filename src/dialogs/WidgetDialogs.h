@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 
 namespace qcm {
 
@@ -15,8 +16,8 @@ class fBox;
 class fInBox;
 
 // The dialog service of the running program: the program's own message and
-// input boxes and the toolkit's file dialogs. Destroy it before the
-// application object.
+// input boxes, the toolkit's file and print dialogs, the system clipboard and
+// beep. Destroy it before the application object.
 class WidgetDialogs : public DialogService {
 public:
     WidgetDialogs();
@@ -27,12 +28,17 @@ public:
     // The window the file dialogs belong to.
     void setParentWindow(QWidget *parent) { m_parent = parent; }
 
-    int MoxBox(const QString &message, int icon = 0, const QString &title = {}, const QString &caption0 = {},
-        const QString &caption1 = {}, const QString &caption2 = {}, int alignment = 0) override;
+    int showBox(const BoxRequest &box) override;
     QString InBox(
         const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    std::optional<int> printDialog(const PrintRequest &request) override;
+    void setClipboardText(const QString &text) override;
+    void beep() override;
+    QDate today() override;
+    void randomize() override;
+    double rnd() override;
 
 private:
     QString fileName(const FileDialogRequest &request, bool save);
@@ -41,6 +47,7 @@ private:
     QPointer<QWidget> m_parent;
     std::unique_ptr<fBox> m_box;
     std::unique_ptr<fInBox> m_inBox;
+    std::mt19937_64 m_random{std::random_device{}()};
 };
 
 } // namespace qcm

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -52,23 +51,6 @@ bool cancels(const QString &caption)
 }
 
 } // namespace
-
-QPixmap svgPixmap(const QString &resource, QSize size)
-{
-    QSvgRenderer renderer(resource);
-    if (!renderer.isValid())
-        return {};
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width), Twips::toPixels(height));
-}
 
 void fBox::setScreenHeightTwips(int twips)
 {

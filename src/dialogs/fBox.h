@@ -1,5 +1,7 @@
 #pragma once
 
+#include "startup/Pictures.h"
+
 #include <QDialog>
 #include <QPixmap>
 #include <QRect>
@@ -12,13 +14,6 @@ class QPushButton;
 class QTextEdit;
 
 namespace qcm {
-
-// An SVG picture of the resources drawn at the given size in pixels; a null
-// pixmap when the picture is missing.
-QPixmap svgPixmap(const QString &resource, QSize size);
-
-// A rectangle given in twips, in pixels.
-QRect twipsRect(int left, int top, int width, int height);
 
 // The program's own message box: up to three buttons captioned by the caller,
 // one of 23 pictures, a text area sized to the message. One window is kept

@@ -42,7 +42,7 @@ frmAbout::frmAbout(QCMBas &state, QWidget *parent)
     setAccessibleName(windowTitle());
     setModal(false);
 
-    const QCursor hand(svgPixmap(QStringLiteral(":/pictures/pointer.svg"), QSize(32, 32)), 10, 2);
+    const QCursor hand = handPointer();
 
     m_logo = new QLabel(this);
     m_logo->setObjectName(QStringLiteral("Image1"));

@@ -3,6 +3,7 @@
 #include "dialogs/frmAbout.h"
 #include "startup/Background.h"
 #include "startup/Branding.h"
+#include "startup/Pictures.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -12,7 +13,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QWindow>
 
 namespace qcm {
@@ -55,19 +55,6 @@ QFont sized(QFont f, double points, bool bold = false)
     return f;
 }
 
-QCursor handPointer()
-{
-    QSvgRenderer svg(QStringLiteral(":/pictures/pointer.svg"));
-    if (!svg.isValid())
-        return QCursor(Qt::PointingHandCursor);
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    svg.render(&painter);
-    painter.end();
-    return QCursor(pixmap, 10, 2);
-}
-
 } // namespace
 
 fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -84,6 +71,12 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
         layoutWindow();
     });
     connect(&m_state, &QCMBas::fillDomainListRequested, this, &fQCM::FillDomainList);
+    connect(&m_state, &QCMBas::runnerDomainSelectRequested, this, [this](int position) {
+        // Only the list's own entry changes: the caller has already pointed datQue at the domain.
+        if (position >= 0 && position < m_lstDomaine->count())
+            m_lstDomaine->setCurrentIndex(position);
+    });
+    connect(&m_state, &QCMBas::runnerQuestionRequested, this, &fQCM::ShowQuestion);
     connect(&m_state, &QCMBas::repaintOptionChanged, this, qOverload<>(&QWidget::update));
 
     // The window takes its turn after another window of the program had the
@@ -432,7 +425,7 @@ void fQCM::domainClicked()
 void fQCM::LoadDomainQuestions(const QString &entry)
 {
     DataBinding &que = m_state.datQue;
-    que.setRecordSource(Queries::domainQuestions(entry.left(1)));
+    que.setRecordSource(Queries::domainInOrder(entry.left(1)));
     if (!que.refresh() || que.recordCount() == 0)
         return;
     que.moveLast();
@@ -507,7 +500,7 @@ void fQCM::ShowNextQuestion()
     if (!que.eof()) {
         que.moveNext();
         if (m_state.CurrentIndex == m_state.QuestionCount - 1)
-            m_state.dialogs().MoxBox(QStringLiteral("Terminé !"), 0, QStringLiteral("Cà y est !"));
+            m_state.dialogs().MoxBox(QStringLiteral("Terminé !"), Icon::Information, QStringLiteral("Cà y est !"));
         else
             ++m_state.CurrentIndex;
         ShowQuestion(m_state.CurrentIndex);
@@ -521,7 +514,8 @@ void fQCM::ShowPreviousQuestion()
     if (!que.bof()) {
         que.movePrevious();
         if (m_state.CurrentIndex == 0)
-            m_state.dialogs().MoxBox(QStringLiteral("On est à la première question... !"), 0, QStringLiteral("Avis"));
+            m_state.dialogs().MoxBox(
+                QStringLiteral("On est à la première question... !"), Icon::Information, QStringLiteral("Avis"));
         else
             --m_state.CurrentIndex;
         ShowQuestion(m_state.CurrentIndex);
@@ -618,6 +612,8 @@ void fQCM::showAbout()
 bool fQCM::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Paint && watched == lbl(3) && !lbl(2)->text().isEmpty())
+        Q_EMIT questionPainted();
     if (type == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         for (int i = 0; i < 6; ++i) {

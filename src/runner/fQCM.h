@@ -69,6 +69,8 @@ Q_SIGNALS:
     // on a choice text that is not empty (slot 0 to 5).
     void questionMenuRequested(const QPoint &globalPos);
     void choiceMenuRequested(int slot, const QPoint &globalPos);
+    // The statement of a question has been painted.
+    void questionPainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -67,28 +67,39 @@ bool QCMBas::BindDatabase()
         return m_bound;
     }
     DataBinding *order[] = {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe};
-    const StoreQuery sources[] = {"Domaines", "QCM", Queries::allQuestions(), "Examen", "Sessions", "Spécialité"};
-    for (DataBinding *b : order)
+    const StoreQuery sources[] = {"Domaines", "QCM", Queries::wholeBank(), "Examen", "Sessions", "Spécialité"};
+    if (!m_connection || m_connection->path() != DbPath) {
+        StoreError why;
+        CloseDatabases();
+        m_connection = Connection::open(DbPath, &why);
+        if (!m_connection) {
+            bindingFailed(why);
+            return false;
+        }
+    }
+    for (DataBinding *b : order) {
         b->setDatabaseName(DbPath);
+        b->setConnection(m_connection);
+    }
     for (size_t i = 0; i < std::size(order); ++i)
         order[i]->setRecordSource(sources[i]);
     for (DataBinding *b : order) {
         if (!b->refresh()) {
-            m_bindError = b->lastError();
-            bindingFailed();
+            bindingFailed(b->lastError());
             return false;
         }
     }
     m_bound = true;
-    m_bindError.clear();
+    m_bindFailure = {};
     Q_EMIT baseCaptionChanged(baseCaption());
     return true;
 }
 
 // A file that cannot be bound leaves nothing half-bound behind: every binding
 // is released, so the windows show no stale rows and the file stays untouched.
-void QCMBas::bindingFailed()
+void QCMBas::bindingFailed(const StoreError &why)
 {
+    m_bindFailure = why;
     Q_EMIT splashCloseRequested();
     CloseDatabases();
     m_bound = false;
@@ -98,6 +109,7 @@ void QCMBas::CloseDatabases()
 {
     for (DataBinding *b : {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe})
         b->closeDatabase();
+    m_connection.reset();
 }
 
 QStringList QCMBas::domainEntries()
@@ -124,7 +136,7 @@ bool QCMBas::copyReported(const QString &source, const QString &target)
     QString error;
     if (copyFileAtomic(source, target, &error))
         return true;
-    m_dialogs.MoxBox(error, 6, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
+    m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
     return false;
 }
 
@@ -135,8 +147,8 @@ void QCMBas::ChooseDatabase()
         QFileInfo(DbPath).absolutePath()};
     const QString chosen = m_dialogs.openFileName(request);
     if (chosen.isEmpty()) {
-        m_dialogs.MoxBox(
-            QStringLiteral("Aucune modification"), 0, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+        m_dialogs.MoxBox(QStringLiteral("Aucune modification"), Icon::Information, QStringLiteral("Opération annulée"),
+            QStringLiteral("OK"));
         return;
     }
 
@@ -145,18 +157,18 @@ void QCMBas::ChooseDatabase()
     QString why;
     auto refused = [&] {
         m_dialogs.MoxBox(
-            QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf + why, 6,
-            QStringLiteral("Base refusée"), QStringLiteral("OK"));
+            QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf + why,
+            Icon::Error, QStringLiteral("Base refusée"), QStringLiteral("OK"));
     };
 
     if (isWorkingCopyName(chosen)) {
         const int answer = m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
                 + QStringLiteral("la base QCM.MDB qui est utilisée ") + QStringLiteral("par le programme.") + kCrLf
                 + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?"),
-            2, QStringLiteral("Attention"), QStringLiteral("Oui"), QStringLiteral("Non"), {}, 2);
+            Icon::Warning, QStringLiteral("Attention"), QStringLiteral("Oui"), QStringLiteral("Non"), {}, 2);
         if (answer != 0) {
-            m_dialogs.MoxBox(
-                QStringLiteral("Aucune modification"), 2, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+            m_dialogs.MoxBox(QStringLiteral("Aucune modification"), Icon::Warning, QStringLiteral("Opération annulée"),
+                QStringLiteral("OK"));
             return;
         }
         if (!Schema::check(chosen, &why)) {
@@ -190,7 +202,7 @@ void QCMBas::ChooseDatabase()
     if (!writeSetting(QStringLiteral("Dernière base"), QStringLiteral("Base"), DbPath))
         m_dialogs.MoxBox(QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + IniPath
                 + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."),
-            2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
+            Icon::Warning, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
     if (DatabaseIncomplete) {
         DatabaseIncomplete = false;
         OpenComposer();
@@ -201,26 +213,27 @@ void QCMBas::SaveDatabaseAs()
 {
     const int go = m_dialogs.MoxBox(QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
             + QStringLiteral("actuelle sous un autre nom.") + kCrLf + QStringLiteral("Voulez-vous continuer ?"),
-        14, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"), QStringLiteral("Annuler"), {}, 2);
+        Icon::Disk, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"), QStringLiteral("Annuler"), {}, 2);
     if (go != 0)
         return;
     const QString target = m_dialogs.saveFileName(
         {QStringLiteral("Enregistrer sous..."), kAccessFilter, kAccessPattern, QFileInfo(DbPath).absolutePath()});
     if (target.isEmpty()) {
-        m_dialogs.MoxBox(QStringLiteral("Opération annulée"), 0, QStringLiteral("Annulation"), QStringLiteral("OK"));
+        m_dialogs.MoxBox(
+            QStringLiteral("Opération annulée"), Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
         return;
     }
     if (isWorkingCopyName(target)) {
         m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée ")
                 + QStringLiteral("par le programme.") + kCrLf + QStringLiteral("Choisissez un autre nom."),
-            0, QStringLiteral("Annulation"), QStringLiteral("OK"));
+            Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
         return;
     }
     if (FileExists(target)) {
         const int replace = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
                 + QFileInfo(target).fileName() + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
                 + QStringLiteral("Voulez-vous le remplacer ?"),
-            9, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {}, 2);
+            Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {}, 2);
         if (replace != 0)
             return;
     }
@@ -229,22 +242,15 @@ void QCMBas::SaveDatabaseAs()
     BindDatabase();
     if (copied)
         m_dialogs.MoxBox(
-            QStringLiteral("Sauvegarde effectuée."), 14, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
-}
-
-void QCMBas::setComposerHooks(std::function<void()> open, std::function<void()> close)
-{
-    m_openComposer = std::move(open);
-    m_closeComposer = std::move(close);
+            QStringLiteral("Sauvegarde effectuée."), Icon::Disk, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
 }
 
 void QCMBas::OpenComposer()
 {
-    if (m_openComposer)
-        m_openComposer();
+    windows().showComposer();
+    windows().fillQcmCombo();
     if (DatabaseIncomplete) {
-        if (m_closeComposer)
-            m_closeComposer();
+        windows().closeComposer();
         QcmModified = false;
         ChooseDatabase();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowDirectory.h"
+#include "database/Connection.h"
 #include "database/DataBinding.h"
 #include "dialogs/DialogService.h"
 
@@ -7,14 +9,15 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <memory>
 
 namespace qcm {
 
 // The state shared by every window for the whole run, with the procedures
-// that work on it: the six data bindings, start-up settings, the runner's
-// position, and the choice, copy and backup of database files. Windows get
-// this one object; nothing here touches a widget, windows follow its signals.
+// that work on it: the six data bindings and the one connection they share,
+// start-up settings, the runner's position, and the choice, copy and backup
+// of database files. Windows get this one object; nothing here touches a
+// widget: windows follow its signals and are reached through WindowDirectory.
 class QCMBas : public QObject {
     Q_OBJECT
 
@@ -24,6 +27,8 @@ public:
     ~QCMBas() override;
 
     DialogService &dialogs() const { return m_dialogs; }
+    void setWindows(WindowDirectory *windows) { m_windows = windows; }
+    WindowDirectory &windows() const { return m_windows ? *m_windows : m_noWindows; }
 
     // Start-up state.
     QString DbPath;
@@ -39,10 +44,12 @@ public:
     int EditTarget = 0;
     // Editor and points check.
     bool QuestionModified = false;
-    int EditorDomainIndex = -1;
+    int EditorDomainIndex = 0;
     QString EditorQuestionNumber;
     bool CheckInProgress = false;
     qint64 CheckErrorCount = 0;
+    // Shared by every date field: the length the field had after its previous change.
+    int DatePreviousLength = 0;
 
     DataBinding datQue{QStringLiteral("datQue")};
     DataBinding datDom{QStringLiteral("datDom")};
@@ -50,6 +57,10 @@ public:
     DataBinding datQCM{QStringLiteral("datQCM")};
     DataBinding datSes{QStringLiteral("datSes")};
     DataBinding datExe{QStringLiteral("datExe")};
+
+    // The connection the six bindings share; null while no database is bound.
+    // A change of several rows runs in a Transaction on it.
+    const std::shared_ptr<Connection> &connection() const { return m_connection; }
 
     // The program folder followed by "/".
     QString AppFolder() const;
@@ -64,8 +75,9 @@ public:
     // file is missing. Returns whether the database is bound afterwards.
     bool BindDatabase();
     bool isBound() const { return m_bound; }
-    // Why the last attempt to bind failed; empty after a success.
-    QString bindError() const { return m_bindError; }
+    // Why the last attempt to bind failed; no error after a success.
+    const StoreError &bindFailure() const { return m_bindFailure; }
+    QString bindError() const { return m_bindFailure.description; }
     void CloseDatabases();
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
@@ -78,26 +90,28 @@ public:
     QString workingCopyPath() const { return AppFolder() + QStringLiteral("qcm.mdb"); }
     static bool isWorkingCopyName(const QString &path);
 
-    // The composer registers how it is shown and closed; until then
-    // OpenComposer only runs the recovery of an incomplete database.
-    void setComposerHooks(std::function<void()> open, std::function<void()> close);
-
 signals:
     void splashCloseRequested();
     void baseCaptionChanged(const QString &caption);
-    void fillDomainListRequested();
     void repaintOptionChanged();
+    // Requests to the practice window: refill its domain list (which shows
+    // the first domain); select a position of that list without reloading
+    // the questions; show the question at a 0-based position of datQue.
+    void fillDomainListRequested();
+    void runnerDomainSelectRequested(int position);
+    void runnerQuestionRequested(qint64 index);
 
 private:
-    void bindingFailed();
+    void bindingFailed(const StoreError &why);
     bool copyReported(const QString &source, const QString &target);
 
     DialogService &m_dialogs;
     QString m_programFolder;
+    std::shared_ptr<Connection> m_connection;
     bool m_bound = false;
-    QString m_bindError;
-    std::function<void()> m_openComposer;
-    std::function<void()> m_closeComposer;
+    StoreError m_bindFailure;
+    WindowDirectory *m_windows = nullptr;
+    mutable WindowDirectory m_noWindows;
 };
 
 } // namespace qcm

@@ -1,5 +1,6 @@
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
+#include "startup/AppWindows.h"
 #include "startup/Branding.h"
 #include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
@@ -71,7 +72,12 @@ int main(int argc, char *argv[])
     QObject::connect(&state, &QCMBas::splashCloseRequested, &app, closeSplash);
 
     fQCM runner(state);
+    AppWindows windows(state, runner);
     dialogs.setParentWindow(&runner);
+#ifdef QCM_EXIT_AFTER_FIRST_QUESTION
+    // Timing build: ends once the first question has been painted.
+    QObject::connect(&runner, &fQCM::questionPainted, &app, &QApplication::quit, Qt::QueuedConnection);
+#endif
     QObject::connect(&runner, &fQCM::splashTimerElapsed, &app, closeSplash);
     QObject::connect(&runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     runStep(dialogs, [&] {

@@ -50,6 +50,7 @@ TEST_F(RunnerTest, ADomainShowsOnlyItsQuestionsInNumberOrder)
 {
     fQCM &w = start();
     selectDomain(2);
+    dialogs.boxAnswers = {0};
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
         seen.append(w.lbl(2)->text());
@@ -62,11 +63,10 @@ TEST_F(RunnerTest, ADomainShowsOnlyItsQuestionsInNumberOrder)
 TEST_F(RunnerTest, BothEndsOfADomainSayWhereTheyAreAndKeepTheQuestion)
 {
     fQCM &w = start();
+    dialogs.boxAnswers = {0, 0};
     w.ShowPreviousQuestion();
     ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].message, QStringLiteral("On est à la première question... !"));
-    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Avis"));
-    EXPECT_EQ(dialogs.boxes[0].icon, 0);
+    EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{"On est à la première question... !", 0, "Avis"}));
     EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
 
     w.cmd(4)->click();
@@ -74,8 +74,7 @@ TEST_F(RunnerTest, BothEndsOfADomainSayWhereTheyAreAndKeepTheQuestion)
     EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
     w.cmd(4)->click();
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Terminé !"));
-    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Cà y est !"));
+    EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Terminé !", 0, "Cà y est !"}));
     EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
     EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 3 sur 3"));
     w.cmd(3)->click();
@@ -100,6 +99,8 @@ TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
 {
     IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
         QStringLiteral("Base"), QDir(dir.path()).filePath(QStringLiteral("absente.mdb")));
+    dialogs.openAnswers = {QString()};
+    dialogs.boxAnswers = {0};
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
     EXPECT_TRUE(w.lbl(3)->text().startsWith(QStringLiteral("Aucune base de données n'est ouverte.")));

@@ -85,13 +85,11 @@ TEST_F(DatabaseFiles, AnExistingWorkingCopyIsRefreshedFromTheChosenBank)
 
 TEST_F(DatabaseFiles, CancellingTheChoiceChangesNothing)
 {
+    dialogs.openAnswers = {QString()};
+    dialogs.boxAnswers = {0};
     state.ChooseDatabase();
     ASSERT_EQ(dialogs.boxes.size(), 1);
-    const auto &box = dialogs.boxes[0];
-    EXPECT_EQ(box.message, QStringLiteral("Aucune modification"));
-    EXPECT_EQ(box.icon, 0);
-    EXPECT_EQ(box.title, QStringLiteral("Opération annulée"));
-    EXPECT_EQ(box.caption0, QStringLiteral("OK"));
+    EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{"Aucune modification", 0, "Opération annulée", "OK"}));
     expectStillOnCurrent();
     EXPECT_FALSE(QFile::exists(state.IniPath));
 }
@@ -105,17 +103,11 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
         const QString working = makeBank(elsewhere, name, bankWith(QStringLiteral("Copie")));
         dialogs.boxes.clear();
         dialogs.openAnswers = {working};
-        dialogs.boxAnswers = {1};
+        dialogs.boxAnswers = {1, 0};
         state.ChooseDatabase();
         ASSERT_EQ(dialogs.boxes.size(), 2);
-        EXPECT_EQ(dialogs.boxes[0].message, offer);
-        EXPECT_EQ(dialogs.boxes[0].icon, 2);
-        EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Attention"));
-        EXPECT_EQ(dialogs.boxes[0].caption0, QStringLiteral("Oui"));
-        EXPECT_EQ(dialogs.boxes[0].caption1, QStringLiteral("Non"));
-        EXPECT_EQ(dialogs.boxes[0].alignment, 2);
-        EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Aucune modification"));
-        EXPECT_EQ(dialogs.boxes[1].icon, 2);
+        EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{offer, 2, "Attention", "Oui", "Non", {}, 2}));
+        EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Aucune modification", 2, "Opération annulée", "OK"}));
         expectStillOnCurrent();
     }
 
@@ -147,6 +139,7 @@ TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
         const QByteArray before = fileBytes(path);
         dialogs.boxes.clear();
         dialogs.openAnswers = {path};
+        dialogs.boxAnswers = {0};
         state.ChooseDatabase();
         ASSERT_EQ(dialogs.boxes.size(), 1);
         EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("Ce fichier ne peut pas être utilisé")));
@@ -162,6 +155,7 @@ TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
 {
     ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
     dialogs.openAnswers = {other};
+    dialogs.boxAnswers = {0};
     state.ChooseDatabase();
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_EQ(dialogs.boxes[0].icon, 6);
@@ -213,25 +207,29 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
     EXPECT_TRUE(dialogs.saveRequests.isEmpty());
 
     dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 0};
+    dialogs.saveAnswers = {QString()};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Opération annulée"));
-    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Annulation"));
+    EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Opération annulée", 0, "Annulation", "OK"}));
 
     dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 0};
     dialogs.saveAnswers = {inElsewhere(QStringLiteral("QCM.Mdb"))};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message,
-        QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
-            + kCrLf + QStringLiteral("Choisissez un autre nom."));
+    EXPECT_EQ(dialogs.boxes[1],
+        (ScriptedDialogs::Box{
+            QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
+                + kCrLf + QStringLiteral("Choisissez un autre nom."),
+            0, "Annulation", "OK"}));
     EXPECT_FALSE(QFile::exists(inElsewhere(QStringLiteral("QCM.Mdb"))));
 
     // A copy that fails says so and never claims success.
     const QString inTheWay = inElsewhere(QStringLiteral("dossier.mdb"));
     ASSERT_TRUE(QDir().mkpath(inTheWay));
     dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0};
+    dialogs.boxAnswers = {0, 0, 0};
     dialogs.saveAnswers = {inTheWay};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 3);

@@ -81,6 +81,8 @@ TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
         file(QStringLiteral("disparue.mdb")));
     state.readSettings();
     QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
+    dialogs.openAnswers = {QString()};
+    dialogs.boxAnswers = {0};
     EXPECT_FALSE(state.BindDatabase());
     EXPECT_GE(splash.count(), 1) << "the splash closes before the file dialog";
     ASSERT_EQ(dialogs.openRequests.size(), 1);
@@ -96,8 +98,9 @@ TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
     const QString text = file(QStringLiteral("texte.mdb"));
     writeFile(text, "pas une base\r\n");
     const QString bare = file(QStringLiteral("sans-tables.mdb"));
-    makeSqliteFile(bare, QStringLiteral("CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
-                                        "INSERT INTO Domaines VALUES ('1', 'Seul');"));
+    makeSqliteFile(bare,
+        QStringLiteral("CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
+                       "INSERT INTO Domaines VALUES ('1', 'Seul');"));
     for (const QString &path : {text, bare}) {
         const QByteArray before = fileBytes(path);
         IniFile::writeString(

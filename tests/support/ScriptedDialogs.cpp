@@ -1,31 +1,113 @@
 #include "ScriptedDialogs.h"
 
+#include <gtest/gtest.h>
+
+#include <random>
+
 namespace qcm::test {
 
-int ScriptedDialogs::MoxBox(const QString &message, int icon, const QString &title, const QString &caption0,
-    const QString &caption1, const QString &caption2, int alignment)
+namespace {
+
+std::string show(const QString &s)
 {
-    boxes.append({message, icon, title, caption0, caption1, caption2, alignment});
-    return boxAnswers.isEmpty() ? 0 : boxAnswers.takeFirst();
+    return '"' + s.toStdString() + '"';
+}
+
+template <typename T> T take(QList<T> &queue, const char *what, const QString &context, T fallback)
+{
+    if (queue.isEmpty()) {
+        ADD_FAILURE() << "Unscripted " << what << ": " << show(context);
+        return fallback;
+    }
+    return queue.takeFirst();
+}
+
+} // namespace
+
+void PrintTo(const ScriptedDialogs::Box &box, std::ostream *os)
+{
+    *os << "Box{" << show(box.message) << ", icon " << box.icon << ", " << show(box.title) << ", " << show(box.caption0)
+        << ", " << show(box.caption1) << ", " << show(box.caption2) << ", align " << box.alignment << "}";
+}
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    random = [engine = std::mt19937_64(20261206)]() mutable { return double(engine() >> 11) * 0x1.0p-53; };
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    expectAllAnswersUsed();
+}
+
+void ScriptedDialogs::expectAllAnswersUsed()
+{
+    EXPECT_TRUE(boxAnswers.isEmpty()) << boxAnswers.size() << " box answer(s) never used";
+    EXPECT_TRUE(inputAnswers.isEmpty()) << inputAnswers.size() << " input answer(s) never used";
+    EXPECT_TRUE(openAnswers.isEmpty()) << openAnswers.size() << " open-dialog answer(s) never used";
+    EXPECT_TRUE(saveAnswers.isEmpty()) << saveAnswers.size() << " save-dialog answer(s) never used";
+    EXPECT_TRUE(printAnswers.isEmpty()) << printAnswers.size() << " print-dialog answer(s) never used";
+    boxAnswers.clear();
+    inputAnswers.clear();
+    openAnswers.clear();
+    saveAnswers.clear();
+    printAnswers.clear();
+}
+
+int ScriptedDialogs::showBox(const BoxRequest &b)
+{
+    boxes.append({b.message, b.icon, b.title, b.caption0, b.caption1, b.caption2, b.alignment});
+    return take(boxAnswers, "message box", b.message, 0);
 }
 
 QString ScriptedDialogs::InBox(
     const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top)
 {
     inputs.append({prompt, title, defaultText, left, top});
-    return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+    return take(inputAnswers, "input box", title, QString());
 }
 
 QString ScriptedDialogs::openFileName(const FileDialogRequest &request)
 {
     openRequests.append(request);
-    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    return take(openAnswers, "open dialog", request.title, QString());
 }
 
 QString ScriptedDialogs::saveFileName(const FileDialogRequest &request)
 {
     saveRequests.append(request);
-    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    return take(saveAnswers, "save dialog", request.title, QString());
+}
+
+std::optional<int> ScriptedDialogs::printDialog(const PrintRequest &request)
+{
+    printRequests.append(request);
+    return take(printAnswers, "print dialog", request.title, std::optional<int>());
+}
+
+void ScriptedDialogs::setClipboardText(const QString &text)
+{
+    clipboard = text;
+}
+
+void ScriptedDialogs::beep()
+{
+    ++beeps;
+}
+
+QDate ScriptedDialogs::today()
+{
+    return date;
+}
+
+void ScriptedDialogs::randomize()
+{
+    ++randomizeCalls;
+}
+
+double ScriptedDialogs::rnd()
+{
+    return random();
 }
 
 QStringList ScriptedDialogs::messages() const

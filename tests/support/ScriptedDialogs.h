@@ -6,43 +6,80 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+#include <ostream>
+
 namespace qcm::test {
 
-// Stands in for every dialog: answers come from queues set by the test
-// (0, an empty text or a cancelled file dialog when a queue is empty), and
-// every box shown is recorded with its exact words.
+// Stands in for every dialog and platform service. Answers come from queues
+// the test fills; a box for which no answer was scripted fails the test, and
+// so does an answer left unused when the double is destroyed. Every box is
+// recorded with its exact words.
 class ScriptedDialogs : public DialogService {
 public:
+    // Every argument of a box, compared in one go: EXPECT_EQ(boxes[0], (Box{…})).
     struct Box {
+        Box(QString message = {}, int icon = 0, QString title = {}, QString caption0 = {}, QString caption1 = {},
+            QString caption2 = {}, int alignment = 0)
+            : message(std::move(message)), icon(icon), title(std::move(title)), caption0(std::move(caption0)),
+              caption1(std::move(caption1)), caption2(std::move(caption2)), alignment(alignment)
+        {
+        }
         QString message;
-        int icon = 0;
+        int icon;
         QString title;
         QString caption0, caption1, caption2;
-        int alignment = 0;
+        int alignment;
+
+        bool operator==(const Box &) const = default;
     };
     struct Input {
         QString prompt, title, defaultText;
         int left = 0, top = 0;
     };
 
-    int MoxBox(const QString &message, int icon, const QString &title, const QString &caption0, const QString &caption1,
-        const QString &caption2, int alignment) override;
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    int showBox(const BoxRequest &box) override;
     QString InBox(
         const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    std::optional<int> printDialog(const PrintRequest &request) override;
+    void setClipboardText(const QString &text) override;
+    void beep() override;
+    QDate today() override;
+    void randomize() override;
+    double rnd() override;
 
+    // Fails the test for every scripted answer not used yet, then forgets them.
+    void expectAllAnswersUsed();
+
+    // Answers, taken in order. kClosedByCloseBox closes a box with its close box.
     QList<int> boxAnswers;
     QStringList inputAnswers;
     QStringList openAnswers;
     QStringList saveAnswers;
+    QList<std::optional<int>> printAnswers;
+    QDate date{2026, 12, 6};
+    // Uniform numbers in [0, 1); a fixed sequence unless the test sets its own.
+    std::function<double()> random;
 
+    // What was shown.
     QList<Box> boxes;
     QList<Input> inputs;
     QList<FileDialogRequest> openRequests;
     QList<FileDialogRequest> saveRequests;
+    QList<PrintRequest> printRequests;
+    QString clipboard;
+    int beeps = 0;
+    int randomizeCalls = 0;
 
     QStringList messages() const;
 };
+
+void PrintTo(const ScriptedDialogs::Box &box, std::ostream *os);
 
 } // namespace qcm::test

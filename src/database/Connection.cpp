@@ -1,0 +1,209 @@
+#include "Connection.h"
+
+#include <sqlite3.h>
+
+namespace qcm {
+
+namespace {
+
+void setError(StoreError *out, const StoreError &error)
+{
+    if (out)
+        *out = error;
+}
+
+} // namespace
+
+Connection::Connection(QString path) : m_path(std::move(path)) { }
+
+Connection::~Connection()
+{
+    m_statements.clear();
+    if (m_depth > 0 && m_db.isOpen())
+        m_db.exec(QStringLiteral("ROLLBACK"));
+}
+
+std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *error)
+{
+    if (path.isEmpty()) {
+        setError(
+            error, StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est indiquée.")));
+        return nullptr;
+    }
+    std::shared_ptr<Connection> c(new Connection(path));
+    QString why;
+    int code = 0;
+    if (!c->m_db.open(path, SqliteDb::Mode::ReadWrite, &why, &code)) {
+        StoreError e = StoreErrors::fromSqlite(code, why);
+        if (e.kind == StoreErrorKind::Other)
+            e.description = QStringLiteral("Impossible d'ouvrir la base de données « %1 » : %2").arg(path, why);
+        setError(error, e);
+        return nullptr;
+    }
+    return c;
+}
+
+StoreError Connection::errorOf(const SqliteStatement &statement) const
+{
+    return StoreErrors::fromSqlite(statement.errorCode(), statement.error());
+}
+
+SqliteStatement *Connection::statement(const QString &sql, StoreError *error)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto st = std::make_unique<SqliteStatement>(m_db.handle(), sql);
+        if (!st->isValid()) {
+            setError(error, errorOf(*st));
+            return nullptr;
+        }
+        it = m_statements.emplace(sql, std::move(st)).first;
+    }
+    it->second->reset();
+    return it->second.get();
+}
+
+bool Connection::loadTableNames(StoreError *error)
+{
+    if (m_tableNamesLoaded)
+        return true;
+    SqliteStatement st = m_db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table','view')"));
+    QHash<QString, QString> names;
+    while (st.isValid() && st.step()) {
+        const QString name = st.column(0).toString();
+        names.insert(name.toCaseFolded(), name);
+    }
+    if (!st.isValid() || !st.error().isEmpty()) {
+        StoreError e = errorOf(st);
+        if (e.kind == StoreErrorKind::Other)
+            e = StoreErrors::make(StoreErrorKind::NotADatabase,
+                QStringLiteral("« %1 » n'est pas une base de données valide.").arg(m_path));
+        setError(error, e);
+        return false;
+    }
+    m_tableByFoldedName = std::move(names);
+    m_tableNamesLoaded = true;
+    return true;
+}
+
+const TableInfo *Connection::table(const QString &wantedName, StoreError *error)
+{
+    const QString folded = wantedName.toCaseFolded();
+    if (auto it = m_tables.find(folded); it != m_tables.end())
+        return it->second.get();
+    if (!loadTableNames(error))
+        return nullptr;
+    const QString real = m_tableByFoldedName.value(folded);
+    if (real.isEmpty()) {
+        setError(error,
+            StoreErrors::make(StoreErrorKind::Other,
+                QStringLiteral("La table « %1 » est introuvable dans la base de données.").arg(wantedName)));
+        return nullptr;
+    }
+    SqliteStatement info = m_db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    info.bind(1, real);
+    auto t = std::make_unique<TableInfo>();
+    t->name = real;
+    while (info.step()) {
+        const QString column = info.column(0).toString();
+        t->columnByFoldedName.insert(column.toCaseFolded(), int(t->columns.size()));
+        t->columns.append(column);
+    }
+    if (t->columns.isEmpty()) {
+        StoreError e = errorOf(info);
+        if (!e.isError())
+            e = StoreErrors::make(
+                StoreErrorKind::Other, QStringLiteral("La table « %1 » ne peut pas être lue.").arg(real));
+        setError(error, e);
+        return nullptr;
+    }
+    return m_tables.emplace(folded, std::move(t)).first->second.get();
+}
+
+DataVersion Connection::version()
+{
+    DataVersion v;
+    v.local = m_localVersion;
+    if (SqliteStatement *st = statement(QStringLiteral("PRAGMA data_version"), nullptr); st && st->step()) {
+        v.external = st->columnInt64(0);
+        st->reset();
+    }
+    return v;
+}
+
+bool Connection::begin(StoreError *error)
+{
+    QString why;
+    int code = 0;
+    if (!m_db.exec(QStringLiteral("SAVEPOINT qcm_%1").arg(m_depth + 1), &why, &code)) {
+        setError(error, StoreErrors::fromSqlite(code, why));
+        return false;
+    }
+    ++m_depth;
+    return true;
+}
+
+bool Connection::commit(StoreError *error)
+{
+    if (m_depth == 0)
+        return true;
+    QString why;
+    int code = 0;
+    if (m_db.exec(QStringLiteral("RELEASE qcm_%1").arg(m_depth), &why, &code)) {
+        --m_depth;
+        return true;
+    }
+    // A commit that could not reach the file is undone whole.
+    setError(error, StoreErrors::fromSqlite(code, why));
+    rollback();
+    return false;
+}
+
+void Connection::rollback()
+{
+    if (m_depth == 0)
+        return;
+    const QString name = QStringLiteral("qcm_%1").arg(m_depth);
+    if (m_depth == 1) {
+        if (!sqlite3_get_autocommit(m_db.handle()))
+            m_db.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        m_db.exec(QStringLiteral("ROLLBACK TO ") + name);
+        m_db.exec(QStringLiteral("RELEASE ") + name);
+    }
+    --m_depth;
+    // Whatever a binding read since the transaction began may be gone.
+    ++m_localVersion;
+}
+
+Transaction::Transaction(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
+{
+    if (!m_connection) {
+        m_error = StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
+        return;
+    }
+    m_active = m_connection->begin(&m_error);
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    m_active = false;
+    return m_connection->commit(&m_error);
+}
+
+void Transaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    m_connection->rollback();
+}
+
+} // namespace qcm

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "Sqlite.h"
+#include "StoreError.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+
+namespace qcm {
+
+// A table as the file declares it: its real name and columns, with the
+// columns found again whatever the letter case a caller spells them in.
+struct TableInfo {
+    QString name;
+    QStringList columns;
+    QHash<QString, int> columnByFoldedName;
+
+    int column(const QString &fieldName) const { return columnByFoldedName.value(fieldName.toCaseFolded(), -1); }
+};
+
+// Tells whether any row may have changed since it was last read.
+struct DataVersion {
+    qint64 external = -1; // moves when another connection commits
+    quint64 local = 0; // moves with every write and rollback made here
+
+    bool operator==(const DataVersion &) const = default;
+};
+
+// The one connection to a database file that every binding of the program
+// shares: writes made through one binding are seen by the others, and a
+// transaction can span several of them. Prepared statements and the table
+// layout are kept for the life of the connection.
+class Connection {
+public:
+    // Opens an existing file for reading and writing; never creates one.
+    static std::shared_ptr<Connection> open(const QString &path, StoreError *error);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    QString path() const { return m_path; }
+    SqliteDb &db() { return m_db; }
+
+    // A prepared statement, reset and ready to bind; null on failure.
+    SqliteStatement *statement(const QString &sql, StoreError *error);
+    // The table whose name matches without regard to case; null when absent.
+    const TableInfo *table(const QString &wantedName, StoreError *error);
+
+    DataVersion version();
+    void noteWrite() { ++m_localVersion; }
+
+    // Nested transactions: only the outermost commit reaches the file.
+    bool begin(StoreError *error);
+    bool commit(StoreError *error);
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    // The error of a failed statement, with its kind.
+    StoreError errorOf(const SqliteStatement &statement) const;
+
+private:
+    explicit Connection(QString path);
+    bool loadTableNames(StoreError *error);
+
+    QString m_path;
+    SqliteDb m_db;
+    // Declared after m_db so that the statements are finalized first.
+    std::map<QString, std::unique_ptr<SqliteStatement>> m_statements;
+    bool m_tableNamesLoaded = false;
+    QHash<QString, QString> m_tableByFoldedName;
+    std::map<QString, std::unique_ptr<TableInfo>> m_tables;
+    quint64 m_localVersion = 0;
+    int m_depth = 0;
+};
+
+// Begins a transaction on the connection and rolls it back when it goes out
+// of scope without a commit, so that a failure halfway through a change of
+// several rows leaves the file as it was.
+class Transaction {
+public:
+    explicit Transaction(std::shared_ptr<Connection> connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+    const StoreError &error() const { return m_error; }
+
+private:
+    std::shared_ptr<Connection> m_connection;
+    bool m_active = false;
+    StoreError m_error;
+};
+
+} // namespace qcm

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "startup/WindowDirectory.h"
+
+#include <QPointer>
+
+namespace qcm {
+
+class QCMBas;
+class fQCM;
+
+// The program's windows as the procedures reach them: made on first use
+// over the practice window, which lives for the whole run.
+class AppWindows : public WindowDirectory {
+public:
+    AppWindows(QCMBas &state, fQCM &runner);
+    ~AppWindows() override;
+
+private:
+    QCMBas &m_state;
+    fQCM &m_runner;
+};
+
+} // namespace qcm

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QCursor>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+namespace qcm {
+
+// An SVG picture of the program's resources (":/pictures/…") drawn at the
+// given size in pixels; a null pixmap when the picture is missing.
+QPixmap svgPixmap(const QString &resource, QSize size);
+
+// The program's hand-shaped pointer, shown over what can be clicked.
+QCursor handPointer();
+
+// A rectangle given in twips, in pixels.
+QRect twipsRect(int left, int top, int width, int height);
+
+} // namespace qcm
