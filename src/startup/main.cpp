@@ -40,6 +40,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("qcm"));
     QApplication::setApplicationDisplayName(Branding::applicationTitle());
     QApplication::setApplicationVersion(QCMBas::VersionText());
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QCM_APP_ID));
 
     // The whole program speaks French, whatever the system's language:
     // Qt's own dialogs and buttons too.
