@@ -48,6 +48,11 @@ void setTextColour(QWidget *w, const QColor &text)
     w->setPalette(p);
 }
 
+// The window keeps to a few fonts: each new size or weight costs the
+// font system a search at start-up.
+constexpr double kSmall = 9.5;
+constexpr double kNormal = 11;
+
 QFont sized(QFont f, double points, bool bold = false)
 {
     f.setPointSizeF(points);
@@ -140,10 +145,10 @@ void fQCM::buildControls()
         m_lbl[size_t(i)]->installEventFilter(this);
     }
     lbl(0)->setText(QStringLiteral("Domaine"));
-    lbl(0)->setFont(sized(base, 11, true));
-    lbl(1)->setFont(sized(base, 11));
+    lbl(0)->setFont(sized(base, kNormal, true));
+    lbl(1)->setFont(sized(base, kNormal));
     lbl(1)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lbl(2)->setFont(sized(base, 10));
+    lbl(2)->setFont(sized(base, kSmall));
     setTextColour(lbl(2), QColor(190, 210, 235));
     lbl(3)->setText(kDesignStatement);
     lbl(3)->setFont(sized(base, 13.5, true));
@@ -155,7 +160,7 @@ void fQCM::buildControls()
     m_lstDomaine = new QComboBox(m_fra);
     m_lstDomaine->setObjectName(QStringLiteral("lstDomaine"));
     m_lstDomaine->setAccessibleName(QStringLiteral("Domaine"));
-    m_lstDomaine->setFont(sized(base, 11));
+    m_lstDomaine->setFont(sized(base, kNormal));
     m_lstDomaine->setMinimumWidth(Twips::toPixels(6000));
     lbl(0)->setBuddy(m_lstDomaine);
     connect(m_lstDomaine, &QComboBox::activated, this, &fQCM::domainClicked);
@@ -183,7 +188,7 @@ void fQCM::buildControls()
         auto *text = new QLabel(m_fra);
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
         text->setAccessibleName(QStringLiteral("Réponse %1").arg(letter));
-        text->setFont(sized(base, 11.5));
+        text->setFont(sized(base, kNormal));
         text->setWordWrap(true);
         text->setMinimumHeight(Twips::toPixels(560));
         text->installEventFilter(this);
@@ -192,7 +197,7 @@ void fQCM::buildControls()
         auto *points = new QLabel(m_fra);
         points->setObjectName(QStringLiteral("lblVal(%1)").arg(i));
         points->setAccessibleName(QStringLiteral("Points de la réponse %1").arg(letter));
-        points->setFont(sized(base, 12, true));
+        points->setFont(sized(base, kNormal, true));
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
         points->setFixedSize(Twips::toPixels(780), Twips::toPixels(450));
@@ -214,7 +219,7 @@ void fQCM::buildControls()
     m_chkApprendre->setObjectName(QStringLiteral("chkApprendre"));
     m_chkApprendre->setAccessibleName(QStringLiteral("Apprendre"));
     m_chkApprendre->setToolTip(QStringLiteral("Les réponses sont visibles pour apprendre..."));
-    m_chkApprendre->setFont(sized(base, 11, true));
+    m_chkApprendre->setFont(sized(base, kNormal, true));
     m_chkApprendre->setCursor(m_pointer);
     connect(m_chkApprendre, &QCheckBox::clicked, this, &fQCM::onLearnModeClicked);
 
@@ -238,7 +243,7 @@ void fQCM::buildControls()
         b->setIconSize(QSize(36, 36));
         b->setFixedSize(Twips::toPixels(960), Twips::toPixels(690));
     }
-    control->setFont(sized(base, 11, true));
+    control->setFont(sized(base, kNormal, true));
     control->setFixedHeight(Twips::toPixels(690));
     control->setMinimumWidth(Twips::toPixels(3600));
     control->setEnabled(false);
@@ -260,7 +265,7 @@ void fQCM::buildControls()
     makeButton(9, QStringLiteral("QCM"), QStringLiteral("Gestion des QCM"), this);
     makeButton(10, QStringLiteral("&Choisir une base"), QStringLiteral("Choix des bases de données"), this);
     for (int i : {0, 6, 9, 10}) {
-        cmd(i)->setFont(sized(base, 10.5, true));
+        cmd(i)->setFont(sized(base, kNormal, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
     // The editor and the composer come with their own windows.
@@ -270,7 +275,7 @@ void fQCM::buildControls()
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
     m_lblBase->setAccessibleName(QStringLiteral("Version et base de données actuelle"));
-    m_lblBase->setFont(sized(base, 9.5));
+    m_lblBase->setFont(sized(base, kSmall));
     setTextColour(m_lblBase, QColor(235, 240, 250));
     m_lblBase->setCursor(m_pointer);
     m_lblBase->installEventFilter(this);
