@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-qpa-plugins qt6-translations-l10n
           libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
-          fonts-dejavu-core)
+          fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
