@@ -1,6 +1,5 @@
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
-#include "startup/Branding.h"
 #include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
 #include "startup/Splash.h"
@@ -37,7 +36,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qcm"));
-    QApplication::setApplicationDisplayName(Branding::applicationTitle());
+    // No display name: the toolkit would append it to every window title,
+    // and each window and box shows exactly its own title.
     QApplication::setApplicationVersion(QCMBas::VersionText());
 
     // The whole program speaks French, whatever the system's language:
