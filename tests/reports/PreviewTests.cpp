@@ -2,6 +2,7 @@
 
 #include "composer/ReportPreview.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QPrinter>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
 #include <QWindow>
 
 using namespace qcm;
@@ -63,6 +65,13 @@ TEST_F(PreviewTest, ShowsThePagesUnderExactlyItsTitleAndMovesFromPageToPage)
     EXPECT_EQ(preview->currentPage(), 1);
     EXPECT_FALSE(preview->previousPageAction()->isEnabled());
     EXPECT_FALSE(preview->printAction()->isEnabled()); // no print dialog was provided
+    // Picture-only buttons are read out by the text of their action.
+    for (QToolButton *button : preview->findChildren<QToolButton *>()) {
+        if (button->defaultAction()) {
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).toStdString(),
+                button->defaultAction()->text().toStdString());
+        }
+    }
 
     preview->nextPageAction()->trigger();
     EXPECT_EQ(preview->currentPage(), 2);
