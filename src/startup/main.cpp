@@ -1,7 +1,6 @@
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
 #include "startup/AppWindows.h"
-#include "startup/Branding.h"
 #include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
 #include "startup/Splash.h"
@@ -38,7 +37,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qcm"));
-    QApplication::setApplicationDisplayName(Branding::applicationTitle());
+    // No display name: the toolkit would append it to every window title,
+    // and each window and box shows exactly its own title.
     QApplication::setApplicationVersion(QCMBas::VersionText());
     // Lets the desktop match the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QCM_APP_ID));

@@ -1,0 +1,152 @@
+#include "ReportEngine.h"
+
+#include "ReportData.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+
+namespace qcm {
+
+namespace {
+
+ReportOutcome failure(int code, const QString &message)
+{
+    return {code, message, nullptr};
+}
+
+QString creator()
+{
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("QCM Vol Libre") : name;
+}
+
+} // namespace
+
+ReportOutcome buildReport(const ReportRequest &request)
+{
+    LayoutReader reader;
+    const std::optional<ReportLayout> layout = reader.readFile(request.layoutPath);
+    if (!layout) {
+        switch (reader.failure()) {
+        case LayoutReader::Failure::Missing:
+            return failure(ReportCode::LayoutMissing, reader.error());
+        case LayoutReader::Failure::Unreadable:
+            return failure(ReportCode::LayoutUnreadable, reader.error());
+        default:
+            return failure(ReportCode::LayoutInvalid, reader.error());
+        }
+    }
+    const SelectionFormula formula = SelectionFormula::parse(request.formula);
+    if (!formula.accepted)
+        return failure(ReportCode::FormulaRefused, formula.error);
+
+    QString why;
+    const auto questionnaires = readQuestionnaires(request.workingCopyPath, formula.name, &why);
+    if (!questionnaires)
+        return failure(ReportCode::WorkingCopyUnreadable, why);
+
+    auto document = composeReport(*layout, *questionnaires, {request.title, formula.name}, &why);
+    if (!document)
+        return failure(ReportCode::LayoutInvalid,
+            QStringLiteral("La mise en page « %1 » ne convient pas : %2.")
+                .arg(QFileInfo(request.layoutPath).fileName(), why));
+    return {ReportCode::Ok, QString(), std::move(document)};
+}
+
+int printReport(const ReportDocument &document, QPrinter &printer, QString *message)
+{
+    printer.setFullPage(true);
+    printer.setPageLayout(ReportDocument::pageLayout());
+    if (printer.docName().isEmpty())
+        printer.setDocName(document.title());
+    if (!document.paintAll(printer)) {
+        if (message)
+            *message = QStringLiteral("L'impression de « %1 » a échoué : l'imprimante « %2 » a refusé le document.")
+                           .arg(document.title(), printer.printerName());
+        return ReportCode::PrintFailed;
+    }
+    return ReportCode::Ok;
+}
+
+ReportOutcome runReport(const ReportRequest &request)
+{
+    switch (request.destination) {
+    case ReportDestination::Pdf:
+        if (request.pdfPath.isEmpty())
+            return failure(ReportCode::BadRequest, QStringLiteral("Aucun nom de fichier PDF n'a été donné."));
+        break;
+    case ReportDestination::Printer:
+        if (request.copies < 1)
+            return failure(ReportCode::BadRequest,
+                QStringLiteral("Le nombre d'exemplaires doit être au moins 1 (%1 demandé).").arg(request.copies));
+        break;
+    case ReportDestination::Window:
+        if (!request.preview)
+            return failure(ReportCode::PreviewFailed, QStringLiteral("Aucune fenêtre d'aperçu n'est disponible."));
+        break;
+    }
+
+    ReportOutcome outcome = buildReport(request);
+    if (outcome.code != ReportCode::Ok)
+        return outcome;
+    const ReportDocument &document = *outcome.document;
+
+    switch (request.destination) {
+    case ReportDestination::Window:
+        if (!request.preview(outcome.document, request.title))
+            return failure(ReportCode::PreviewFailed,
+                QStringLiteral("L'aperçu de « %1 » n'a pas pu s'ouvrir.").arg(request.title));
+        break;
+    case ReportDestination::Printer: {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            return failure(
+                ReportCode::NoPrinter, QStringLiteral("Aucune imprimante n'est installée ou choisie par défaut."));
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setCopyCount(request.copies);
+        printer.setDocName(request.title);
+        printer.setCreator(creator());
+        QString why;
+        if (const int code = printReport(document, printer, &why); code != ReportCode::Ok)
+            return failure(code, why);
+        break;
+    }
+    case ReportDestination::Pdf: {
+        // Written beside its final name and renamed once complete: a failure
+        // leaves no half-written file and keeps an older one intact.
+        QSaveFile file(request.pdfPath);
+        if (!file.open(QIODevice::WriteOnly))
+            return failure(ReportCode::PdfFailed,
+                QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé : %2")
+                    .arg(request.pdfPath, file.errorString()));
+        bool painted = false;
+        {
+            QPdfWriter writer(&file);
+            writer.setPageLayout(ReportDocument::pageLayout());
+            writer.setResolution(int(ReportDocument::kDotsPerInch));
+            writer.setTitle(request.title);
+            writer.setCreator(creator());
+            painted = document.paintAll(writer);
+        }
+        if (!painted || !file.commit())
+            return failure(ReportCode::PdfFailed,
+                QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit.").arg(request.pdfPath));
+        break;
+    }
+    }
+    return outcome;
+}
+
+int RunReport(const ReportRequest &request, QString *message)
+{
+    const ReportOutcome outcome = runReport(request);
+    if (message)
+        *message = outcome.message;
+    return outcome.code;
+}
+
+} // namespace qcm

@@ -1,0 +1,380 @@
+#include "ReportFixture.h"
+
+#include "composer/ReportLayout.h"
+#include "support/Fixtures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinterInfo>
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+struct Golden {
+    const char *layout;
+    bool filtered;
+    int pages;
+};
+
+class GoldenTest : public ::testing::TestWithParam<Golden> { };
+
+// Each layout printed to PDF, read back with pdftotext and compared with its
+// reviewed text. QCM_UPDATE_GOLDEN=1 rewrites the reviewed files instead.
+TEST_P(GoldenTest, PdfTextMatchesTheReviewedText)
+{
+    const Golden g = GetParam();
+    WorkingCopy copy;
+    copy.addSamples();
+    const ReportRequest request
+        = pdfRequest(copy, QString::fromUtf8(g.layout), g.filtered ? formulaFor(kExamName) : QString());
+    const ReportOutcome outcome = runReport(request);
+    ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.document->pageCount(), g.pages);
+    if (!havePdfToText())
+        GTEST_SKIP() << "pdftotext absent (paquet poppler-utils)";
+
+    const QString actual = pdfText(request.pdfPath);
+    EXPECT_EQ(actual.count(QStringLiteral("──────── page ")), g.pages - 1);
+    const QString golden = QStringLiteral(QCM_GOLDEN_DIR) + u'/' + QString::fromUtf8(g.layout) + QStringLiteral(".txt");
+    if (qEnvironmentVariableIsSet("QCM_UPDATE_GOLDEN")) {
+        writeFile(golden, actual.toUtf8());
+        return;
+    }
+    const QStringList want = QString::fromUtf8(fileBytes(golden)).split(u'\n');
+    const QStringList got = actual.split(u'\n');
+    for (int i = 0; i < std::max(want.size(), got.size()); ++i)
+        if (want.value(i) != got.value(i)) {
+            writeFile(QFileInfo(golden).fileName() + QStringLiteral(".actual"), actual.toUtf8());
+            FAIL() << "ligne " << i + 1 << " de " << golden.toStdString()
+                   << "\nattendu : " << want.value(i).toStdString() << "\nobtenu  : " << got.value(i).toStdString();
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, GoldenTest,
+    ::testing::Values(Golden{"QCM Questions élève", true, 1}, Golden{"QCM Grille réponses élève", true, 1},
+        Golden{"QCM Grille réponses moniteur", true, 1}, Golden{"QCM Questions moniteur", true, 1},
+        Golden{"QCM Complet", false, 3}));
+
+// Every text drawn in the document.
+QStringList texts(const ReportDocument &doc)
+{
+    QStringList all;
+    for (int p = 0; p < doc.pageCount(); ++p)
+        all.append(doc.pageTexts(p));
+    return all;
+}
+
+int pageOf(const ReportDocument &doc, const QString &text)
+{
+    for (int p = 0; p < doc.pageCount(); ++p)
+        if (doc.pageTexts(p).contains(text))
+            return p;
+    return -1;
+}
+
+TEST(ReportLayoutTest, QuestionsStayWithTheirChoicesAndGridsFitOnePage)
+{
+    WorkingCopy copy;
+    copy.add(QStringLiteral("Soixante"), QStringLiteral("01/09/2024"), QStringLiteral("Brevet B de delta"),
+        WorkingCopy::generated(60));
+
+    for (const char *layout : {"QCM Questions élève", "QCM Questions moniteur"}) {
+        SCOPED_TRACE(layout);
+        const ReportOutcome outcome = buildReport(pdfRequest(copy, QString::fromUtf8(layout), QString()));
+        ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
+        const ReportDocument &doc = *outcome.document;
+        ASSERT_GT(doc.pageCount(), 3);
+        int moved = 0;
+        for (int i = 1; i <= 60; ++i) {
+            const int first = pageOf(doc, QStringLiteral("%1.").arg(i));
+            const int lastChoice = 1 + (i % 5);
+            EXPECT_EQ(
+                first, pageOf(doc, QStringLiteral("Réponse %1 de la question %2").arg(QChar(u'A' + lastChoice)).arg(i)))
+                << "question " << i;
+            moved += i > 1 && first != pageOf(doc, QStringLiteral("%1.").arg(i - 1)) ? 1 : 0;
+        }
+        EXPECT_EQ(moved, doc.pageCount() - 1);
+        // Nothing lost, nothing printed twice.
+        for (int i = 1; i <= 60; ++i)
+            EXPECT_EQ(texts(doc).count(QStringLiteral("Réponse A de la question %1").arg(i)), 1);
+        EXPECT_TRUE(doc.pageTexts(doc.pageCount() - 1).contains(QStringLiteral("Page %1 / %1").arg(doc.pageCount())));
+    }
+    for (const char *layout : {"QCM Grille réponses élève", "QCM Grille réponses moniteur"}) {
+        SCOPED_TRACE(layout);
+        const ReportOutcome outcome = buildReport(pdfRequest(copy, QString::fromUtf8(layout), QString()));
+        ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
+        EXPECT_EQ(outcome.document->pageCount(), 1);
+        const QStringList page = outcome.document->pageTexts(0);
+        EXPECT_TRUE(page.contains(QStringLiteral("60")));
+        EXPECT_TRUE(page.filter(QStringLiteral("360")).size() == 1) << page.join(u'|').toStdString();
+    }
+}
+
+TEST(ReportLayoutTest, AQuestionTallerThanAPageIsCutBetweenLinesWithoutLoss)
+{
+    WorkingCopy copy;
+    QList<StoredQuestion> questions = WorkingCopy::generated(3);
+    for (int w = 0; w < 1500; ++w)
+        questions[1].statement += QStringLiteral(" long%1").arg(w);
+    copy.add(QStringLiteral("Long"), QStringLiteral("01/09/2024"), QStringLiteral("Brevet B de delta"), questions);
+    const ReportOutcome outcome = buildReport(pdfRequest(copy, QStringLiteral("QCM Questions élève"), QString()));
+    ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
+    const ReportDocument &doc = *outcome.document;
+    ASSERT_GE(doc.pageCount(), 3);
+    EXPECT_EQ(pageOf(doc, QStringLiteral("2.")), 1); // starts a fresh page, after question 1
+    EXPECT_GT(pageOf(doc, QStringLiteral("Réponse A de la question 2")), 1);
+    const QString all = texts(doc).join(u' ');
+    qsizetype at = 0;
+    for (int w = 0; w < 1500; ++w) {
+        const qsizetype next = all.indexOf(QStringLiteral("long%1").arg(w), at);
+        ASSERT_GT(next, at) << "mot " << w;
+        at = next;
+    }
+}
+
+TEST(ReportSelectionTest, TheFilterKeepsExactlyOneQuestionnaireAndAnEmptyFormulaKeepsThemAll)
+{
+    WorkingCopy copy;
+    copy.addSamples();
+    const ReportOutcome one
+        = buildReport(pdfRequest(copy, QStringLiteral("QCM Questions élève"), formulaFor(kExamName)));
+    ASSERT_EQ(one.code, ReportCode::Ok) << one.message.toStdString();
+    const QString printed = texts(*one.document).join(u'\n');
+    EXPECT_TRUE(printed.contains(QStringLiteral("Face à face près du relief")));
+    EXPECT_FALSE(printed.contains(QStringLiteral("QCM voisin")));
+    EXPECT_FALSE(printed.contains(QStringLiteral("foehn")));
+    // Stored order, not bank order: 3/7 was stored first.
+    EXPECT_LT(printed.indexOf(QStringLiteral("VFR")), printed.indexOf(QStringLiteral("thermique")));
+
+    // Every questionnaire by name, each from a new page with its own heading.
+    const ReportOutcome all = buildReport(pdfRequest(copy, QStringLiteral("QCM Complet"), QString()));
+    ASSERT_EQ(all.code, ReportCode::Ok);
+    const ReportDocument &doc = *all.document;
+    QStringList headings;
+    for (int p = 0; p < doc.pageCount(); ++p)
+        for (const QString &name : {kExamName, kExamName + QStringLiteral(" bis"), QStringLiteral("Révision météo")})
+            if (doc.pageTexts(p).count(name) == 2) // header and heading
+                headings.append(name);
+    EXPECT_EQ(headings, QStringList({kExamName, kExamName + QStringLiteral(" bis"), QStringLiteral("Révision météo")}));
+    // A speciality missing from the rows comes from the table Spécialité.
+    EXPECT_TRUE(texts(doc).contains(QStringLiteral("Qualification biplace parapente")));
+
+    // A name that is stored nowhere, even one that would break a query, and
+    // the empty name of a window where no questionnaire is chosen.
+    for (const QString &name : {QStringLiteral("x' OR '1'='1"), QStringLiteral("x\" OR \"1\"=\"1"), QString()}) {
+        const ReportOutcome none
+            = buildReport(pdfRequest(copy, QStringLiteral("QCM Grille réponses élève"), formulaFor(name)));
+        ASSERT_EQ(none.code, ReportCode::Ok) << none.message.toStdString();
+        EXPECT_EQ(none.document->pageCount(), 1);
+        EXPECT_TRUE(none.document->pageTexts(0).contains(name.isEmpty()
+                ? QStringLiteral("Aucun QCM n'a été choisi.")
+                : QStringLiteral("Aucun QCM nommé « %1 » n'est enregistré.").arg(name)));
+    }
+}
+
+TEST(ReportSelectionTest, FormulasOfAnyOtherFormAreRefused)
+{
+    const QString refused[] = {
+        QStringLiteral("{QCM.NomQCM} = Examen"),
+        QStringLiteral("{QCM.NomQCM} = \"Examen"),
+        QStringLiteral("{QCM.NomQCM} = 'Examen'"),
+        QStringLiteral("{QCM.Code} = \"1\""),
+        QStringLiteral("{Questions.NomQCM} = \"Examen\""),
+        QStringLiteral("QCM.NomQCM = \"Examen\""),
+        QStringLiteral("{QCM.NomQCM} <> \"Examen\""),
+        QStringLiteral("{QCM.NomQCM} like \"Exa*\""),
+        QStringLiteral("{QCM.NomQCM} in [\"A\", \"B\"]"),
+        QStringLiteral("{QCM.NomQCM} = \"A\" or {QCM.NomQCM} = \"B\""),
+        QStringLiteral("{QCM.NomQCM} = \"A\" and not ({QCM.Code} = \"1\")"),
+        QStringLiteral("{QCM.NomQCM} = \"A\"; drop table QCM"),
+        QStringLiteral("{QCM.NomQCM} = \"A\" x"),
+        QStringLiteral("not {QCM.NomQCM} = \"A\""),
+    };
+    for (const QString &formula : refused) {
+        const SelectionFormula f = SelectionFormula::parse(formula);
+        EXPECT_FALSE(f.accepted) << formula.toStdString();
+        EXPECT_EQ(f.error,
+            QStringLiteral("La formule de sélection « %1 » n'est pas acceptée : elle doit être vide, ou de la forme "
+                           "{QCM.NomQCM} = \"nom du QCM\".")
+                .arg(formula));
+    }
+    const std::pair<QString, std::optional<QString>> accepted[] = {
+        {QString(), std::nullopt},
+        {QStringLiteral("  "), std::nullopt},
+        {formulaFor(kExamName), kExamName},
+        {QStringLiteral("{qcm.nomqcm}=\" Examen 1 \""), QStringLiteral(" Examen 1 ")},
+        {formulaFor(QStringLiteral("\"A\" or \"B\"")), QStringLiteral("\"A\" or \"B\"")},
+    };
+    for (const auto &[formula, name] : accepted) {
+        const SelectionFormula f = SelectionFormula::parse(formula);
+        EXPECT_TRUE(f.accepted) << formula.toStdString();
+        EXPECT_EQ(f.name, name) << formula.toStdString();
+    }
+
+    WorkingCopy copy;
+    copy.addSamples();
+    QString message;
+    EXPECT_EQ(RunReport(pdfRequest(copy, QStringLiteral("QCM Questions élève"), refused[9]), &message),
+        ReportCode::FormulaRefused);
+    EXPECT_FALSE(QFile::exists(pdfRequest(copy, QStringLiteral("QCM Questions élève"), {}).pdfPath));
+}
+
+TEST(ReportFailureTest, EachFailureHasItsCodeAndLeavesNoFileBehind)
+{
+    WorkingCopy copy;
+    copy.addSamples();
+    const QString name = QStringLiteral("QCM Questions élève");
+
+    ReportRequest missing = pdfRequest(copy, name, QString());
+    missing.layoutPath = QDir(copy.dir.path()).filePath(name + QStringLiteral(".rpt"));
+    QString message;
+    EXPECT_EQ(RunReport(missing, &message), ReportCode::LayoutMissing);
+    EXPECT_EQ(message,
+        QStringLiteral("Le fichier de mise en page « QCM Questions élève.rpt » est introuvable dans "
+                       "le dossier du programme."));
+    missing.layoutPath = copy.dir.path();
+    EXPECT_EQ(RunReport(missing), ReportCode::LayoutUnreadable);
+
+    // A PDF that cannot be produced keeps the file already there.
+    ReportRequest pdf = pdfRequest(copy, name, QString());
+    writeFile(pdf.pdfPath, "ancien");
+    pdf.workingCopyPath = QDir(copy.dir.path()).filePath(QStringLiteral("absente.mdb"));
+    EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
+    EXPECT_EQ(message,
+        QStringLiteral("La copie de travail « absente.mdb » ne peut pas être lue : le fichier est introuvable."));
+    const QString garbage = QDir(copy.dir.path()).filePath(QStringLiteral("garbage.mdb"));
+    writeFile(garbage, QByteArray(4096, 'x'));
+    pdf.workingCopyPath = garbage;
+    EXPECT_EQ(RunReport(pdf), ReportCode::WorkingCopyUnreadable);
+    const QString other = QDir(copy.dir.path()).filePath(QStringLiteral("other.mdb"));
+    makeSqliteFile(other, QStringLiteral("CREATE TABLE QCM (NomQCM TEXT, DateMAJ TEXT)"));
+    pdf.workingCopyPath = other;
+    EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
+    EXPECT_EQ(message,
+        QStringLiteral("La copie de travail « other.mdb » ne peut pas être lue : il manque le champ "
+                       "« Code » à la table QCM."));
+    EXPECT_EQ(fileBytes(pdf.pdfPath), QByteArray("ancien"));
+
+    pdf.workingCopyPath = copy.path;
+    pdf.pdfPath = QDir(copy.dir.path()).filePath(QStringLiteral("absent/x.pdf"));
+    EXPECT_EQ(RunReport(pdf), ReportCode::PdfFailed);
+    pdf.pdfPath.clear();
+    EXPECT_EQ(RunReport(pdf), ReportCode::BadRequest);
+
+    ReportRequest print = pdfRequest(copy, name, QString());
+    print.destination = ReportDestination::Printer;
+    print.copies = 0;
+    EXPECT_EQ(RunReport(print), ReportCode::BadRequest);
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        print.copies = 2;
+        EXPECT_EQ(RunReport(print, &message), ReportCode::NoPrinter);
+        EXPECT_EQ(message, QStringLiteral("Aucune imprimante n'est installée ou choisie par défaut."));
+    }
+}
+
+TEST(ReportFailureTest, TheWindowDestinationHandsThePagesToThePreview)
+{
+    WorkingCopy copy;
+    copy.addSamples();
+    ReportRequest r = pdfRequest(copy, QStringLiteral("QCM Grille réponses élève"), formulaFor(kExamName));
+    r.destination = ReportDestination::Window;
+    r.title = QStringLiteral("QCM Grille réponses ");
+    EXPECT_EQ(RunReport(r), ReportCode::PreviewFailed);
+
+    std::shared_ptr<const ReportDocument> shown;
+    QString title;
+    bool answer = true;
+    r.preview = [&](std::shared_ptr<const ReportDocument> doc, const QString &t) {
+        shown = std::move(doc);
+        title = t;
+        return answer;
+    };
+    EXPECT_EQ(RunReport(r), ReportCode::Ok);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(title, QStringLiteral("QCM Grille réponses "));
+    EXPECT_EQ(shown->title(), title);
+    EXPECT_EQ(shown->pageCount(), 1);
+    EXPECT_FALSE(QFile::exists(r.pdfPath));
+    answer = false;
+    EXPECT_EQ(RunReport(r), ReportCode::PreviewFailed);
+}
+
+TEST(LayoutFileTest, MistakesAreNamedWithTheirLine)
+{
+    const std::pair<const char *, QString> cases[] = {
+        {"# rien\n",
+            QStringLiteral("Fichier de mise en page « t.rpt » : il manque le réglage « modèle » de la "
+                           "rubrique [Document] (questions ou grille).")},
+        {"[Document]\nmodèle = tableau\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 2 : modèle : le modèle "
+                           "« tableau » est inconnu : écrivez questions ou grille.")},
+        {"modèle = grille\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 1 : le réglage « modèle = grille » "
+                           "doit suivre le nom de sa rubrique, par exemple [Document].")},
+        {"[Document]\nmodèle = grille\n[Page]\nmarge haut = 2\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 4 : marge haut : « 2 » sort des limites permises "
+                           "(de 5 à 50 mm).")},
+        {"[Document]\nmodèle = grille\n\n[Titre]\ntaille = douze\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 5 : taille : « douze » n'est pas un nombre.")},
+        {"[Document]\nmodèle = grille\n[Titre]\ntexte = QCM {numéro}\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 4 : texte : le repère « {numéro} » est inconnu ; "
+                           "les repères possibles sont {nom}, {spécialité}, {date}, {questions}, {maximum}, {titre}, "
+                           "{page}, {pages}.")},
+        {"[Document]\nmodèle = grille\n[Titre]\ntexte = Page {page}\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 4 : texte : le repère « {page} » ne peut figurer "
+                           "que dans l'en-tête ou le pied de page.")},
+        {"[Document]\nmodèle = grille\n[Document]\n",
+            QStringLiteral(
+                "Fichier de mise en page « t.rpt », ligne 3 : la rubrique [Document] figure déjà à la ligne 1.")},
+        {"[Document]\nmodèle = grille\nMODÈLE = questions\n",
+            QStringLiteral(
+                "Fichier de mise en page « t.rpt », ligne 3 : le réglage « MODÈLE » figure déjà à la ligne 2.")},
+        {"[Document]\nmodèle = grille\n[Points]\nfond des points positifs = gris\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 4 : fond des points positifs : « gris » n'est pas "
+                           "une couleur : écrivez-la #RRVVBB, par exemple #E0E0E0, ou aucun.")},
+        {"[Document]\nmodèle = grille\n[Réponses]\nstyle = souligné\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 4 : style : le style « souligné » est inconnu : "
+                           "écrivez normal, gras, italique ou gras italique.")},
+        {"[Document]\nmodele = grille\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 2 : le réglage « modele » "
+                           "n'existe pas dans la rubrique [Document] ; les réglages possibles "
+                           "sont : modèle, points, références.")},
+        {"[Entete]\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 1 : la rubrique « [Entete] » est inconnue ; "
+                           "les rubriques possibles sont [Document], [Page], [Titre], [Sous-titre], [Élève], "
+                           "[Questions], [Réponses], [Points], [Grille], [Note], [En-tête], [Pied de page].")},
+        {"[Document\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 1 : le nom de rubrique « [Document » "
+                           "doit se terminer par « ] ».")},
+        {"[Document]\nmodèle questions\n",
+            QStringLiteral("Fichier de mise en page « t.rpt », ligne 2 : « modèle questions » "
+                           "n'est ni une rubrique, ni un réglage « nom = valeur », ni un "
+                           "commentaire commençant par #.")},
+        {"[Document]\nmodèle = grille\n\xff\n",
+            QStringLiteral("Le fichier de mise en page « t.rpt » n'est pas un texte UTF-8 : enregistrez-le en UTF-8.")},
+    };
+    for (const auto &[content, expected] : cases) {
+        LayoutReader reader;
+        EXPECT_FALSE(reader.parse(QByteArray(content), QStringLiteral("t.rpt"))) << content;
+        EXPECT_EQ(reader.failure(), LayoutReader::Failure::Invalid) << content;
+        EXPECT_EQ(reader.error(), expected) << content;
+    }
+
+    // A layout that parses but leaves the grid no room is refused when printing.
+    WorkingCopy copy;
+    copy.addSamples();
+    ReportRequest r = pdfRequest(copy, QStringLiteral("QCM Grille réponses élève"), formulaFor(kExamName));
+    r.layoutPath = QDir(copy.dir.path()).filePath(QStringLiteral("large.rpt"));
+    writeFile(r.layoutPath,
+        "\xEF\xBB\xBF[Document]\r\nmodèle = grille\r\n[Grille]\r\ncolonnes = 4\r\nlargeur de case = 12,5 mm\r\n");
+    QString message;
+    EXPECT_EQ(RunReport(r, &message), ReportCode::LayoutInvalid);
+    EXPECT_EQ(message,
+        QStringLiteral("La mise en page « large.rpt » ne convient pas : la grille de 4 colonnes ne tient "
+                       "pas dans la largeur de la page ; réduisez le nombre de colonnes, la largeur des "
+                       "cases ou les marges."));
+}
+
+} // namespace
