@@ -1,0 +1,93 @@
+#include "ReportActions.h"
+
+#include "startup/FileOps.h"
+#include "startup/QCMBas.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace qcm {
+
+const std::array<ReportKind, kReportKindCount> &reportKinds()
+{
+    static const std::array<ReportKind, kReportKindCount> kinds{{
+        {QStringLiteral("QCM Complet"), QStringLiteral("QCM Complet"), QStringLiteral("QCM Complet.rpt"), false},
+        {QStringLiteral("QCM Questions"), QStringLiteral("QCM Questions élève"),
+            QStringLiteral("QCM Questions élève.rpt"), true},
+        // The trailing blank tells this caption from the instructor's grid.
+        {QStringLiteral("QCM Grille réponses "), QStringLiteral("QCM Grille réponses élève"),
+            QStringLiteral("QCM Grille réponses élève.rpt"), true},
+        {QStringLiteral("QCM Grille réponses"), QStringLiteral("QCM Grille réponses moniteur"),
+            QStringLiteral("QCM Grille réponses moniteur.rpt"), true},
+        {QStringLiteral("QCM Questions"), QStringLiteral("QCM Questions moniteur"),
+            QStringLiteral("QCM Questions moniteur.rpt"), true},
+    }};
+    return kinds;
+}
+
+QString newQuestionnaireEntry()
+{
+    return QStringLiteral("- Créer un nouveau QCM");
+}
+
+ReportSubject::ReportSubject(const QString &composerChoice)
+    : isNew(composerChoice == newQuestionnaireEntry()), name(isNew ? QString() : composerChoice)
+{
+}
+
+QString selectionFormula(const QString &name)
+{
+    return QStringLiteral("{QCM.NomQCM} = \"") + name + u'"';
+}
+
+QString pdfName(const QString &questionnaire, const QString &documentName)
+{
+    if (questionnaire.isEmpty())
+        return documentName;
+    QString name = questionnaire;
+    name.replace(u'\\', u'_').replace(u'/', u'_');
+    return name + QStringLiteral(" - ") + documentName + QStringLiteral(".pdf");
+}
+
+namespace {
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo x(a), y(b);
+    if (x.exists() && y.exists())
+        return x.canonicalFilePath() == y.canonicalFilePath();
+    return QDir::cleanPath(x.absoluteFilePath()) == QDir::cleanPath(y.absoluteFilePath());
+}
+
+} // namespace
+
+WorkingCopyNeed workingCopyNeed(const QString &database, const QString &workingCopy)
+{
+    // A database that is itself the working copy is always current.
+    if (sameFile(database, workingCopy))
+        return WorkingCopyNeed::None;
+    const QFileInfo copy(workingCopy);
+    if (!copy.exists())
+        return WorkingCopyNeed::Create;
+    const QFileInfo source(database);
+    if (!source.exists())
+        return WorkingCopyNeed::None;
+    return source.lastModified() >= copy.lastModified() ? WorkingCopyNeed::Refresh : WorkingCopyNeed::None;
+}
+
+bool makeWorkingCopy(QCMBas &state, QString *error)
+{
+    // Closing and binding again would hand a missing database over to the
+    // choice of another one, in the middle of a report.
+    if (!QCMBas::FileExists(state.DbPath)) {
+        if (error)
+            *error = QStringLiteral("La base de données en usage « %1 » est introuvable.").arg(state.DbPath);
+        return false;
+    }
+    state.CloseDatabases();
+    const bool copied = copyFileAtomic(state.DbPath, state.workingCopyPath(), error);
+    state.BindDatabase();
+    return copied;
+}
+
+} // namespace qcm

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace qcm {
+
+class QCMBas;
+
+// One of the five reports, by the index of its option in the reports window.
+struct ReportKind {
+    QString caption; // the option's caption, also the title of the report
+    QString documentName; // the name proposed for a PDF file
+    QString fileName; // the layout file in the program folder
+    bool filtered; // false: every stored questionnaire, whichever is chosen
+};
+
+inline constexpr int kReportKindCount = 5;
+const std::array<ReportKind, kReportKindCount> &reportKinds();
+
+// The first entry of the composer's list: no stored questionnaire chosen.
+QString newQuestionnaireEntry();
+
+// What the reports work on, from the entry the composer shows: a stored
+// questionnaire's name, or nothing for a new one. A closed composer shows an
+// empty entry, which names no questionnaire yet still filters.
+struct ReportSubject {
+    explicit ReportSubject(const QString &composerChoice);
+    bool isNew; // "- Créer un nouveau QCM": every questionnaire
+    QString name; // the stored name; empty when new or the composer is closed
+};
+
+// {QCM.NomQCM} = "name", the name as it stands.
+QString selectionFormula(const QString &name);
+
+// The name proposed for a PDF: for a stored questionnaire its name with every
+// slash and backslash made "_", " - ", the document name and ".pdf"; without
+// one the document name alone.
+QString pdfName(const QString &questionnaire, const QString &documentName);
+
+// Whether the reports' copy of the database must be made before a report.
+// It is stale once the database in use has been written at or after the time
+// of the copy (a write in the same tick of the file clock counts as after).
+enum class WorkingCopyNeed { None, Create, Refresh };
+WorkingCopyNeed workingCopyNeed(const QString &database, const QString &workingCopy);
+
+// Copies the database in use over the working copy with the databases
+// closed, then binds the database again. On failure the old copy is left
+// whole and *error says why, in French.
+bool makeWorkingCopy(QCMBas &state, QString *error);
+
+} // namespace qcm
