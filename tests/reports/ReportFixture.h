@@ -33,6 +33,40 @@ struct StoredQuestion {
     QList<StoredChoice> choices;
 };
 
+// Stores a questionnaire in a database file, its rows in the order given. A
+// Null speciality leaves the title to the table Spécialité.
+inline void storeQuestionnaire(const QString &path, const QString &name, const QString &date,
+    const QVariant &speciality, const QList<StoredQuestion> &questions, const QString &specialityRow = {})
+{
+    SqliteDb db;
+    ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
+    QString columns = QStringLiteral("NomQCM, DateMAJ, Code, Numero, \"Libellé\", \"Spécialité\"");
+    for (int c = 0; c < kChoiceCount; ++c)
+        columns += QStringLiteral(", lib%1, val%1").arg(c);
+    for (int s = 0; s < kSpecialityCount; ++s)
+        columns += QStringLiteral(", \"Spé%1\"").arg(s);
+    const QString marks = QStringList(6 + 2 * kChoiceCount + kSpecialityCount, QStringLiteral("?")).join(u',');
+    SqliteStatement insert = db.prepare(QStringLiteral("INSERT INTO QCM (%1) VALUES (%2)").arg(columns, marks));
+    ASSERT_TRUE(db.exec(QStringLiteral("BEGIN")));
+    for (const StoredQuestion &q : questions) {
+        QVariantList values{name, date, q.code, q.numero, q.statement, speciality};
+        for (int c = 0; c < kChoiceCount; ++c) {
+            const StoredChoice choice = c < q.choices.size() ? q.choices.at(c) : StoredChoice{};
+            values.append(choice.text == QLatin1String("<null>") ? QVariant() : QVariant(choice.text));
+            values.append(choice.points ? QVariant(*choice.points) : QVariant());
+        }
+        for (int s = 0; s < kSpecialityCount; ++s)
+            values.append(s == 0 ? 1 : 0);
+        insert.reset();
+        insert.bindAll(values);
+        ASSERT_TRUE(insert.exec()) << insert.error().toStdString();
+    }
+    SqliteStatement spe = db.prepare(QStringLiteral("INSERT INTO \"Spécialité\" VALUES (?, ?)"));
+    spe.bindAll({name, specialityRow.isEmpty() ? speciality : QVariant(specialityRow)});
+    ASSERT_TRUE(spe.exec());
+    ASSERT_TRUE(db.exec(QStringLiteral("COMMIT")));
+}
+
 // A working copy with the program's schema, filled with questionnaires.
 class WorkingCopy {
 public:
@@ -48,33 +82,7 @@ public:
     void add(const QString &name, const QString &date, const QVariant &speciality,
         const QList<StoredQuestion> &questions, const QString &specialityRow = {})
     {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
-        QString columns = QStringLiteral("NomQCM, DateMAJ, Code, Numero, \"Libellé\", \"Spécialité\"");
-        for (int c = 0; c < kChoiceCount; ++c)
-            columns += QStringLiteral(", lib%1, val%1").arg(c);
-        for (int s = 0; s < kSpecialityCount; ++s)
-            columns += QStringLiteral(", \"Spé%1\"").arg(s);
-        const QString marks = QStringList(6 + 2 * kChoiceCount + kSpecialityCount, QStringLiteral("?")).join(u',');
-        SqliteStatement insert = db.prepare(QStringLiteral("INSERT INTO QCM (%1) VALUES (%2)").arg(columns, marks));
-        ASSERT_TRUE(db.exec(QStringLiteral("BEGIN")));
-        for (const StoredQuestion &q : questions) {
-            QVariantList values{name, date, q.code, q.numero, q.statement, speciality};
-            for (int c = 0; c < kChoiceCount; ++c) {
-                const StoredChoice choice = c < q.choices.size() ? q.choices.at(c) : StoredChoice{};
-                values.append(choice.text == QLatin1String("<null>") ? QVariant() : QVariant(choice.text));
-                values.append(choice.points ? QVariant(*choice.points) : QVariant());
-            }
-            for (int s = 0; s < kSpecialityCount; ++s)
-                values.append(s == 0 ? 1 : 0);
-            insert.reset();
-            insert.bindAll(values);
-            ASSERT_TRUE(insert.exec()) << insert.error().toStdString();
-        }
-        SqliteStatement spe = db.prepare(QStringLiteral("INSERT INTO \"Spécialité\" VALUES (?, ?)"));
-        spe.bindAll({name, specialityRow.isEmpty() ? speciality : QVariant(specialityRow)});
-        ASSERT_TRUE(spe.exec());
-        ASSERT_TRUE(db.exec(QStringLiteral("COMMIT")));
+        storeQuestionnaire(path, name, date, speciality, questions, specialityRow);
     }
 
     // The questionnaires of the golden files: names and texts with quotes,
