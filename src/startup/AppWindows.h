@@ -8,6 +8,7 @@ namespace qcm {
 
 class QCMBas;
 class fQCM;
+class fRapports;
 
 // The program's windows as the procedures reach them: made on first use
 // over the practice window, which lives for the whole run.
@@ -16,9 +17,12 @@ public:
     AppWindows(QCMBas &state, fQCM &runner);
     ~AppWindows() override;
 
+    void showReports(bool modal) override;
+
 private:
     QCMBas &m_state;
     fQCM &m_runner;
+    QPointer<fRapports> m_reports;
 };
 
 } // namespace qcm
