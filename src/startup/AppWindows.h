@@ -7,6 +7,7 @@
 namespace qcm {
 
 class QCMBas;
+class fCreaQCM;
 class fQCM;
 
 // The program's windows as the procedures reach them: made on first use
@@ -16,9 +17,16 @@ public:
     AppWindows(QCMBas &state, fQCM &runner);
     ~AppWindows() override;
 
+    void showComposer() override;
+    void closeComposer() override;
+    bool composerIsOpen() const override;
+    void fillQcmCombo() override;
+    QString composerChoice() const override;
+
 private:
     QCMBas &m_state;
     fQCM &m_runner;
+    QPointer<fCreaQCM> m_composer;
 };
 
 } // namespace qcm
