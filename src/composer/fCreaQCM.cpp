@@ -136,7 +136,6 @@ void fCreaQCM::buildControls()
             [this, edit](const QPoint &pos) { showSpecialityMenu(edit->mapToGlobal(pos)); });
     }
     txt(2)->setText(placeholderTitle());
-    txt(1)->setMaxLength(10);
     txt(1)->setPlaceholderText(QStringLiteral("jj/mm/aaaa"));
     txt(1)->installEventFilter(this);
     txt(2)->installEventFilter(this);
