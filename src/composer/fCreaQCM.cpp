@@ -200,7 +200,6 @@ void fCreaQCM::buildControls()
     buttons->addWidget(cmd(0));
     for (int i : {0, 1, 3, 4})
         cmd(i)->setMinimumWidth(130);
-    cmd(1)->setDefault(false);
     root->addLayout(buttons);
 
     resize(1060, 760);
