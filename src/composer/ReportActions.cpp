@@ -25,11 +25,6 @@ const std::array<ReportKind, kReportKindCount> &reportKinds()
     return kinds;
 }
 
-QString newQuestionnaireEntry()
-{
-    return QStringLiteral("- Créer un nouveau QCM");
-}
-
 ReportSubject::ReportSubject(const QString &composerChoice)
     : isNew(composerChoice == newQuestionnaireEntry()), name(isNew ? QString() : composerChoice)
 {

@@ -19,9 +19,6 @@ struct ReportKind {
 inline constexpr int kReportKindCount = 5;
 const std::array<ReportKind, kReportKindCount> &reportKinds();
 
-// The first entry of the composer's list: no stored questionnaire chosen.
-QString newQuestionnaireEntry();
-
 // What the reports work on, from the entry the composer shows: a stored
 // questionnaire's name, or nothing for a new one. A closed composer shows an
 // empty entry, which names no questionnaire yet still filters.

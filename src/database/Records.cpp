@@ -56,6 +56,11 @@ std::optional<qint64> pointsValue(const QVariant &stored)
     return value;
 }
 
+QString newQuestionnaireEntry()
+{
+    return QStringLiteral("- Créer un nouveau QCM");
+}
+
 QString pointsRuleViolation(const Question &q)
 {
     qint64 positive = 0;

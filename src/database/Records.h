@@ -25,6 +25,8 @@ const SpecialityInfo &specialityInfo(Speciality s);
 // The ten titles of the composer's pop-up list, in order.
 const std::array<QString, 10> &questionnaireTitles();
 QString placeholderTitle(); // "Spécialité à préciser..."
+// The first entry of the composer's list of questionnaires: none stored chosen.
+QString newQuestionnaireEntry();
 
 struct Question {
     QString code;

@@ -125,6 +125,12 @@ qint64 SqliteStatement::columnInt64(int i) const
     return sqlite3_column_int64(m_stmt, i);
 }
 
+QByteArrayView SqliteStatement::columnUtf8(int i) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, i)) : QByteArrayView();
+}
+
 QVariant SqliteStatement::column(int i) const
 {
     switch (sqlite3_column_type(m_stmt, i)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -37,6 +38,8 @@ public:
     QString columnName(int i) const;
     QVariant column(int i) const;
     qint64 columnInt64(int i) const;
+    // The column as UTF-8 text, without a copy: valid until the next step or reset.
+    QByteArrayView columnUtf8(int i) const;
 
 private:
     sqlite3 *m_db = nullptr;

@@ -1,5 +1,6 @@
 #include "AppWindows.h"
 
+#include "composer/fCreaQCM.h"
 #include "composer/fRapports.h"
 #include "runner/fQCM.h"
 #include "startup/QCMBas.h"
@@ -14,6 +15,37 @@ AppWindows::AppWindows(QCMBas &state, fQCM &runner) : m_state(state), m_runner(r
 AppWindows::~AppWindows()
 {
     m_state.setWindows(nullptr);
+}
+
+void AppWindows::showComposer()
+{
+    if (!m_composer)
+        m_composer = new fCreaQCM(m_state, &m_runner);
+    m_composer->show();
+    m_composer->raise();
+    m_composer->activateWindow();
+}
+
+void AppWindows::closeComposer()
+{
+    if (m_composer)
+        m_composer->discard();
+}
+
+bool AppWindows::composerIsOpen() const
+{
+    return m_composer && m_composer->isVisible();
+}
+
+void AppWindows::fillQcmCombo()
+{
+    if (m_composer)
+        m_composer->FillQcmCombo();
+}
+
+QString AppWindows::composerChoice() const
+{
+    return composerIsOpen() ? m_composer->currentChoice() : QString();
 }
 
 void AppWindows::showReports(bool modal)

@@ -7,6 +7,7 @@
 namespace qcm {
 
 class QCMBas;
+class fCreaQCM;
 class fQCM;
 class fRapports;
 
@@ -17,11 +18,17 @@ public:
     AppWindows(QCMBas &state, fQCM &runner);
     ~AppWindows() override;
 
+    void showComposer() override;
+    void closeComposer() override;
+    bool composerIsOpen() const override;
+    void fillQcmCombo() override;
+    QString composerChoice() const override;
     void showReports(bool modal) override;
 
 private:
     QCMBas &m_state;
     fQCM &m_runner;
+    QPointer<fCreaQCM> m_composer;
     QPointer<fRapports> m_reports;
 };
 

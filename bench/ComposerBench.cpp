@@ -1,0 +1,173 @@
+// Speed of the questionnaire composer on the generated bank of 20,000
+// questions with its six specialities ticked: building the candidate list,
+// drawing 60 at random, saving a questionnaire of 60 and opening it again.
+// The window is shown and every step includes its layout and its paint.
+#include "BenchSupport.h"
+#include "composer/QuestionnaireStore.h"
+#include "composer/fCreaQCM.h"
+#include "startup/QCMBas.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+using namespace qcm;
+using namespace qcm::bench;
+
+namespace {
+
+// Random numbers that do vary: the drawing asks again for every repeat.
+class DrawingDialogs : public SilentDialogs {
+public:
+    double rnd() override { return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine); }
+
+private:
+    std::mt19937_64 m_engine{2026};
+};
+
+constexpr int kBank = 20000;
+const QString kName = QStringLiteral("Examen blanc « B » d'avril");
+
+struct ShownComposer {
+    DrawingDialogs dialogs;
+    QCMBas state;
+    fCreaQCM window{state};
+
+    ShownComposer() : state(dialogs, programFolderWithBank(kBank))
+    {
+        state.readSettings();
+        state.BindDatabase();
+        window.resize(1200, 800);
+        window.show();
+        window.FillQcmCombo();
+        for (int k = 0; k < kSpecialityCount; ++k)
+            window.chkOpt(k)->setChecked(true);
+        window.QCMListe();
+        settle();
+    }
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        window.repaint();
+    }
+    // A stored questionnaire of 60 random questions, chosen in the list.
+    void storeSixty()
+    {
+        window.SelectRandom60();
+        window.txt(0)->setText(kName);
+        window.txt(1)->setText(QStringLiteral("06/12/2026"));
+        window.txt(2)->setText(QStringLiteral("Brevet B de Vol Libre - Parapente"));
+        window.SaveQcm();
+    }
+};
+
+// Arg 1: the bank may have changed since the last listing (it is read again);
+// arg 0: it has not (a box ticked again, a label clicked).
+void QCMListeSixSpecialities(benchmark::State &s)
+{
+    ShownComposer c;
+    for (auto _ : s) {
+        if (s.range(0)) {
+            s.PauseTiming();
+            c.state.connection()->noteWrite();
+            s.ResumeTiming();
+        }
+        c.window.QCMListe();
+        c.settle();
+    }
+    s.counters["entries"] = c.window.candidates().count();
+}
+BENCHMARK(QCMListeSixSpecialities)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void SelectRandom60WithStatus(benchmark::State &s)
+{
+    ShownComposer c;
+    for (auto _ : s) {
+        c.window.SelectRandom60(); // ends with UpdateQcmStatus
+        c.settle();
+    }
+    if (c.window.questionnaireLines().size() != 60)
+        s.SkipWithError("60 not selected");
+}
+BENCHMARK(SelectRandom60WithStatus)->Unit(benchmark::kMillisecond);
+
+// The whole procedure: checks, the transaction, the list of questionnaires
+// refilled and the questionnaire reopened from it (no working copy to refresh).
+void SaveQcmOfSixty(benchmark::State &s)
+{
+    ShownComposer c;
+    c.storeSixty();
+    for (auto _ : s) {
+        if (!c.window.SaveQcm())
+            s.SkipWithError("save refused or failed");
+        c.settle();
+    }
+}
+BENCHMARK(SaveQcmOfSixty)->Unit(benchmark::kMillisecond);
+
+// The transaction alone: 60 rows deleted and written again, and the
+// speciality row.
+void StoreSixtyRows(benchmark::State &s)
+{
+    ShownComposer c;
+    c.window.SelectRandom60();
+    const QuestionnaireDraft draft{kName, QStringLiteral("06/12/2026"), QStringLiteral("Brevet B de parapente"),
+        {1, 1, 1, 1, 1, 1}, c.window.questionnaireLines()};
+    for (auto _ : s) {
+        int written = 0;
+        if (Questionnaires::save(c.state, draft, &written).isError() || written != 60)
+            s.SkipWithError("save failed");
+    }
+}
+BENCHMARK(StoreSixtyRows)->Unit(benchmark::kMillisecond);
+
+// Choosing a stored questionnaire of 60 in the list of questionnaires.
+void OpenStoredSixty(benchmark::State &s)
+{
+    ShownComposer c;
+    c.storeSixty();
+    c.window.FillQcmCombo();
+    const int entry = c.window.cmbQCM()->findText(kName);
+    for (auto _ : s) {
+        s.PauseTiming();
+        c.window.cmbQCM()->setCurrentIndex(0);
+        s.ResumeTiming();
+        c.window.cmbQCM()->setCurrentIndex(entry);
+        Q_EMIT c.window.cmbQCM()->activated(entry);
+        c.settle();
+    }
+    if (c.window.questionnaireLines().size() != 60)
+        s.SkipWithError("questionnaire not reopened");
+}
+BENCHMARK(OpenStoredSixty)->Unit(benchmark::kMillisecond);
+
+// The same save with a working copy beside the program to refresh.
+void SaveQcmWithWorkingCopy(benchmark::State &s)
+{
+    ShownComposer c;
+    c.storeSixty();
+    const QString copy = c.state.workingCopyPath();
+    QFile::copy(c.state.DbPath, copy);
+    for (auto _ : s) {
+        c.window.SaveQcm();
+        c.settle();
+    }
+    QFile::remove(copy);
+}
+BENCHMARK(SaveQcmWithWorkingCopy)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "ComposerRules.h"
+#include "database/DataBinding.h"
+#include "startup/QCMBas.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace qcm {
+
+// A questionnaire as the composer hands it over for storing.
+struct QuestionnaireDraft {
+    QString name; // as typed, blanks included
+    QString date; // "dd/mm/yyyy"
+    QString title; // its speciality title
+    std::array<int, kSpecialityCount> boxes{}; // the speciality boxes, 0 or 1
+    QStringList lines; // candidate lines, in list order
+};
+
+// A stored questionnaire as the composer reopens it. The fields come from its
+// last row, as every row carries the same.
+struct StoredQuestionnaire {
+    QStringList lines; // in the order Code, Numero
+    QString date;
+    QString title; // empty when not stored
+    bool hasTitle = false;
+    std::array<int, kSpecialityCount> boxes{};
+};
+
+// Puts a binding back on the record source and row it had, once the
+// composer is done with it: the practice window reads its questions through
+// datQue and must find them where it left them.
+class BindingPlace {
+public:
+    explicit BindingPlace(DataBinding &binding);
+    ~BindingPlace();
+    BindingPlace(const BindingPlace &) = delete;
+    BindingPlace &operator=(const BindingPlace &) = delete;
+
+private:
+    DataBinding &m_binding;
+    StoreQuery m_source;
+    qint64 m_position;
+    bool m_open;
+};
+
+// The table QCM and its companion Spécialité, through datQCM and datSpe.
+// Every change of several rows runs in one transaction: on failure nothing
+// is left half done, and the error comes back to be reported.
+namespace Questionnaires {
+
+// The distinct stored names, in order; datQCM goes back to "QCM".
+QStringList names(QCMBas &state, StoreError *error);
+
+bool read(QCMBas &state, const QString &name, StoredQuestionnaire &out, StoreError *error);
+
+// Replaces every row of the name by the draft's lines found in the bank
+// (Code, Numero and statement from the line, choices and points from the
+// bank), and writes its Spécialité row. Lines whose question is no longer in
+// the bank are left out. Returns the error that stopped it, none on success.
+StoreError save(QCMBas &state, const QuestionnaireDraft &draft, int *rowsWritten = nullptr);
+
+// Deletes every row of the name and its Spécialité row.
+StoreError remove(QCMBas &state, const QString &name);
+
+} // namespace Questionnaires
+
+// Changes one field of a bank question ("Libellé" or "lib0" … "lib5").
+// *found tells whether the question exists; nothing changes when it does not.
+StoreError correctBankText(
+    QCMBas &state, const QString &code, qint64 numero, const QString &field, const QString &text, bool *found);
+
+// After a save or a deletion: when the working copy read by the reports
+// exists and is not the database in use, replaces it by a copy of that
+// database. Returns why the copy failed, or nothing.
+QString RefreshWorkingCopy(QCMBas &state);
+
+} // namespace qcm
