@@ -48,6 +48,19 @@ TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndTheStarrySky)
     EXPECT_EQ(state.DbPath, QStringLiteral("/ailleurs/b.mdb"));
 }
 
+TEST_F(Startup, ARelativeBankPathIsTakenFromTheProgramFolderWhereverTheProgramStarts)
+{
+    QTemporaryDir elsewhere;
+    const QString startedFrom = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    for (const QString &relative : {QStringLiteral("VAR-irururiza.zov"), QStringLiteral("../autre/b.mdb")}) {
+        IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), relative);
+        state.readSettings();
+        EXPECT_EQ(state.DbPath, QDir::cleanPath(dir.path() + u'/' + relative));
+    }
+    QDir::setCurrent(startedFrom);
+}
+
 TEST_F(Startup, AppFolderEndsWithOneSeparator)
 {
     QCMBas root(dialogs, QStringLiteral("/"));
