@@ -154,6 +154,15 @@ TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
     EXPECT_EQ(
         fileBytes(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov"))), QByteArray("modifiée par le moniteur"));
     QDir(data).removeRecursively();
+
+    // A file where the folder should be: the program starts empty, and says why.
+    writeFile(data, "un fichier");
+    QString error;
+    EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("bin")), &error), data);
+    EXPECT_EQ(error,
+        QStringLiteral("Le dossier de travail du programme\r\n") + data
+            + QStringLiteral("\r\nn'a pas pu être préparé :\r\nle dossier ne peut pas être créé."));
+    QFile::remove(data);
 }
 
 } // namespace
