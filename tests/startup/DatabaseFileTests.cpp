@@ -254,7 +254,7 @@ TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
     ASSERT_TRUE(
         other.exec(QStringLiteral("PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')")));
     ASSERT_GT(QFileInfo(current + QStringLiteral("-wal")).size(), 0) << "the row is still in the write-ahead log";
-    dialogs.boxAnswers = {0};
+    dialogs.boxAnswers = {0, 0};
     dialogs.saveAnswers = {backup};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);
@@ -270,7 +270,7 @@ TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
     ASSERT_TRUE(other.exec(QStringLiteral("BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')")));
-    dialogs.boxAnswers = {0};
+    dialogs.boxAnswers = {0, 0};
     dialogs.saveAnswers = {backup};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 2);

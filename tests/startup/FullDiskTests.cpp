@@ -1,3 +1,4 @@
+#include "database/Sqlite.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -108,17 +109,23 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
     QTemporaryDir program;
     BankContent bank;
     bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}};
-    for (int n = 1; n <= 20; ++n)
-        bank.questions.append(makeQuestion(QStringLiteral("1"), n, QString(1000, u'é'), {6, -2}));
-    makeBank(program, QStringLiteral("VAR-irururiza.zov"), bank);
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Un cumulus ?"), {6, -2})};
+    const QString current = makeBank(program, QStringLiteral("VAR-irururiza.zov"), bank);
+    {
+        // Small enough to fit in one write buffer, where a lost write went unseen.
+        SqliteDb db;
+        ASSERT_TRUE(db.open(current, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA page_size=1024; VACUUM")));
+    }
+    ASSERT_LT(QFileInfo(current).size(), 16384);
     QCMBas state(dialogs, program.path());
     state.readSettings();
     ASSERT_TRUE(state.BindDatabase());
     const QString backup = onDisk(QStringLiteral("sauvegarde.mdb"));
     const QByteArray old(8192, 'a');
     writeFile(backup, old);
-    // A page too little for the copy, beside the old backup that it would replace.
-    ASSERT_NO_FATAL_FAILURE(fillLeaving(QFileInfo(state.DbPath).size() - 4096));
+    // A few KiB too little for the copy, beside the old backup that it would replace.
+    ASSERT_NO_FATAL_FAILURE(fillLeaving((QFileInfo(current).size() - 1) / 4096 * 4096));
 
     dialogs.boxAnswers = {0, 0, 0};
     dialogs.saveAnswers = {backup};
