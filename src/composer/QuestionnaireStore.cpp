@@ -274,7 +274,7 @@ QString RefreshWorkingCopy(QCMBas &state)
     QString error;
     BindingPlace place(state.datQue);
     state.CloseDatabases();
-    if (!copyFileAtomic(state.DbPath, workingCopy, &error) && error.isEmpty())
+    if (!copyDatabaseAtomic(state.DbPath, workingCopy, &error) && error.isEmpty())
         error = QStringLiteral("La copie de « %1 » vers « %2 » a échoué.").arg(state.DbPath, workingCopy);
     state.BindDatabase();
     return error;

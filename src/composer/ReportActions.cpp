@@ -80,7 +80,7 @@ bool makeWorkingCopy(QCMBas &state, QString *error)
         return false;
     }
     state.CloseDatabases();
-    const bool copied = copyFileAtomic(state.DbPath, state.workingCopyPath(), error);
+    const bool copied = copyDatabaseAtomic(state.DbPath, state.workingCopyPath(), error);
     state.BindDatabase();
     return copied;
 }

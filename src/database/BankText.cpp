@@ -1,7 +1,7 @@
 #include "BankText.h"
 
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 
 namespace qcm {
 
@@ -14,7 +14,10 @@ bool parseBankText(const QString &text, BankContent &out, QString *error)
     Question *current = nullptr;
     bool expectStatement = false;
     int nextChoice = 0;
-    QSet<QString> keys;
+    // Codes compare without regard to letter case, as the database does: the
+    // line of each first use, to name it when a second one comes.
+    QHash<QString, int> domainLines;
+    QHash<QString, int> questionLines;
 
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines.at(n).trimmed();
@@ -38,6 +41,13 @@ bool parseBankText(const QString &text, BankContent &out, QString *error)
             domainCode = head.mid(8).trimmed();
             if (domainCode.size() != 1)
                 return fail(QStringLiteral("le code d'un domaine tient en un caractère."));
+            const QString folded = domainCode.toCaseFolded();
+            if (domainLines.contains(folded))
+                return fail(QStringLiteral("le domaine « %1 » est déjà déclaré ligne %2 (les codes ne distinguent pas "
+                                           "majuscules et minuscules).")
+                                .arg(domainCode)
+                                .arg(domainLines.value(folded)));
+            domainLines.insert(folded, n + 1);
             out.domains.append({domainCode, parts.at(1)});
             current = nullptr;
         } else if (head.startsWith(QLatin1String("QUESTION "))) {
@@ -49,9 +59,13 @@ bool parseBankText(const QString &text, BankContent &out, QString *error)
             q.numero = head.mid(9).trimmed().toLongLong(&ok);
             if (!ok || q.numero <= 0)
                 return fail(QStringLiteral("numéro de question invalide."));
-            if (keys.contains(q.code + u'.' + QString::number(q.numero)))
-                return fail(QStringLiteral("la question %1.%2 existe déjà.").arg(q.code).arg(q.numero));
-            keys.insert(q.code + u'.' + QString::number(q.numero));
+            const QString key = q.code.toCaseFolded() + u'.' + QString::number(q.numero);
+            if (questionLines.contains(key))
+                return fail(QStringLiteral("la question %1.%2 existe déjà (ligne %3).")
+                                .arg(q.code)
+                                .arg(q.numero)
+                                .arg(questionLines.value(key)));
+            questionLines.insert(key, n + 1);
             const QStringList flags = parts.at(1).split(u' ', Qt::SkipEmptyParts);
             for (const QString &f : flags) {
                 int s = 0;

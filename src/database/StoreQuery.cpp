@@ -162,9 +162,14 @@ private:
         case Tok::String:
             out = m_tok.text;
             break;
-        case Tok::Number:
-            out = m_tok.text.toLongLong();
+        case Tok::Number: {
+            // A literal beyond 64 bits is refused, never read as 0.
+            bool ok = false;
+            out = m_tok.text.toLongLong(&ok);
+            if (!ok)
+                return false;
             break;
+        }
         default:
             return false;
         }

@@ -125,9 +125,18 @@ void frmAbout::switchStars(bool on)
 {
     m_state.RepaintOption = on ? -1 : 0;
     Q_EMIT m_state.repaintOptionChanged();
-    // When the file cannot be written the choice holds for this run only.
-    m_state.writeSetting(
-        QStringLiteral("Options"), QStringLiteral("Repeindre"), QString::number(m_state.RepaintOption));
+    // When the file cannot be written the choice holds for this run only, and
+    // the user is told so: the box stays as the sky is.
+    QString why;
+    if (!m_state.writeSetting(
+            QStringLiteral("Options"), QStringLiteral("Repeindre"), QString::number(m_state.RepaintOption), &why))
+        m_state.dialogs().MoxBox(QStringLiteral("Le ciel étoilé sera ")
+                + (on ? QStringLiteral("affiché") : QStringLiteral("masqué"))
+                + QStringLiteral(" jusqu'à la fermeture du programme, mais ce choix n'a pas pu être enregistré dans "
+                                 "le fichier de paramètres")
+                + kCrLf + m_state.IniPath + kCrLf + QStringLiteral("et ne sera pas repris au prochain démarrage.")
+                + kCrLf + kCrLf + why,
+            2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
 }
 
 void frmAbout::openWebSite()

@@ -47,12 +47,15 @@ void QCMBas::readSettings()
     IniPath = AppFolder() + QStringLiteral("QCM.ini");
     DbPath = IniFile::readString(IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"),
         AppFolder() + QString::fromLatin1(kDefaultBankName));
+    // A relative path is relative to the program folder, wherever the program was started from.
+    if (!DbPath.isEmpty() && QFileInfo(DbPath).isRelative())
+        DbPath = QDir::cleanPath(AppFolder() + DbPath);
     RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
 }
 
-bool QCMBas::writeSetting(const QString &section, const QString &key, const QString &value)
+bool QCMBas::writeSetting(const QString &section, const QString &key, const QString &value, QString *error)
 {
-    return IniFile::writeString(IniPath, section, key, value);
+    return IniFile::writeString(IniPath, section, key, value, error);
 }
 
 QString QCMBas::baseCaption() const
@@ -134,7 +137,7 @@ bool QCMBas::isWorkingCopyName(const QString &path)
 bool QCMBas::copyReported(const QString &source, const QString &target)
 {
     QString error;
-    if (copyFileAtomic(source, target, &error))
+    if (copyDatabaseAtomic(source, target, &error))
         return true;
     m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
     return false;
@@ -199,9 +202,11 @@ void QCMBas::ChooseDatabase()
     DbPath = chosen;
     BindDatabase();
     Q_EMIT fillDomainListRequested();
-    if (!writeSetting(QStringLiteral("Dernière base"), QStringLiteral("Base"), DbPath))
+    QString notSaved;
+    if (!writeSetting(QStringLiteral("Dernière base"), QStringLiteral("Base"), DbPath, &notSaved))
         m_dialogs.MoxBox(QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + IniPath
-                + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."),
+                + kCrLf + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage.")
+                + kCrLf + kCrLf + notSaved,
             Icon::Warning, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
     if (DatabaseIncomplete) {
         DatabaseIncomplete = false;

@@ -69,7 +69,8 @@ public:
 
     // Reads the settings file: IniPath, DbPath and RepaintOption.
     void readSettings();
-    bool writeSetting(const QString &section, const QString &key, const QString &value);
+    // On failure the file is left as it was and *error says why, in French.
+    bool writeSetting(const QString &section, const QString &key, const QString &value, QString *error = nullptr);
 
     // Binds the six bindings to DbPath; hands over to ChooseDatabase when the
     // file is missing. Returns whether the database is bound afterwards.

@@ -52,8 +52,11 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTexts);
 
     WidgetDialogs dialogs;
-    QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath()));
+    QString folderError;
+    QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath(), &folderError));
     dialogs.setIniPathProvider([&state] { return state.IniPath; });
+    if (!folderError.isEmpty())
+        dialogs.MoxBox(folderError, 6, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
 
     QPointer<Splash> splash;
     runStep(dialogs, [&] { state.readSettings(); });

@@ -212,7 +212,7 @@ TEST_F(ComposerTest, ANewUserComposesSavesReopensChangesAndDeletesAQuestionnaire
         << "choices and points copied, Null left Null";
     EXPECT_EQ(rows(QStringLiteral("select * from \"Spécialité\"")),
         QStringList{QStringLiteral("  Examen d'avril  |Brevet B de Vol Libre - Parapente")});
-    EXPECT_EQ(fileBytes(workingCopy()), fileBytes(bankPath())) << "the reports read the new questionnaire";
+    EXPECT_EQ(databaseContent(workingCopy()), databaseContent(bankPath())) << "the reports read the new questionnaire";
     EXPECT_EQ(state.datQue.recordSource(), Queries::domainInOrder(QStringLiteral("1")));
     EXPECT_EQ(state.datQue.position(), 3);
     EXPECT_EQ(c.cmbQCM()->currentText(), QStringLiteral("  Examen d'avril  "));
@@ -269,7 +269,7 @@ TEST_F(ComposerTest, ANewUserComposesSavesReopensChangesAndDeletesAQuestionnaire
     EXPECT_EQ(rows(QStringLiteral("select count(*) from \"Spécialité\"")), QStringList{"0"});
     EXPECT_EQ(c.cmbQCM()->count(), 1);
     EXPECT_EQ(c.cmbQCM()->currentText(), QStringLiteral("- Créer un nouveau QCM"));
-    EXPECT_EQ(fileBytes(workingCopy()), fileBytes(bankPath()));
+    EXPECT_EQ(databaseContent(workingCopy()), databaseContent(bankPath()));
 }
 
 TEST_F(ComposerTest, RefusedSavesStoreNothingAndAChosenTitleOrAnExistingNameIsAccepted)

@@ -62,3 +62,27 @@ TEST(BankTextFormat, NamesTheFaultyLine)
     EXPECT_EQ(bank.questions[0].libelle, QStringLiteral("Énoncé avec \" et '"));
     EXPECT_EQ(bank.questions[0].flags[4], 1);
 }
+
+TEST(BankTextFormat, RefusesWhatTheDatabaseWouldRefuseNamingBothLines)
+{
+    const QString question = QStringLiteral("QUESTION 1 | DeltaSolo\nÉnoncé\nA | 6 | oui\n");
+    const struct {
+        QString text;
+        QString error;
+    } cases[] = {
+        {QStringLiteral("DOMAINE 1 | Météo\n") + question + QStringLiteral("DOMAINE 1 | Encore\n"),
+            QStringLiteral("ligne 5 : le domaine « 1 » est déjà déclaré ligne 1 (les codes ne distinguent pas "
+                           "majuscules et minuscules).")},
+        {QStringLiteral("DOMAINE a | Air\n") + question + QStringLiteral("DOMAINE A | Autre air\n") + question,
+            QStringLiteral("ligne 5 : le domaine « A » est déjà déclaré ligne 1 (les codes ne distinguent pas "
+                           "majuscules et minuscules).")},
+        {QStringLiteral("DOMAINE 1 | Météo\n") + question + question,
+            QStringLiteral("ligne 5 : la question 1.1 existe déjà (ligne 2).")},
+    };
+    for (const auto &c : cases) {
+        BankContent bank;
+        QString error;
+        EXPECT_FALSE(parseBankText(c.text, bank, &error)) << c.text.toStdString();
+        EXPECT_EQ(error, c.error);
+    }
+}

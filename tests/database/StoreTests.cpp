@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qcm;
 using namespace qcm::test;
 
@@ -326,6 +328,13 @@ TEST(StoreQueryShapes, RejectsWhatIsNotOneOfTheShapes)
         EXPECT_FALSE(parseSource(StoreQuery(bad), parsed, &error)) << bad;
     EXPECT_FALSE(parseSource(StoreQuery(QStringLiteral("select * from QCM where NomQCM = ?")), parsed, &error))
         << "a placeholder without its value";
+
+    // A number literal is read as itself or refused, never read as 0.
+    QList<Comparison> found;
+    ASSERT_TRUE(parseCriteria(StoreQuery("Numero = -9223372036854775808"), found, &error));
+    EXPECT_EQ(found.at(0).value, QVariant(std::numeric_limits<qint64>::min()));
+    for (const char *tooLong : {"Numero = 9223372036854775808", "Numero = 99999999999999999999"})
+        EXPECT_FALSE(parseCriteria(StoreQuery(tooLong), found, &error)) << tooLong;
 }
 
 } // namespace

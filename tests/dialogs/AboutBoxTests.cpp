@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -57,11 +58,27 @@ TEST_F(AboutBoxTest, TheSwitchTurnsTheStarsOffAndOnAtOnceAndRemembersIt)
     EXPECT_EQ(repeindre(), u"-1"_s);
     EXPECT_EQ(repaints.count(), 2);
 
-    // A settings file that cannot be written still switches this run.
-    state.IniPath = dir.filePath(u"absent/QCM.ini"_s);
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+
+    // A settings file that cannot be written still switches this run, and says so.
+    state.IniPath = dir.filePath(u"dossier/QCM.ini"_s);
+    ASSERT_TRUE(QDir().mkpath(state.IniPath));
+    dialogs.boxAnswers = {0};
     QTest::mouseClick(chk, Qt::LeftButton);
     EXPECT_EQ(state.RepaintOption, 0);
+    EXPECT_FALSE(chk->isChecked());
     EXPECT_EQ(repaints.count(), 3);
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    const ScriptedDialogs::Box &box = dialogs.boxes[0];
+    EXPECT_EQ(box.message,
+        u"Le ciel étoilé sera masqué jusqu'à la fermeture du programme, mais ce choix n'a pas pu être enregistré dans "
+        "le fichier de paramètres\r\n"_s
+            + state.IniPath + u"\r\net ne sera pas repris au prochain démarrage.\r\n\r\n« "_s + state.IniPath
+            + u" » n'est pas un fichier ordinaire."_s);
+    EXPECT_EQ(box.icon, 2);
+    EXPECT_EQ(box.title, u"Paramètres non enregistrés"_s);
+    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({u"OK"_s, {}, {}}));
+    EXPECT_EQ(box.alignment, 0);
 }
 
 TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)

@@ -1,3 +1,4 @@
+#include "database/Sqlite.h"
 #include "startup/IniFile.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
@@ -8,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace qcm;
 using namespace qcm::test;
@@ -80,7 +83,7 @@ TEST_F(DatabaseFiles, AnExistingWorkingCopyIsRefreshedFromTheChosenBank)
     writeFile(state.workingCopyPath(), "ancienne copie");
     dialogs.openAnswers = {other};
     state.ChooseDatabase();
-    EXPECT_EQ(fileBytes(state.workingCopyPath()), fileBytes(other));
+    EXPECT_EQ(databaseContent(state.workingCopyPath()), databaseContent(other));
 }
 
 TEST_F(DatabaseFiles, CancellingTheChoiceChangesNothing)
@@ -120,7 +123,7 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
     state.ChooseDatabase();
     ASSERT_EQ(dialogs.saveRequests.size(), 1);
     EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."));
-    EXPECT_EQ(fileBytes(copy), fileBytes(working));
+    EXPECT_EQ(databaseContent(copy), databaseContent(working));
     EXPECT_EQ(state.DbPath, copy);
     EXPECT_TRUE(state.isBound());
     EXPECT_FALSE(QFile::exists(state.IniPath)) << "the copy is used without being remembered";
@@ -181,7 +184,7 @@ TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
     EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer sous..."));
     EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
     EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Sauvegarde"));
-    EXPECT_EQ(fileBytes(backup), fileBytes(current));
+    EXPECT_EQ(databaseContent(backup), databaseContent(current));
     expectStillOnCurrent();
 
     // Saving again over it asks first, naming the file.
@@ -236,6 +239,68 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
     EXPECT_EQ(dialogs.boxes[2].icon, 6);
     EXPECT_FALSE(dialogs.messages().contains(QStringLiteral("Sauvegarde effectuée.")));
     EXPECT_TRUE(QFileInfo(inTheWay).isDir());
+    expectStillOnCurrent();
+}
+
+// Another program with the bank open: a backup holds what it committed, or
+// is refused while that program is halfway through writing the file itself.
+TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
+{
+    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+    SqliteDb other;
+    ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
+    ASSERT_TRUE(
+        other.exec(QStringLiteral("PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')")));
+    ASSERT_GT(QFileInfo(current + QStringLiteral("-wal")).size(), 0) << "the row is still in the write-ahead log";
+    dialogs.boxAnswers = {0, 0};
+    dialogs.saveAnswers = {backup};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
+    EXPECT_EQ(fileBytes(backup).mid(18, 2), QByteArray("\x01\x01")) << "the copy is one file, without a log";
+    EXPECT_TRUE(databaseContent(backup).contains(QStringLiteral("Domaines|2|Dans le journal")));
+    EXPECT_FALSE(QFile::exists(backup + QStringLiteral("-wal")));
+}
+
+TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
+{
+    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+    SqliteDb other;
+    ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
+    ASSERT_TRUE(other.exec(QStringLiteral("BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')")));
+    dialogs.boxAnswers = {0, 0};
+    dialogs.saveAnswers = {backup};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
+    EXPECT_EQ(databaseContent(backup), databaseContent(current));
+    const QByteArray committed = fileBytes(backup);
+
+    // A large write spills into the file before its commit.
+    ASSERT_TRUE(other.exec(QStringLiteral("PRAGMA cache_size=10; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+                                          "i + 1 FROM n WHERE i < 2000) "
+                                          "INSERT INTO Domaines SELECT 'x', hex(randomblob(250)) FROM n")));
+    SqliteDb probe;
+    ASSERT_TRUE(probe.open(current, SqliteDb::Mode::ReadOnly));
+    sqlite3_busy_timeout(probe.handle(), 0);
+    ASSERT_FALSE(probe.exec(QStringLiteral("SELECT count(*) FROM Domaines"))) << "the writer holds the file";
+    dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 0, 0};
+    dialogs.saveAnswers = {backup};
+    state.SaveDatabaseAs();
+    ASSERT_EQ(dialogs.boxes.size(), 3);
+    const auto &box = dialogs.boxes[2];
+    EXPECT_EQ(box.message,
+        QStringLiteral("La copie de « %1 » vers « %2 » a échoué :").arg(current, backup) + kCrLf
+            + QStringLiteral("la base est en cours de modification par un autre programme ; réessayez quand il aura "
+                             "terminé."));
+    EXPECT_EQ(box.icon, 6);
+    EXPECT_EQ(box.title, QStringLiteral("Copie impossible"));
+    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
+    EXPECT_EQ(fileBytes(backup), committed);
+
+    ASSERT_TRUE(other.exec(QStringLiteral("ROLLBACK")));
+    EXPECT_TRUE(state.BindDatabase());
     expectStillOnCurrent();
 }
 

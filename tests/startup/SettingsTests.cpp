@@ -2,9 +2,18 @@
 #include "support/Fixtures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <limits>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qcm;
 using namespace qcm::test;
@@ -13,6 +22,16 @@ namespace {
 
 class Settings : public ::testing::Test {
 protected:
+    QString base(const QString &fallback = {}) const
+    {
+        return IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), fallback);
+    }
+    int repaint() const { return IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1); }
+    bool writeBase(const QString &value, QString *error = nullptr)
+    {
+        return IniFile::writeString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), value, error);
+    }
+
     QTemporaryDir dir;
     QString ini = QDir(dir.path()).filePath(QStringLiteral("QCM.ini"));
 };
@@ -77,6 +96,101 @@ TEST_F(Settings, AFailedWriteLeavesTheFileAsItWas)
         inside, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("1"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(ini), QByteArray("[Options]\r\nRepeindre=0\r\n"));
+}
+
+TEST_F(Settings, EveryValueReadsBackExactlyAndOrdinaryOnesAreWrittenAsTheyAre)
+{
+    writeFile(ini, "[Options]\r\nRepeindre=0\r\n");
+    const QString ordinary = QStringLiteral("/données/Banque d'été = 2024 ; [club].mdb");
+    ASSERT_TRUE(writeBase(ordinary));
+    EXPECT_TRUE(
+        QString::fromUtf8(fileBytes(ini)).contains(QStringLiteral("\r\nBase=") + ordinary + QStringLiteral("\r\n")));
+    for (const QString &value : {QStringLiteral("/banque.mdb "), QStringLiteral(" /banque.mdb"),
+             QStringLiteral("\t/b.mdb\t"), QStringLiteral("\"/b.mdb\""), QStringLiteral("\""), QStringLiteral("\"\""),
+             QStringLiteral("   "), QString(), QStringLiteral("\" b \"")}) {
+        ASSERT_TRUE(writeBase(value)) << value.toStdString();
+        EXPECT_EQ(base(QStringLiteral("absent")), value) << value.toStdString();
+    }
+    EXPECT_EQ(repaint(), 0);
+}
+
+TEST_F(Settings, ValuesWithLineBreaksAreRefusedAndInjectNothing)
+{
+    writeFile(ini, "[Dernière base]\r\nBase=/b.mdb\r\n[Options]\r\nRepeindre=-1\r\n");
+    const QByteArray before = fileBytes(ini);
+    for (const QString &value :
+        {QStringLiteral("/tmp/b.mdb\n[Options]\nRepeindre=0"), QStringLiteral("a\rb"), QStringLiteral("a\u2028b"),
+            QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QString(QChar(0xD800))}) {
+        QString error;
+        EXPECT_FALSE(writeBase(value, &error));
+        EXPECT_EQ(error,
+            QStringLiteral("La valeur à enregistrer contient un saut de ligne ou un caractère de contrôle, que le "
+                           "fichier de paramètres ne peut pas conserver."));
+        EXPECT_EQ(fileBytes(ini), before);
+    }
+    EXPECT_EQ(repaint(), -1);
+}
+
+TEST_F(Settings, NumbersOutOfRangeKeepTheirSign)
+{
+    writeFile(ini, "[Options]\r\nRepeindre=99999999999\r\n");
+    EXPECT_EQ(repaint(), std::numeric_limits<int>::max()) << "still the starry sky";
+    writeFile(ini, "[Options]\r\nRepeindre=-000000000000000000000099999999999999999999\r\n");
+    EXPECT_EQ(repaint(), std::numeric_limits<int>::min());
+    writeFile(ini, "[Options]\r\nRepeindre=-2147483648\r\n");
+    EXPECT_EQ(repaint(), std::numeric_limits<int>::min());
+}
+
+TEST_F(Settings, Utf16FilesAreReadAndStayUtf16)
+{
+    const QString text = QStringLiteral("[Dernière base]\r\nBase=C:\\Club été\\VAR.zov\r\n");
+    for (const bool le : {true, false}) {
+        QByteArray bytes = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (const QChar c : text) {
+            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+            bytes.append(le ? lo : hi).append(le ? hi : lo);
+        }
+        writeFile(ini, bytes);
+        EXPECT_EQ(base(), QStringLiteral("C:\\Club été\\VAR.zov"));
+        ASSERT_TRUE(
+            IniFile::writeString(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("0")));
+        EXPECT_TRUE(fileBytes(ini).startsWith(bytes.left(2)));
+        EXPECT_EQ(base(), QStringLiteral("C:\\Club été\\VAR.zov"));
+        EXPECT_EQ(repaint(), 0);
+    }
+}
+
+// Read in a thread: a read that blocks fails the test instead of hanging it.
+TEST_F(Settings, OnlyRegularFilesOfASensibleSizeAreRead)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    auto reading = std::async(std::launch::async, [this] { return base(QStringLiteral("défaut")); });
+    const bool returned = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Unblocks the reader so that the test can end.
+        const int fd = ::open(QFile::encodeName(ini).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    EXPECT_TRUE(returned) << "reading a named pipe does not wait for a writer";
+    EXPECT_EQ(reading.get(), QStringLiteral("défaut"));
+    QString error;
+    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb"), &error));
+    EXPECT_EQ(error, QStringLiteral("« %1 » n'est pas un fichier ordinaire.").arg(ini));
+    ASSERT_TRUE(QFile::remove(ini));
+
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), ini));
+    EXPECT_EQ(base(QStringLiteral("défaut")), QStringLiteral("défaut"));
+    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb")));
+    EXPECT_EQ(QFile::symLinkTarget(ini), QStringLiteral("/dev/zero"));
+    ASSERT_TRUE(QFile::remove(ini));
+
+    QByteArray huge("[Dernière base]\r\nBase=/b.mdb\r\n");
+    huge.append(QByteArray(IniFile::kMaxFileSize, ';'));
+    writeFile(ini, huge);
+    EXPECT_EQ(base(QStringLiteral("défaut")), QStringLiteral("défaut"));
+    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb"), &error));
+    EXPECT_EQ(fileBytes(ini).size(), huge.size());
 }
 
 } // namespace

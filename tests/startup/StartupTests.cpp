@@ -48,6 +48,19 @@ TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndTheStarrySky)
     EXPECT_EQ(state.DbPath, QStringLiteral("/ailleurs/b.mdb"));
 }
 
+TEST_F(Startup, ARelativeBankPathIsTakenFromTheProgramFolderWhereverTheProgramStarts)
+{
+    QTemporaryDir elsewhere;
+    const QString startedFrom = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    for (const QString &relative : {QStringLiteral("VAR-irururiza.zov"), QStringLiteral("../autre/b.mdb")}) {
+        IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), relative);
+        state.readSettings();
+        EXPECT_EQ(state.DbPath, QDir::cleanPath(dir.path() + u'/' + relative));
+    }
+    QDir::setCurrent(startedFrom);
+}
+
 TEST_F(Startup, AppFolderEndsWithOneSeparator)
 {
     QCMBas root(dialogs, QStringLiteral("/"));
@@ -144,6 +157,15 @@ TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
     EXPECT_EQ(
         fileBytes(QDir(data).filePath(QStringLiteral("VAR-irururiza.zov"))), QByteArray("modifiée par le moniteur"));
     QDir(data).removeRecursively();
+
+    // A file where the folder should be: the program starts empty, and says why.
+    writeFile(data, "un fichier");
+    QString error;
+    EXPECT_EQ(resolveProgramFolder(root.filePath(QStringLiteral("bin")), &error), data);
+    EXPECT_EQ(error,
+        QStringLiteral("Le dossier de travail du programme\r\n") + data
+            + QStringLiteral("\r\nn'a pas pu être préparé :\r\nle dossier ne peut pas être créé."));
+    QFile::remove(data);
 }
 
 } // namespace

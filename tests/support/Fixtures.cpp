@@ -52,6 +52,30 @@ void makeSqliteFile(const QString &path, const QString &sql)
     ASSERT_TRUE(db.exec(sql, &error)) << error.toStdString();
 }
 
+QStringList databaseContent(const QString &path)
+{
+    SqliteDb db;
+    QString error;
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly, &error)) << error.toStdString();
+    QStringList rows;
+    SqliteStatement tables
+        = db.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    while (tables.step()) {
+        const QString table = tables.column(0).toString();
+        rows.append(QStringLiteral("schema|") + tables.column(1).toString());
+        SqliteStatement st = db.prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+        while (st.step()) {
+            QStringList values{table};
+            for (int i = 0; i < st.columnCount(); ++i)
+                values.append(st.column(i).toString());
+            rows.append(values.join(u'|'));
+        }
+        EXPECT_EQ(st.error(), QString()) << table.toStdString();
+    }
+    EXPECT_EQ(tables.error(), QString());
+    return rows;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

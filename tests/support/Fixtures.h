@@ -3,7 +3,16 @@
 #include "database/Schema.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <ostream>
+
+// Failed comparisons show texts as texts.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace qcm::test {
 
@@ -17,6 +26,10 @@ BankContent sampleBank();
 
 // An SQLite file that is not a question bank, made by the given statements.
 void makeSqliteFile(const QString &path, const QString &sql);
+
+// Every row of every table, as text: two copies of a database compare equal
+// when they hold the same data, whatever their bytes.
+QStringList databaseContent(const QString &path);
 
 QByteArray fileBytes(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);

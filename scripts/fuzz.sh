@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs one fuzz target for a given time:
+#   scripts/fuzz.sh TARGET SECONDS
+# TARGET is one of the names in tests/fuzz/CMakeLists.txt (settings_reader,
+# settings_writer, query_parser, bank_text). The targets are built with clang,
+# libFuzzer and the address and undefined-behaviour sanitizers in build-fuzz/.
+# The run starts from the committed corpus tests/fuzz/corpus/TARGET; inputs it
+# finds go to build-fuzz/corpus/TARGET, crashes and hangs to
+# build-fuzz/findings/TARGET/. Copy a finding into the committed corpus once
+# fixed, so that the tests replay it.
+# It runs at the lowest priority, one process: the machine is shared.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -ne 2 ]; then
+  echo "usage: scripts/fuzz.sh TARGET SECONDS" >&2
+  exit 2
+fi
+target=$1
+seconds=$2
+
+packages=(clang libclang-rt-14-dev cmake ninja-build qt6-base-dev libsqlite3-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B build-fuzz -G Ninja -DQCM_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j2 --target "fuzz_$target"
+
+work=build-fuzz/corpus/$target
+findings=build-fuzz/findings/$target
+mkdir -p "$work" "$findings"
+options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -use_value_profile=1
+         -print_final_stats=1 -artifact_prefix="$findings/")
+[ -f "tests/fuzz/$target.dict" ] && options+=(-dict="tests/fuzz/$target.dict")
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+exec nice -n 19 "build-fuzz/tests/fuzz/fuzz_$target" "${options[@]}" "$work" "tests/fuzz/corpus/$target"
