@@ -1,5 +1,6 @@
 #include "AppWindows.h"
 
+#include "editor/fSaisie.h"
 #include "runner/fQCM.h"
 #include "startup/QCMBas.h"
 
@@ -13,6 +14,19 @@ AppWindows::AppWindows(QCMBas &state, fQCM &runner) : m_state(state), m_runner(r
 AppWindows::~AppWindows()
 {
     m_state.setWindows(nullptr);
+}
+
+void AppWindows::showEditor()
+{
+    if (!m_editor)
+        m_editor = new fSaisie(m_state, &m_runner);
+    m_editor->exec();
+}
+
+void AppWindows::refillEditorDomainList()
+{
+    if (m_editor)
+        m_editor->FillEditorDomainList();
 }
 
 } // namespace qcm

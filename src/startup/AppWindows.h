@@ -8,6 +8,7 @@ namespace qcm {
 
 class QCMBas;
 class fQCM;
+class fSaisie;
 
 // The program's windows as the procedures reach them: made on first use
 // over the practice window, which lives for the whole run.
@@ -16,9 +17,13 @@ public:
     AppWindows(QCMBas &state, fQCM &runner);
     ~AppWindows() override;
 
+    void showEditor() override;
+    void refillEditorDomainList() override;
+
 private:
     QCMBas &m_state;
     fQCM &m_runner;
+    QPointer<fSaisie> m_editor;
 };
 
 } // namespace qcm
