@@ -181,7 +181,6 @@ void fSaisie::buildControls()
     reference->setFont(bold(base, base.pointSizeF() * 1.3));
     reference->setAccessibleDescription(QStringLiteral("Référence de la question affichée"));
     reference->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    reference->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *numberRow = new QHBoxLayout;
     numberRow->addWidget(numberCaption);
