@@ -8,7 +8,14 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kNotChanged = QStringLiteral("la base de données n'a pas pu être modifiée.");
-const StoreQuery kQuestionsTable("Questions");
+
+// Where one question is looked up by its code and number: its domain's rows,
+// the same row as in the whole table, without reading the whole bank (tens of
+// thousands of rows) at every step of the editor.
+StoreQuery questionLookup(const QString &code)
+{
+    return Queries::domainInOrder(code);
+}
 const StoreQuery kDomainsTable("Domaines");
 
 // Puts a binding back on the record source it had, whatever happens in between.
@@ -30,6 +37,40 @@ private:
     StoreQuery m_saved;
     bool m_done = false;
 };
+
+QString quotedName(QString name)
+{
+    return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// Sets one flag on every question of a domain: one statement rather than an
+// edit of each row, so that a domain of thousands of questions is marked at once.
+bool setFlagOfDomain(
+    Connection &connection, const QString &flagField, int value, const QString &code, StoreError *error)
+{
+    const TableInfo *table = connection.table(QStringLiteral("Questions"), error);
+    if (!table)
+        return false;
+    const int flag = table->column(flagField);
+    const int codeColumn = table->column(QStringLiteral("Code"));
+    if (flag < 0 || codeColumn < 0) {
+        *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
+        return false;
+    }
+    SqliteStatement *st = connection.statement(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                                                   .arg(quotedName(table->name), quotedName(table->columns.at(flag)),
+                                                       quotedName(table->columns.at(codeColumn))),
+        error);
+    if (!st)
+        return false;
+    st->bindAll({value, code});
+    const bool done = st->exec();
+    if (!done)
+        *error = connection.errorOf(*st);
+    st->reset();
+    connection.noteWrite();
+    return done;
+}
 
 } // namespace
 
@@ -371,7 +412,7 @@ void QuestionEditor::LoadQuestionIntoEditor()
         return;
     ClearQuestionFields();
     DataBinding &que = m_state.datQue;
-    que.setRecordSource(kQuestionsTable);
+    que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     if (!que.refresh() || !que.findFirst(Criteria::questionKey(m_view.text(Field::Code), *number)) || que.noMatch())
         return;
     const Question q = que.question();
@@ -411,7 +452,7 @@ bool QuestionEditor::SaveQuestion()
     }
     DataBinding &que = m_state.datQue;
     SourceKeeper keeper(que);
-    que.setRecordSource(kQuestionsTable);
+    que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     const qint64 number = *wholeNumber(m_view.text(Field::Number));
     que.refresh();
     que.findFirst(Criteria::questionKey(m_view.text(Field::Code), number));
@@ -489,9 +530,9 @@ void QuestionEditor::DeleteQuestion()
 {
     DataBinding &que = m_state.datQue;
     SourceKeeper keeper(que);
-    // Looked up in the whole bank: datQue may hold the practice window's
+    // Looked up in its own domain: datQue may hold the practice window's
     // domain at this point, and the question may belong to another one.
-    que.setRecordSource(kQuestionsTable);
+    que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     const auto number = wholeNumber(m_view.text(Field::Number));
     if (!number || !que.refresh() || !que.findFirst(Criteria::questionKey(m_view.text(Field::Code), *number))
         || que.noMatch()) {
@@ -541,15 +582,12 @@ void QuestionEditor::batchMark(int box)
     {
         Transaction transaction(m_state.connection());
         que.setRecordSource(Queries::domainRows(code));
-        bool ok = transaction.isActive() && que.refresh();
-        for (; ok && !que.eof(); que.moveNext())
-            ok = que.edit() && que.setField(flag, value) && que.update();
-        if (!ok) {
-            failure = transaction.isActive() ? que.lastError() : transaction.error();
-            que.cancelUpdate();
-        } else if (!transaction.commit()) {
+        if (!transaction.isActive())
             failure = transaction.error();
-        }
+        else if (!que.refresh())
+            failure = que.lastError();
+        else if (setFlagOfDomain(*m_state.connection(), flag, value, code, &failure) && !transaction.commit())
+            failure = transaction.error();
     }
     que.setRecordSource(Queries::wholeBank());
     que.refresh();

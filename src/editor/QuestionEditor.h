@@ -2,6 +2,7 @@
 
 #include "EditorRules.h"
 #include "EditorView.h"
+#include "PointsCheck.h"
 #include "startup/QCMBas.h"
 
 #include <QList>
@@ -70,10 +71,11 @@ private:
     void refillRunnerList();
     qint64 runnerIndexOf(qint64 number);
     void showStoredQuestion(const Question &q);
+    void showCheckedQuestion(const CheckedRow &row);
     // One question of the points check; false when the check ends there.
-    bool checkQuestion(Question &q, qint64 &errors);
-    bool removeUselessZeros(Question &q);
-    int pointsErrorAnswer(const QString &message, qint64 &errors);
+    bool checkQuestion(CheckedRow &row, qint64 &errors);
+    bool removeUselessZeros(CheckedRow &row);
+    int pointsErrorAnswer(const QString &message, qint64 &errors, const CheckedRow &row);
 
     QCMBas &m_state;
     EditorView &m_view;

@@ -247,13 +247,14 @@ TEST_F(EditorWindowTest, ComposerAfterARefusedClosingOpensNothingAndReportsHideT
     // Hidden for the reports: the practice window gets its own questions back.
     const StoreQuery runnerSource = state.datQue.recordSource();
     ASSERT_EQ(runnerSource, Queries::domainInOrder("1"));
-    state.EditorQuestionNumber = "1";
+    state.EditorDomainIndex = 2;
+    state.EditorQuestionNumber = "3";
     openEditor();
-    ASSERT_NE(state.datQue.recordSource(), runnerSource) << "loading a question reads the whole table";
+    ASSERT_NE(state.datQue.recordSource(), runnerSource) << "the editor reads its own domain";
     w.cmd(7)->click();
     EXPECT_EQ(spy.calls.last(), "showReports(modal)");
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(state.EditorQuestionNumber, "1") << "hidden, not closed";
+    EXPECT_EQ(state.EditorQuestionNumber, "3") << "hidden, not closed";
     EXPECT_EQ(state.datQue.recordSource(), runnerSource);
     state.setWindows(nullptr);
 }
