@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -513,11 +514,22 @@ bool fSaisie::eventFilter(QObject *watched, QEvent *event)
     const int index = m_txt.indexOf(watched);
     if (index < Field::Number)
         return false;
-    if (type == QEvent::KeyRelease) {
-        m_procedures.keyReleased(index);
+    if (type == QEvent::KeyPress) {
+        m_keysPressed.insert({watched, static_cast<QKeyEvent *>(event)->key()});
+    } else if (type == QEvent::KeyRelease) {
+        // Only a key pressed in the field counts: the release of a shortcut
+        // (Alt+Q saves) or of the Tab that brought the focus here is no input,
+        // and a modifier alone types nothing.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool modifier = key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt
+            || key == Qt::Key_Meta || key == Qt::Key_AltGr;
+        if (m_keysPressed.erase({watched, key}) != 0 && !modifier)
+            m_procedures.keyReleased(index);
     } else if (type == QEvent::FocusIn && index == Field::Number) {
         m_numberOnEntry = text(Field::Number);
     } else if (type == QEvent::FocusOut) {
+        // A key whose release goes elsewhere (Tab) is forgotten here.
+        std::erase_if(m_keysPressed, [watched](const auto &pressed) { return pressed.first == watched; });
         // A message box or a menu taking the focus for a moment is no leaving.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())

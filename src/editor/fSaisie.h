@@ -10,6 +10,8 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+#include <set>
+
 namespace qcm {
 
 // The question editor window, modal over the practice window. Controls keep
@@ -66,6 +68,8 @@ private:
     // choice of a domain runs the selection event.
     bool m_selecting = false;
     QString m_numberOnEntry;
+    // Keys pressed in a field and not released yet.
+    std::set<std::pair<QObject *, int>> m_keysPressed;
 };
 
 } // namespace qcm
