@@ -16,6 +16,7 @@ StoreQuery questionLookup(const QString &code)
 {
     return Queries::domainInOrder(code);
 }
+
 const StoreQuery kDomainsTable("Domaines");
 
 // Puts a binding back on the record source it had, whatever happens in between.
