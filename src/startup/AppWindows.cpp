@@ -2,6 +2,7 @@
 
 #include "composer/fCreaQCM.h"
 #include "composer/fRapports.h"
+#include "editor/fSaisie.h"
 #include "runner/fQCM.h"
 #include "startup/QCMBas.h"
 
@@ -53,6 +54,19 @@ void AppWindows::showReports(bool modal)
     if (!m_reports)
         m_reports = new fRapports(m_state, &m_runner);
     m_reports->showWindow(modal);
+}
+
+void AppWindows::showEditor()
+{
+    if (!m_editor)
+        m_editor = new fSaisie(m_state, &m_runner);
+    m_editor->exec();
+}
+
+void AppWindows::refillEditorDomainList()
+{
+    if (m_editor)
+        m_editor->FillEditorDomainList();
 }
 
 } // namespace qcm

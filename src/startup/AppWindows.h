@@ -10,6 +10,7 @@ class QCMBas;
 class fCreaQCM;
 class fQCM;
 class fRapports;
+class fSaisie;
 
 // The program's windows as the procedures reach them: made on first use
 // over the practice window, which lives for the whole run.
@@ -24,12 +25,15 @@ public:
     void fillQcmCombo() override;
     QString composerChoice() const override;
     void showReports(bool modal) override;
+    void showEditor() override;
+    void refillEditorDomainList() override;
 
 private:
     QCMBas &m_state;
     fQCM &m_runner;
     QPointer<fCreaQCM> m_composer;
     QPointer<fRapports> m_reports;
+    QPointer<fSaisie> m_editor;
 };
 
 } // namespace qcm

@@ -1,0 +1,181 @@
+// Speed of the question editor on a generated bank of 20,000 questions in ten
+// domains of 2,000: showing the window on a handed-over question, saving,
+// numbering, the points check, batch marking and deleting a whole domain.
+// Each benchmark works on its own copy of the bank.
+#include "BenchSupport.h"
+#include "editor/fSaisie.h"
+#include "startup/ProgramFolder.h"
+#include "startup/QCMBas.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+using namespace qcm;
+using namespace qcm::bench;
+
+namespace {
+
+// Answers boxes from a queue, then with the first button.
+class QueuedDialogs : public SilentDialogs {
+public:
+    int showBox(const BoxRequest &) override { return answers.isEmpty() ? 0 : answers.takeFirst(); }
+    QList<int> answers;
+};
+
+struct ShownEditor {
+    QueuedDialogs dialogs;
+    QTemporaryDir dir;
+    std::unique_ptr<QCMBas> state;
+    std::unique_ptr<fSaisie> window;
+
+    ShownEditor()
+    {
+        const QString name = QString::fromLatin1(kDefaultBankName);
+        QFile::copy(QDir(programFolderWithBank(20000)).filePath(name), QDir(dir.path()).filePath(name));
+        state = std::make_unique<QCMBas>(dialogs, dir.path());
+        state->readSettings();
+        state->BindDatabase();
+        window = std::make_unique<fSaisie>(*state);
+        show(4, QStringLiteral("1500"));
+    }
+    // As the practice window hands a question over.
+    void show(int domain, const QString &number)
+    {
+        state->EditorDomainIndex = domain;
+        state->EditorQuestionNumber = number;
+        window->show();
+        settle();
+    }
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        window->repaint();
+    }
+    void fill(const QString &number)
+    {
+        for (int i = 3; i < 16; ++i)
+            window->setText(i, {});
+        window->setText(2, number);
+        window->setText(3, QStringLiteral("Que faire quand le vent forcit au décollage ?"));
+        const char *points[] = {"4", "2", "-1", "-1"};
+        for (int k = 0; k < 4; ++k) {
+            window->setText(4 + 2 * k, QStringLiteral("Réponse %1").arg(k + 1));
+            window->setText(5 + 2 * k, QString::fromLatin1(points[k]));
+        }
+        window->setChecked(0, true);
+    }
+};
+
+void ShowEditorOnHandedOverQuestion(benchmark::State &s)
+{
+    ShownEditor e;
+    int domain = 0;
+    for (auto _ : s) {
+        e.window->hide();
+        e.show(domain, QStringLiteral("1234"));
+        domain = (domain + 1) % 10;
+    }
+    if (e.window->text(3).isEmpty())
+        s.SkipWithError("question not shown");
+}
+BENCHMARK(ShowEditorOnHandedOverQuestion)->Unit(benchmark::kMillisecond);
+
+void SaveExistingQuestion(benchmark::State &s)
+{
+    ShownEditor e;
+    for (auto _ : s) {
+        s.PauseTiming();
+        e.fill(QStringLiteral("1500"));
+        s.ResumeTiming();
+        if (!e.window->procedures().SaveQuestion())
+            s.SkipWithError("not saved");
+        e.settle();
+    }
+}
+BENCHMARK(SaveExistingQuestion)->Unit(benchmark::kMillisecond);
+
+void SaveNewQuestion(benchmark::State &s)
+{
+    ShownEditor e;
+    qint64 number = 2001;
+    for (auto _ : s) {
+        s.PauseTiming();
+        e.fill(QString::number(number++));
+        s.ResumeTiming();
+        if (!e.window->procedures().SaveQuestion())
+            s.SkipWithError("not saved");
+        e.settle();
+    }
+}
+BENCHMARK(SaveNewQuestion)->Unit(benchmark::kMillisecond);
+
+void NextQuestionNumberOf2000(benchmark::State &s)
+{
+    ShownEditor e;
+    for (auto _ : s)
+        if (e.window->procedures().NextQuestionNumber() != QLatin1String("2001"))
+            s.SkipWithError("wrong number");
+}
+BENCHMARK(NextQuestionNumberOf2000)->Unit(benchmark::kMillisecond);
+
+void CheckPointsOfACleanBank(benchmark::State &s)
+{
+    ShownEditor e;
+    for (auto _ : s) {
+        e.window->procedures().CheckPoints();
+        if (e.state->CheckInProgress)
+            s.SkipWithError("the check stopped on a question");
+    }
+}
+BENCHMARK(CheckPointsOfACleanBank)->Unit(benchmark::kMillisecond);
+
+void BatchMarkingOf2000(benchmark::State &s)
+{
+    ShownEditor e;
+    int box = 0;
+    for (auto _ : s) {
+        e.dialogs.answers = {box % 2 == 0 ? 0 : 2, 0}; // tick, then untick
+        e.window->procedures().batchMark(box / 2 % 6);
+        ++box;
+    }
+}
+BENCHMARK(BatchMarkingOf2000)->Unit(benchmark::kMillisecond);
+
+void DeleteDomainWith2000Questions(benchmark::State &s)
+{
+    ShownEditor e;
+    SqliteDb &db = e.state->connection()->db();
+    db.exec(QStringLiteral("CREATE TEMP TABLE kept AS SELECT * FROM Questions WHERE Code = '5'"));
+    for (auto _ : s) {
+        s.PauseTiming();
+        db.exec(QStringLiteral("DELETE FROM Questions WHERE Code = '5'; DELETE FROM Domaines WHERE Code = '5';"
+                               "INSERT INTO Questions SELECT * FROM kept;"
+                               "INSERT INTO Domaines (Code, \"Libellé\") VALUES ('5', 'Domaine 5')"));
+        e.state->connection()->noteWrite();
+        e.window->FillEditorDomainList();
+        e.window->selectDomain(e.window->procedures().domainPosition(QStringLiteral("5")));
+        e.window->procedures().ShowSelectedDomain();
+        e.dialogs.answers = {2, 1, 0}; // AVEC les questions, Supprimer !, Oui
+        s.ResumeTiming();
+        e.window->procedures().DeleteDomain();
+        e.settle();
+    }
+    if (e.window->procedures().domainPosition(QStringLiteral("5")) >= 0)
+        s.SkipWithError("domain not deleted");
+}
+BENCHMARK(DeleteDomainWith2000Questions)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "database/Connection.h"
+#include "database/Records.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace qcm {
+
+// What the points check looks at in one question.
+struct CheckedRow {
+    QString code;
+    qint64 numero = 0;
+    std::array<bool, kChoiceCount> hasText{};
+    std::array<std::optional<qint64>, kChoiceCount> val;
+
+    QString reference() const { return code + u'.' + QString::number(numero); }
+};
+
+// The whole bank in the order Code then Numero, read in one statement: the
+// check walks tens of thousands of questions and reads a row again only to
+// show it.
+bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, StoreError *error);
+
+// The texts of the points check.
+namespace PointsCheckText {
+QString introduction();
+QString answerWithoutPoints(const QString &reference);
+QString pointsWithoutAnswer(const QString &reference);
+QString wrongTotal(const QString &reference, qint64 total);
+QString finished(qint64 errors);
+} // namespace PointsCheckText
+
+} // namespace qcm

@@ -1,0 +1,140 @@
+#include "EditorFixture.h"
+
+#include "editor/PointsCheck.h"
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+Box introduction()
+{
+    return {PointsCheckText::introduction(), 0, "Contrôle des incompatibilités", "Oui", "Annuler"};
+}
+const QString kHowTo = "Pour éditer la question et la modifier, clique sur 'Modifier'. Pour continuer sans modifier "
+                       "la question, clique sur 'Annuler'.";
+
+Box finalBox(const QString &message)
+{
+    return {message, 0, "Contrôle terminé"};
+}
+
+Box pointsBox(const QString &message)
+{
+    return {message, 2, "Erreur de points", "Modifier", "Annuler"};
+}
+
+Question withoutText(Question q, int k, std::optional<qint64> points)
+{
+    q.lib[size_t(k)].clear();
+    q.val[size_t(k)] = points;
+    return q;
+}
+
+class PointsCheckTest : public EditorTest {
+protected:
+    void openWith(const QList<Question> &questions)
+    {
+        BankContent bank;
+        bank.domains = {{"1", "Météo"}, {"2", "Pilotage"}};
+        bank.questions = questions;
+        open(bank);
+    }
+};
+
+TEST_F(PointsCheckTest, ACleanBankEndsWithBravoAndUselessZerosGoSilently)
+{
+    openWith({makeQuestion("1", 1, "Trois, trois, zéro", {3, 3, 0}),
+        withoutText(makeQuestion("1", 2, "Un 0 inutile", {3, 3, 0}), 2, 0)});
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    EXPECT_EQ(dialogs.boxes,
+        (QList<Box>{introduction(),
+            finalBox("Le contrôle des incompatibilités est terminé. Il n'y en avait aucune. Bravo !")}));
+    EXPECT_TRUE(valueOf(path, "SELECT Val2 FROM Questions WHERE Numero = 2").isNull());
+    EXPECT_EQ(valueOf(path, "SELECT Val2 FROM Questions WHERE Numero = 1"), 0);
+    EXPECT_FALSE(state.CheckInProgress);
+    EXPECT_EQ(state.datQue.recordSource(), Queries::wholeBank());
+    EXPECT_EQ(introduction().message.right(49), QString(40, u' ') + "On y va ?");
+}
+
+TEST_F(PointsCheckTest, PointsWithoutAnswerAnnulerEndsWithoutTheFinalMessage)
+{
+    openWith({withoutText(makeQuestion("1", 4, "Deux sans texte", {3, 3, 2}), 2, 2)});
+    dialogs.boxAnswers = {0, 1};
+    editor.CheckPoints();
+    EXPECT_EQ(dialogs.boxes.last(), pointsBox("J'ai des points sans réponse à la question 1.4.\r\n\r\n" + kHowTo));
+    EXPECT_FALSE(state.CheckInProgress);
+    EXPECT_EQ(state.CheckErrorCount, 1);
+    EXPECT_EQ(view.fields[9], "2") << "the question is shown with its points";
+    EXPECT_EQ(view.fields[1], "Météo");
+}
+
+TEST_F(PointsCheckTest, AnswerWithoutPointsModifierStopsOnTheQuestionAndTheCloseBoxGoesOn)
+{
+    Question q = makeQuestion("2", 3, "Sans points", {3, 2, 1, 0});
+    q.val[3].reset();
+    openWith({q});
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    EXPECT_EQ(
+        dialogs.boxes.last(), pointsBox("J'ai une réponse sans point à la question 2.3.\r\n\r\n" + kHowTo + "\r\n"));
+    EXPECT_TRUE(state.CheckInProgress);
+    EXPECT_EQ(view.fields[2], "3");
+    EXPECT_EQ(view.fields[10], "Réponse D");
+
+    // Restarted: no introduction; the close box goes on with the next choice.
+    dialogs.boxAnswers = {DialogService::kClosedByCloseBox, 0};
+    editor.CheckPoints();
+    EXPECT_EQ(dialogs.boxes.last(), finalBox("Le contrôle des incompatibilités est terminé. Il y en avait 2."));
+    EXPECT_EQ(dialogs.boxes.size(), 4);
+    EXPECT_EQ(state.CheckErrorCount, 0);
+}
+
+TEST_F(PointsCheckTest, WrongTotalsAreCountedInCodeThenNumberOrder)
+{
+    openWith({makeQuestion("2", 1, "Cinq", {4, 1}), makeQuestion("1", 10, "Cinq aussi", {3, 2, -1}),
+        makeQuestion("1", 2, "Juste", {4, 2, -1, -1})});
+    dialogs.boxAnswers = {0, 1, 1, 0};
+    editor.CheckPoints();
+    const QString total = "Je trouve un total de 5 points. Il faut 6 points positifs par question.\r\n\r\n" + kHowTo;
+    EXPECT_EQ(dialogs.boxes,
+        (QList<Box>{introduction(), pointsBox("Erreur dans les points de la question 1.10.\r\n" + total),
+            pointsBox("Erreur dans les points de la question 2.1.\r\n" + total),
+            finalBox("Le contrôle des incompatibilités est terminé. Il y en avait 2.")}));
+}
+
+TEST_F(PointsCheckTest, AQuestionCorrectedDuringAStopIsCountedOnce)
+{
+    openWith({makeQuestion("1", 1, "Juste", {6}), makeQuestion("1", 2, "Cinq", {4, 1})});
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    ASSERT_TRUE(state.CheckInProgress);
+    view.fields[7] = "2";
+    ASSERT_TRUE(editor.SaveQuestion());
+    EXPECT_EQ(view.fields[2], "2");
+
+    dialogs.boxAnswers = {0};
+    editor.CheckPoints();
+    EXPECT_EQ(dialogs.boxes.last(), finalBox("Le contrôle des incompatibilités est terminé. Il y en avait 1."));
+    EXPECT_EQ(valueOf(path, "SELECT Val1 FROM Questions WHERE Numero = 2"), 2);
+}
+
+TEST_F(PointsCheckTest, AUselessZeroThatCannotBeWrittenStopsTheCheckAndChangesNothing)
+{
+    openWith({withoutText(makeQuestion("1", 1, "Un 0 inutile", {3, 3, 0}), 2, 0)});
+    state.CloseDatabases();
+    const QByteArray bytes = fileBytes(path);
+    ASSERT_TRUE(state.BindDatabase());
+    ASSERT_TRUE(state.connection()->db().exec("PRAGMA query_only = 1"));
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_TRUE(dialogs.boxes[1].message.startsWith("Les 0 inutiles de la question 1.1 n'ont pas pu être supprimés"));
+    EXPECT_EQ(dialogs.boxes[1].icon, 6);
+    EXPECT_FALSE(state.CheckInProgress);
+    state.CloseDatabases();
+    EXPECT_EQ(fileBytes(path), bytes);
+}
+
+} // namespace
