@@ -2,7 +2,7 @@
 # Runs one fuzz target for a given time:
 #   scripts/fuzz.sh TARGET SECONDS
 # TARGET is one of the names in tests/fuzz/CMakeLists.txt (settings_reader,
-# settings_writer, query_parser, bank_text). The targets are built with clang,
+# settings_writer, query_parser, bank_text, key_filter, date_slashes). The targets are built with clang,
 # libFuzzer and the address and undefined-behaviour sanitizers in build-fuzz/.
 # The run starts from the committed corpus tests/fuzz/corpus/TARGET; inputs it
 # finds go to build-fuzz/corpus/TARGET, crashes and hangs to
