@@ -1,4 +1,5 @@
 #include "database/Sqlite.h"
+#include "startup/FileOps.h"
 #include "startup/IniFile.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
@@ -9,6 +10,10 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <sqlite3.h>
 
@@ -312,6 +317,38 @@ TEST_F(DatabaseFiles, ClosingReleasesTheFileAndBindingAgainWorks)
     ASSERT_TRUE(QFile::copy(moved, current));
     EXPECT_TRUE(state.BindDatabase());
     EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Courante")});
+}
+
+// A copy killed halfway, as by a power cut or the system ending the program,
+// never leaves a torn target: the old backup stays whole until the new one
+// is complete and takes its place in one step.
+TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
+{
+    BankContent big = bankWith(QStringLiteral("Grande"));
+    for (int n = 2; n <= 20000; ++n)
+        big.questions.append(makeQuestion(QStringLiteral("1"), n, QString(200, u'x'), {6, -1}));
+    const QString source = makeBank(elsewhere, QStringLiteral("grande.mdb"), big);
+    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+    ASSERT_TRUE(copyDatabaseAtomic(current, backup, nullptr));
+    const QByteArray before = fileBytes(backup);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        copyDatabaseAtomic(source, backup, nullptr);
+        _exit(0);
+    }
+    // Killed as soon as its temporary copy shows in the folder.
+    const QDir folder(elsewhere.path());
+    bool seen = false;
+    for (int i = 0; i < 200000 && !seen; ++i)
+        seen = !folder.entryList({QStringLiteral(".sauvegarde.mdb.*")}, QDir::Hidden | QDir::Files).isEmpty();
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(seen) << "the copy was never caught at work";
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the copy ended before it could be interrupted";
+    EXPECT_EQ(fileBytes(backup), before);
 }
 
 } // namespace
