@@ -81,11 +81,12 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
 
     // The window takes its turn after another window of the program had the
     // focus (a message box, the about box), not when the user comes back from
-    // another program nor from a drop-down list.
+    // another program nor from a drop-down list. While another program has the
+    // focus, no window of ours has it: that is no change of window.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
-        if (w && (w->type() == Qt::Popup || w->type() == Qt::ToolTip))
+        if (!w || w->type() == Qt::Popup || w->type() == Qt::ToolTip)
             return;
-        if (w && w == windowHandle() && m_previousFocusWindow != w)
+        if (w == windowHandle() && m_previousFocusWindow != w)
             activated();
         m_previousFocusWindow = w;
     });

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <array>
 #include <map>
@@ -116,7 +117,7 @@ private:
     QTimer *m_tmrSplash = nullptr;
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
-    QWindow *m_previousFocusWindow = nullptr;
+    QPointer<QWindow> m_previousFocusWindow;
     std::unique_ptr<KeyPreview> m_keyPreview;
 };
 
