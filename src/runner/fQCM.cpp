@@ -116,7 +116,6 @@ void fQCM::buildControls()
     m_lblTitre->setObjectName(QStringLiteral("lblTitre"));
     m_lblTitre->setFont(sized(base, 20, true));
     setTextColour(m_lblTitre, Qt::white);
-    m_lblTitre->setAccessibleName(QStringLiteral("Titre"));
     m_lblTitre->hide();
 
     m_fra = new QFrame(this);
@@ -132,12 +131,14 @@ void fQCM::buildControls()
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(6);
 
-    const std::array<QString, 4> lblNames{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
+    // A screen reader reads what the labels show; their role is said beside.
+    const std::array<QString, 4> lblRoles{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
         QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
     for (int i = 0; i < 4; ++i) {
         m_lbl[size_t(i)] = new QLabel(m_fra);
         m_lbl[size_t(i)]->setObjectName(QStringLiteral("lbl(%1)").arg(i));
-        m_lbl[size_t(i)]->setAccessibleName(lblNames[size_t(i)]);
+        m_lbl[size_t(i)]->setAccessibleDescription(lblRoles[size_t(i)]);
+        m_lbl[size_t(i)]->setTextFormat(Qt::PlainText);
         m_lbl[size_t(i)]->installEventFilter(this);
     }
     lbl(0)->setText(QStringLiteral("Domaine"));
@@ -183,7 +184,8 @@ void fQCM::buildControls()
 
         auto *text = new QLabel(m_fra);
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
-        text->setAccessibleName(QStringLiteral("Réponse %1").arg(letter));
+        text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
+        text->setTextFormat(Qt::PlainText);
         text->setFont(sized(base, 11.5));
         text->setWordWrap(true);
         text->setMinimumHeight(Twips::toPixels(560));
@@ -192,11 +194,14 @@ void fQCM::buildControls()
 
         auto *points = new QLabel(m_fra);
         points->setObjectName(QStringLiteral("lblVal(%1)").arg(i));
-        points->setAccessibleName(QStringLiteral("Points de la réponse %1").arg(letter));
+        points->setAccessibleDescription(QStringLiteral("Points de la réponse %1").arg(letter));
+        points->setTextFormat(Qt::PlainText);
         points->setFont(sized(base, 12, true));
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
-        points->setFixedSize(Twips::toPixels(780), Twips::toPixels(450));
+        // Wider only for a value out of range, which is shown whole.
+        points->setMinimumWidth(Twips::toPixels(780));
+        points->setFixedHeight(Twips::toPixels(450));
         points->setFrameShape(QFrame::Box);
         QSizePolicy keepPoints = points->sizePolicy();
         keepPoints.setRetainSizeWhenHidden(true);
@@ -217,7 +222,8 @@ void fQCM::buildControls()
     m_chkApprendre->setToolTip(QStringLiteral("Les réponses sont visibles pour apprendre..."));
     m_chkApprendre->setFont(sized(base, 11, true));
     m_chkApprendre->setCursor(m_pointer);
-    connect(m_chkApprendre, &QCheckBox::clicked, this, &fQCM::onLearnModeClicked);
+    // However the box changes: mouse, keyboard, assistive technology or code.
+    connect(m_chkApprendre, &QCheckBox::toggled, this, &fQCM::onLearnModeClicked);
 
     auto makeButton = [this](int index, const QString &caption, const QString &tooltip, QWidget *parent) {
         auto *b = new QPushButton(caption, parent);
@@ -270,7 +276,6 @@ void fQCM::buildControls()
 
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
-    m_lblBase->setAccessibleName(QStringLiteral("Version et base de données actuelle"));
     m_lblBase->setFont(sized(base, 9.5));
     setTextColour(m_lblBase, QColor(235, 240, 250));
     m_lblBase->setCursor(m_pointer);
@@ -330,7 +335,7 @@ void fQCM::layoutWindow()
     const QFontMetrics metrics(m_lblBase->font());
     m_lblBase->setText(metrics.elidedText(m_baseCaption, Qt::ElideMiddle, room));
     m_lblBase->setToolTip(m_baseCaption);
-    m_lblBase->setAccessibleDescription(m_baseCaption);
+    m_lblBase->setAccessibleDescription(QStringLiteral("Version et base de données actuelle : ") + m_baseCaption);
     m_lblBase->adjustSize();
     const int left
         = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
@@ -398,7 +403,7 @@ void fQCM::showInvitation()
 {
     for (int i = 0; i < 6; ++i) {
         chkVal(i)->setVisible(false);
-        lblVal(i)->clear();
+        showPoints(i, QVariant());
         lblVal(i)->setVisible(false);
         lblLib(i)->clear();
     }
@@ -461,16 +466,8 @@ void fQCM::ShowQuestion(qint64 index)
 
     for (int i = 0; i < 6; ++i) {
         const QVariant points = que.field(QStringLiteral("Val%1").arg(i), &ok);
-        if (ok && !points.isNull()) {
-            const int value = points.toInt();
-            lblVal(i)->setText(QString::number(value));
-            const QColor colour = value < 0 ? QColor(255, 0, 0)
-                : value == 0                ? QColor(255, 255, 255)
-                                            : QColor(0, 255, 0);
-            setColours(lblVal(i), colour, Qt::black);
-        } else if (ok) {
-            lblVal(i)->clear();
-        }
+        if (ok)
+            showPoints(i, points);
         chkVal(i)->setChecked(false);
         const QVariant text = que.field(QStringLiteral("lib%1").arg(i), &ok);
         if (ok)
@@ -483,11 +480,44 @@ void fQCM::ShowQuestion(qint64 index)
     }
 }
 
+// The points as the file holds them, however large: a value out of range is
+// shown whole, never wrapped, and one that is no whole number is shown as
+// the text it is, on grey rather than on the colour of a sign.
+void fQCM::showPoints(int slot, const QVariant &stored)
+{
+    QLabel *label = lblVal(slot);
+    const QString role = QStringLiteral("Points de la réponse %1").arg(QChar(u'A' + slot));
+    label->setToolTip({});
+    if (stored.isNull()) {
+        label->clear();
+        label->setAccessibleDescription(role);
+        return;
+    }
+    const std::optional<qint64> value = pointsValue(stored);
+    if (!value) {
+        label->setText(stored.toString());
+        label->setToolTip(QStringLiteral("Valeur invalide : ce n'est pas un nombre entier de points."));
+        label->setAccessibleDescription(role + QStringLiteral(" : valeur invalide"));
+        setColours(label, QColor(190, 190, 190), Qt::black);
+        return;
+    }
+    const qint64 v = *value;
+    label->setText(QString::number(v));
+    QString meaning = role
+        + QStringLiteral(" : %1 %2").arg(v).arg(v >= -1 && v <= 1 ? QStringLiteral("point") : QStringLiteral("points"));
+    if (v < -6 || v > 6) {
+        label->setToolTip(QStringLiteral("Valeur invalide : les points vont de -6 à 6."));
+        meaning += QStringLiteral(", valeur invalide");
+    }
+    label->setAccessibleDescription(meaning);
+    setColours(label, v < 0 ? QColor(255, 0, 0) : v == 0 ? QColor(255, 255, 255) : QColor(0, 255, 0), Qt::black);
+}
+
 void fQCM::ShowEmptyDomain()
 {
     for (int i = 0; i < 6; ++i) {
         chkVal(i)->setVisible(false);
-        lblVal(i)->clear();
+        showPoints(i, QVariant());
         lblLib(i)->clear();
     }
     lbl(1)->clear();

@@ -184,25 +184,3 @@ TEST_F(RunnerTest, RightClicksAreHandedToTheCorrections)
 }
 
 } // namespace
-
-namespace {
-
-TEST_F(RunnerTest, EveryControlHasAnAccessibleName)
-{
-    fQCM &w = start();
-    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
-    for (QWidget *top : {static_cast<QWidget *>(&w), static_cast<QWidget *>(w.aboutBox())}) {
-        ASSERT_NE(top, nullptr);
-        for (QWidget *control : top->findChildren<QWidget *>()) {
-            if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QLabel *>(control))
-                continue; // containers and scroll-area parts
-            if (control->objectName().startsWith(QLatin1String("qt_")) || control->window() != top)
-                continue; // Qt's own parts, and the drop-down list's popup
-            EXPECT_FALSE(control->accessibleName().isEmpty())
-                << top->objectName().toStdString() << " / " << control->metaObject()->className() << " "
-                << control->objectName().toStdString();
-        }
-    }
-}
-
-} // namespace

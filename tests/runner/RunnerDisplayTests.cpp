@@ -1,5 +1,6 @@
 #include "RunnerFixture.h"
 
+#include "database/Sqlite.h"
 #include "startup/IniFile.h"
 
 using namespace qcm;
@@ -126,6 +127,38 @@ TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
     EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+}
+
+TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
+{
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Abîmé")}};
+    Question q = makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Points hors limites"), {6, 0, 0, 0});
+    q.val[0] = 1000000000000;
+    q.val[1] = 2147483648;
+    q.val[2] = -7;
+    bank.questions = {q};
+    const QString path = makeBank(other, QStringLiteral("abimee.mdb"), bank);
+    {
+        SqliteDb db;
+        ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Questions SET Val3 = 'trois'")));
+    }
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+        QStringLiteral("Base"), path);
+    fQCM &w = start();
+    w.chkApprendre()->click();
+    EXPECT_EQ(w.lblVal(0)->text(), QStringLiteral("1000000000000"));
+    EXPECT_EQ(background(w.lblVal(0)), QColor(0, 255, 0));
+    EXPECT_EQ(w.lblVal(1)->text(), QStringLiteral("2147483648"));
+    EXPECT_EQ(w.lblVal(2)->text(), QStringLiteral("-7"));
+    EXPECT_EQ(background(w.lblVal(2)), QColor(255, 0, 0));
+    EXPECT_EQ(w.lblVal(3)->text(), QStringLiteral("trois")) << "not a number: shown as it is, not as 0";
+    EXPECT_NE(background(w.lblVal(3)), QColor(255, 255, 255));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_GE(w.lblVal(0)->contentsRect().width(), w.lblVal(0)->fontMetrics().horizontalAdvance(w.lblVal(0)->text()))
+        << "the whole number fits in its label";
 }
 
 } // namespace
