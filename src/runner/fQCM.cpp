@@ -391,27 +391,37 @@ void fQCM::FillDomainList()
         showInvitation();
         return;
     }
-    if (lbl(3)->text().startsWith(kInvitation))
-        lbl(3)->setText(kDesignStatement);
     if (m_lstDomaine->count() > 0) {
+        if (lbl(3)->text().startsWith(kInvitation))
+            lbl(3)->setText(kDesignStatement);
         m_lstDomaine->setCurrentIndex(0);
         domainClicked();
+    } else {
+        // No domain to practise: nothing of the previous database stays on view.
+        clearQuestionArea(kDesignStatement);
     }
 }
 
-void fQCM::showInvitation()
+void fQCM::clearQuestionArea(const QString &statement)
 {
     for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setChecked(false);
         chkVal(i)->setVisible(false);
         showPoints(i, QVariant());
         lblVal(i)->setVisible(false);
         lblLib(i)->clear();
+        lblLib(i)->setCursor(Qt::ArrowCursor);
     }
     lbl(1)->clear();
     lbl(2)->clear();
+    lbl(3)->setText(statement);
+}
+
+void fQCM::showInvitation()
+{
     // Say why the remembered file could not be used, if it was tried.
     const QString why = m_state.bindError();
-    lbl(3)->setText(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
+    clearQuestionArea(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
     m_baseCaption
         = QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Aucune base de données");
     layoutWindow();
@@ -441,7 +451,8 @@ void fQCM::LoadDomainQuestions(const QString &entry)
 
 void fQCM::ShowQuestion(qint64 index)
 {
-    if (index == m_state.QuestionCount)
+    // Without a domain on the list, datQue holds the whole bank: nothing of it is shown.
+    if (index == m_state.QuestionCount || m_lstDomaine->count() == 0)
         return;
     DataBinding &que = m_state.datQue;
     if (!que.refresh())

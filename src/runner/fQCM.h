@@ -100,6 +100,7 @@ private:
     void toggle(int slot);
     void showPoints(int slot, const QVariant &stored);
     void showInvitation();
+    void clearQuestionArea(const QString &statement);
     void activated();
     void showAbout();
 

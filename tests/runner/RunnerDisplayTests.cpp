@@ -129,6 +129,35 @@ TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
     EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
 }
 
+TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuestion)
+{
+    fQCM &w = start();
+    w.cmd(4)->click();
+    typeKey('1');
+    w.cmd(1)->click();
+    QTemporaryDir other;
+    BankContent bank;
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
+    dialogs.openAnswers = {makeBank(other, QStringLiteral("sans-domaine.mdb"), bank)};
+    w.cmd(10)->click();
+    auto expectDesign = [&] {
+        EXPECT_EQ(w.lstDomaine()->count(), 0);
+        EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+        EXPECT_TRUE(w.lbl(1)->text().isEmpty());
+        EXPECT_TRUE(w.lbl(2)->text().isEmpty());
+        EXPECT_EQ(shownTexts(), QStringList(6, QString()));
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_TRUE(w.chkVal(i)->isHidden());
+            EXPECT_TRUE(w.lblVal(i)->isHidden());
+        }
+    };
+    expectDesign();
+    // The window's turn after a box of the program shows no row of the whole bank.
+    w.ShowQuestion(state.CurrentIndex);
+    w.ApplyLearnMode();
+    expectDesign();
+}
+
 TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
 {
     QTemporaryDir other;
