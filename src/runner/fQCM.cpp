@@ -1,5 +1,7 @@
 #include "fQCM.h"
 
+#include "WrappedLabel.h"
+
 #include "dialogs/frmAbout.h"
 #include "startup/Background.h"
 #include "startup/Branding.h"
@@ -135,7 +137,7 @@ void fQCM::buildControls()
     const std::array<QString, 4> lblRoles{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
         QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
     for (int i = 0; i < 4; ++i) {
-        m_lbl[size_t(i)] = new QLabel(m_fra);
+        m_lbl[size_t(i)] = i == 3 ? new WrappedLabel(m_fra) : new QLabel(m_fra);
         m_lbl[size_t(i)]->setObjectName(QStringLiteral("lbl(%1)").arg(i));
         m_lbl[size_t(i)]->setAccessibleDescription(lblRoles[size_t(i)]);
         m_lbl[size_t(i)]->setTextFormat(Qt::PlainText);
@@ -166,7 +168,28 @@ void fQCM::buildControls()
     grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
     grid->addWidget(lbl(2), 1, 0, 1, 5);
-    grid->addWidget(lbl(3), 2, 0, 1, 5);
+
+    // The statement and the choices scroll when a long text does not fit the
+    // panel; a usual question fits and shows no scroll bar.
+    m_scroll = new QScrollArea(m_fra);
+    m_scroll->setObjectName(QStringLiteral("fraQuestion"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    auto *body = new QWidget;
+    body->setObjectName(QStringLiteral("fraQuestionBody"));
+    auto *inner = new QGridLayout(body);
+    inner->setContentsMargins(0, 0, 0, 0);
+    inner->setHorizontalSpacing(grid->horizontalSpacing());
+    inner->setVerticalSpacing(grid->verticalSpacing());
+    inner->setColumnMinimumWidth(0, lbl(0)->sizeHint().width());
+    inner->addWidget(lbl(3), 0, 0, 1, 3);
+    m_scroll->setWidget(body);
+    body->setAutoFillBackground(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    grid->addWidget(m_scroll, 2, 0, 1, 5);
+    grid->setRowStretch(2, 1);
 
     for (int i = 0; i < 6; ++i) {
         const QString letter(QChar(u'A' + i));
@@ -182,7 +205,7 @@ void fQCM::buildControls()
         connect(chk, &QCheckBox::stateChanged, this, &fQCM::onTickChanged);
         m_chkVal[size_t(i)] = chk;
 
-        auto *text = new QLabel(m_fra);
+        auto *text = new WrappedLabel(m_fra);
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
         text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
         text->setTextFormat(Qt::PlainText);
@@ -209,12 +232,13 @@ void fQCM::buildControls()
         points->hide();
         m_lblVal[size_t(i)] = points;
 
-        grid->addWidget(chk, 3 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(text, 3 + i, 1, 1, 3);
-        grid->addWidget(points, 3 + i, 4, Qt::AlignCenter);
+        inner->addWidget(chk, 1 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
+        inner->addWidget(text, 1 + i, 1);
+        inner->addWidget(points, 1 + i, 2, Qt::AlignCenter);
     }
+    inner->setColumnStretch(1, 1);
+    inner->setRowStretch(7, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(9, 1);
 
     m_chkApprendre = new QCheckBox(QStringLiteral("A&pprendre"), m_fra);
     m_chkApprendre->setObjectName(QStringLiteral("chkApprendre"));
@@ -260,7 +284,7 @@ void fQCM::buildControls()
     bottom->addWidget(previous);
     bottom->addWidget(control);
     bottom->addWidget(next);
-    grid->addLayout(bottom, 10, 0, 1, 5);
+    grid->addLayout(bottom, 3, 0, 1, 5);
 
     makeButton(0, QStringLiteral("&Quitter"), QStringLiteral("Quitter"), this);
     makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);

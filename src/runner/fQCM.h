@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -106,6 +107,7 @@ private:
 
     QCMBas &m_state;
     QFrame *m_fra = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QComboBox *m_lstDomaine = nullptr;
     std::array<QLabel *, 4> m_lbl{};
     std::array<QLabel *, 6> m_lblLib{};

@@ -3,6 +3,9 @@
 #include "database/Sqlite.h"
 #include "startup/IniFile.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+
 using namespace qcm;
 using namespace qcm::test;
 
@@ -156,6 +159,42 @@ TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuest
     w.ShowQuestion(state.CurrentIndex);
     w.ApplyLearnMode();
     expectDesign();
+}
+
+TEST_F(RunnerTest, ALongStatementIsReadWholeAndLeavesItsChoicesInReach)
+{
+    QString regulation;
+    while (regulation.size() < 3000)
+        regulation += QStringLiteral("Le pilote respecte les hauteurs minimales de survol et les espaces aériens. ");
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Réglementation")}};
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, regulation, {6, 0, -1, -2}),
+        makeQuestion(QStringLiteral("1"), 2, QStringLiteral("Courte ?"), {6, 0})};
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+        QStringLiteral("Base"), makeBank(other, QStringLiteral("longue.mdb"), bank));
+    fQCM &w = start();
+    const QSize panel = w.fra()->size();
+    auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
+    auto top = [&](QWidget *widget) { return widget->mapTo(w.fra(), QPoint(0, 0)).y(); };
+    QScrollArea *area = nullptr;
+    for (QWidget *p = w.lbl(3)->parentWidget(); p && !area; p = p->parentWidget())
+        area = qobject_cast<QScrollArea *>(p);
+    ASSERT_NE(area, nullptr) << "the statement scrolls when it does not fit";
+    settle();
+
+    QLabel *statement = w.lbl(3);
+    EXPECT_EQ(statement->text(), regulation);
+    EXPECT_GE(statement->height(), statement->heightForWidth(statement->width())) << "no line is clipped";
+    EXPECT_LE(top(statement) + statement->height(), top(w.lblLib(0))) << "nothing drawn over choice A";
+    area->ensureWidgetVisible(w.lblLib(3));
+    EXPECT_FALSE(w.lblLib(3)->visibleRegion().isEmpty()) << "the last choice can be scrolled to";
+    EXPECT_EQ(w.fra()->size(), panel);
+
+    w.cmd(4)->click();
+    settle();
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "a usual question needs no scrolling";
+    EXPECT_FALSE(w.lblLib(1)->visibleRegion().isEmpty());
 }
 
 TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
