@@ -1,5 +1,6 @@
 #include "fQCM.h"
 
+#include "Corrections.h"
 #include "WrappedLabel.h"
 
 #include "dialogs/frmAbout.h"
@@ -8,6 +9,7 @@
 #include "startup/Pictures.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -294,9 +296,6 @@ void fQCM::buildControls()
         cmd(i)->setFont(sized(base, 10.5, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
-    // The editor and the composer come with their own windows.
-    cmd(6)->setEnabled(false);
-    cmd(9)->setEnabled(false);
 
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
@@ -304,6 +303,29 @@ void fQCM::buildControls()
     setTextColour(m_lblBase, QColor(235, 240, 250));
     m_lblBase->setCursor(m_pointer);
     m_lblBase->installEventFilter(this);
+
+    // Corrections of the question on view, from a right click on it.
+    m_mnuPopup = new QMenu(this);
+    m_mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    m_mnuPop = m_mnuPopup->addAction(QStringLiteral("Corriger le libellé de la question"));
+    m_mnuPop->setObjectName(QStringLiteral("mnuPop"));
+    m_mnuPop1 = m_mnuPopup->addAction(QStringLiteral("Modifier la question en maintenance"));
+    m_mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
+    m_mnuPopupRep = new QMenu(this);
+    m_mnuPopupRep->setObjectName(QStringLiteral("mnuPopupRep"));
+    m_mnuPopRep = m_mnuPopupRep->addAction(QStringLiteral("Corriger le libellé de la réponse"));
+    m_mnuPopRep->setObjectName(QStringLiteral("mnuPopRep"));
+    connect(this, &fQCM::questionMenuRequested, m_mnuPopup, [this](const QPoint &at) {
+        const bool onView = lbl(2)->text().contains(u'.');
+        m_mnuPop->setEnabled(onView);
+        m_mnuPop1->setEnabled(onView);
+        m_mnuPopup->popup(at);
+    });
+    connect(
+        this, &fQCM::choiceMenuRequested, m_mnuPopupRep, [this](int, const QPoint &at) { m_mnuPopupRep->popup(at); });
+    connect(m_mnuPop, &QAction::triggered, this, &fQCM::correctStatement);
+    connect(m_mnuPop1, &QAction::triggered, this, [this] { Corrections::openInEditor(m_state, lbl(2)->text()); });
+    connect(m_mnuPopRep, &QAction::triggered, this, &fQCM::correctChoice);
 
     m_tmrSplash = new QTimer(this);
     m_tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
@@ -658,12 +680,52 @@ void fQCM::onCommand(int index)
     case 4:
         ShowNextQuestion();
         break;
+    case 6:
+        m_state.EditorDomainIndex = 0;
+        m_state.EditorQuestionNumber.clear();
+        m_state.windows().showEditor();
+        break;
+    case 9:
+        m_state.OpenComposer();
+        break;
     case 10:
         m_state.ChooseDatabase();
         break;
     default:
         break;
     }
+}
+
+void fQCM::correctStatement()
+{
+    if (const std::optional<QString> text = Corrections::correctStatement(m_state, lbl(2)->text(), lbl(3)->text()))
+        lbl(3)->setText(*text);
+}
+
+void fQCM::correctChoice()
+{
+    const int slot = m_state.ChosenAnswer;
+    if (slot < 0 || slot > 5)
+        return;
+    if (const std::optional<QString> text
+        = Corrections::correctChoice(m_state, lbl(2)->text(), slot, lblLib(slot)->text()))
+        lblLib(slot)->setText(*text);
+}
+
+// The menu key opens the corrections too: on the choice whose box has the
+// focus, else on the question. (A right click opens them on release.)
+void fQCM::keyboardMenu()
+{
+    for (int i = 0; i < 6; ++i) {
+        if (QApplication::focusWidget() == chkVal(i) && !lblLib(i)->text().isEmpty()) {
+            m_state.ChosenAnswer = i;
+            Q_EMIT choiceMenuRequested(i, lblLib(i)->mapToGlobal(QPoint(0, lblLib(i)->height())));
+            m_mnuPopupRep->setActiveAction(m_mnuPopRep);
+            return;
+        }
+    }
+    Q_EMIT questionMenuRequested(lbl(3)->mapToGlobal(QPoint(0, 0)));
+    m_mnuPopup->setActiveAction(m_mnuPop);
 }
 
 void fQCM::showAbout()
@@ -706,6 +768,14 @@ bool fQCM::eventFilter(QObject *watched, QEvent *event)
 bool fQCM::previewKey(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ContextMenu) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != this
+            || static_cast<QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
+            return false;
+        keyboardMenu();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);

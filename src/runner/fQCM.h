@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -48,6 +49,12 @@ public:
     QLabel *lblTitre() const { return m_lblTitre; }
     QFrame *fra() const { return m_fra; }
     QTimer *tmrSplash() const { return m_tmrSplash; }
+    // The correction menus: on the question, and on a choice text.
+    QMenu *mnuPopup() const { return m_mnuPopup; }
+    QAction *mnuPop() const { return m_mnuPop; }
+    QAction *mnuPop1() const { return m_mnuPop1; }
+    QMenu *mnuPopupRep() const { return m_mnuPopupRep; }
+    QAction *mnuPopRep() const { return m_mnuPopRep; }
 
     void FillDomainList();
     void LoadDomainQuestions(const QString &entry);
@@ -104,6 +111,9 @@ private:
     void clearQuestionArea(const QString &statement);
     void activated();
     void showAbout();
+    void correctStatement();
+    void correctChoice();
+    void keyboardMenu();
 
     QCMBas &m_state;
     QFrame *m_fra = nullptr;
@@ -119,6 +129,11 @@ private:
     QLabel *m_lblBase = nullptr;
     QString m_baseCaption;
     QTimer *m_tmrSplash = nullptr;
+    QMenu *m_mnuPopup = nullptr;
+    QAction *m_mnuPop = nullptr;
+    QAction *m_mnuPop1 = nullptr;
+    QMenu *m_mnuPopupRep = nullptr;
+    QAction *m_mnuPopRep = nullptr;
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
     QPointer<QWindow> m_previousFocusWindow;
