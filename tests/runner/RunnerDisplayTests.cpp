@@ -197,6 +197,29 @@ TEST_F(RunnerTest, ALongStatementIsReadWholeAndLeavesItsChoicesInReach)
     EXPECT_FALSE(w.lblLib(1)->visibleRegion().isEmpty());
 }
 
+TEST_F(RunnerTest, AFailedWorkingCopyRefreshKeepsTheListAndTheQuestionsTogether)
+{
+    fQCM &w = start();
+    selectDomain(2);
+    ASSERT_EQ(w.lbl(2)->text(), QStringLiteral("3.1"));
+    ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Autre")}};
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Autre"), {6})};
+    dialogs.openAnswers = {makeBank(other, QStringLiteral("autre.mdb"), bank)};
+    dialogs.boxAnswers = {0};
+    w.cmd(10)->click();
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Copie impossible"));
+    // The entry on the list is the domain walked through.
+    for (int step = 0; step < 2; ++step) {
+        EXPECT_EQ(w.lstDomaine()->currentText().left(1), w.lbl(2)->text().left(1)) << step;
+        w.ShowNextQuestion();
+    }
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
+}
+
 TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
 {
     QTemporaryDir other;
