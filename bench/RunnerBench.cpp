@@ -133,6 +133,18 @@ void NextLongStatementWithPaint(benchmark::State &s)
 }
 BENCHMARK(NextLongStatementWithPaint)->Arg(500)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The check a chosen file goes through before the program closes anything:
+// its tables and fields, a row read, and the integrity check of its pages.
+void VerifyChosenBank(benchmark::State &s)
+{
+    const QString path = QDir(programFolderWithBank(int(s.range(0)))).filePath(QString::fromLatin1(kDefaultBankName));
+    for (auto _ : s) {
+        if (Schema::verify(path))
+            s.SkipWithError("bank refused");
+    }
+}
+BENCHMARK(VerifyChosenBank)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 // What storing a questionnaire does: its 60 rows deleted and written again,
 // and its speciality row, in one transaction.
 void SaveQuestionnaireShape(benchmark::State &s)

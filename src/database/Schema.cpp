@@ -4,9 +4,13 @@
 
 #include <sqlite3.h>
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace qcm {
 
@@ -96,12 +100,7 @@ QString sqlName(const QString &name)
 
 // The integrity check stops after this long: a bank of a few hundred
 // thousand questions is checked whole well within it.
-constexpr qint64 kCheckBudgetMs = 1000;
-
-int stopWhenLate(void *timer)
-{
-    return static_cast<QElapsedTimer *>(timer)->elapsed() > kCheckBudgetMs ? 1 : 0;
-}
+constexpr std::chrono::milliseconds kCheckBudget{1000};
 
 } // namespace
 
@@ -199,14 +198,26 @@ StoreError Schema::verify(const QString &path)
             return failure(probe.errorCode(), probe.error());
     }
 
-    QElapsedTimer timer;
-    timer.start();
-    sqlite3_progress_handler(db.handle(), 10000, &stopWhenLate, &timer);
+    // Interrupted from a watchdog: a progress handler is not called inside
+    // the check of the pages, which is one step of the statement.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!finished.wait_for(lock, kCheckBudget, [&] { return done; }))
+            sqlite3_interrupt(db.handle());
+    });
     SqliteStatement check = db.prepare(QStringLiteral("PRAGMA quick_check(1)"));
     const bool answered = check.step();
     const QString verdict = answered ? check.column(0).toString() : QString();
     const int checkCode = check.errorCode();
-    sqlite3_progress_handler(db.handle(), 0, nullptr, nullptr);
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
     if (answered && verdict != QStringLiteral("ok"))
         return failure(SQLITE_CORRUPT, verdict);
     // Interrupted: the pages checked within the time were sound.
