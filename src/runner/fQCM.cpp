@@ -226,6 +226,7 @@ void fQCM::buildControls()
         points->setAutoFillBackground(true);
         // Wider only for a value out of range, which is shown whole.
         points->setMinimumWidth(Twips::toPixels(780));
+        points->setMargin(2);
         points->setFixedHeight(Twips::toPixels(450));
         points->setFrameShape(QFrame::Box);
         QSizePolicy keepPoints = points->sizePolicy();
@@ -236,7 +237,7 @@ void fQCM::buildControls()
 
         inner->addWidget(chk, 1 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
         inner->addWidget(text, 1 + i, 1);
-        inner->addWidget(points, 1 + i, 2, Qt::AlignCenter);
+        inner->addWidget(points, 1 + i, 2, Qt::AlignVCenter); // as wide as the widest
     }
     inner->setColumnStretch(1, 1);
     inner->setRowStretch(7, 1);
