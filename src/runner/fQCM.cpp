@@ -725,7 +725,7 @@ void fQCM::keyboardMenu()
             return;
         }
     }
-    Q_EMIT questionMenuRequested(lbl(3)->mapToGlobal(QPoint(0, 0)));
+    Q_EMIT questionMenuRequested(m_scroll->viewport()->mapToGlobal(QPoint(0, 0)));
     m_mnuPopup->setActiveAction(m_mnuPop);
 }
 

@@ -147,7 +147,7 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
     EXPECT_EQ(fileBytes(path), before);
 }
 
-TEST_F(Corrections, AWriteThatFailsIsSaidAndTheWindowKeepsWhatTheFileHolds)
+TEST_F(Corrections, AWriteThatFailsOrAQuestionGoneIsSaidAndTheWindowKeepsWhatTheFileHolds)
 {
     fQCM &w = start();
     ASSERT_TRUE(state.connection()->db().exec(QStringLiteral("PRAGMA query_only = 1")));
@@ -161,6 +161,24 @@ TEST_F(Corrections, AWriteThatFailsIsSaidAndTheWindowKeepsWhatTheFileHolds)
             6, "Erreur", "OK"}));
     EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Quel nuage ?"));
     EXPECT_EQ(stored(QStringLiteral("Libellé")).toString(), QStringLiteral("Quel nuage ?"));
+
+    // Deleted meanwhile by another program: nothing stored, and said.
+    ASSERT_TRUE(state.connection()->db().exec(QStringLiteral("PRAGMA query_only = 0")));
+    {
+        SqliteDb other;
+        ASSERT_TRUE(other.open(path, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(other.exec(QStringLiteral("DELETE FROM Questions WHERE Code = '1' AND Numero = 1")));
+    }
+    dialogs.inputAnswers = {QStringLiteral("Quel nuage d'orage ?")};
+    dialogs.boxAnswers = {0};
+    w.mnuPop()->trigger();
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1],
+        (ScriptedDialogs::Box{
+            QStringLiteral("La question 1.1 n'existe plus dans la base : la correction n'a pas été enregistrée."), 2,
+            "Correction impossible", "OK"}));
+    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Quel nuage ?"));
+    EXPECT_EQ(stored(QStringLiteral("Libellé")), QVariant(QStringLiteral("(absente)")));
 }
 
 TEST_F(Corrections, TheEditorOpensOnTheDomainsPlaceInTheListNotOnItsCode)
