@@ -99,18 +99,6 @@ TEST_F(AboutBoxTest, EnterClosesTheBoxEvenWhenConnected)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(about.isVisible());
     EXPECT_TRUE(opened.isEmpty());
-
-    // Again on the next opening, wherever the focus was left.
-    about.show();
-    about.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
-    control<QLabel>(u"lblWeb"_s)->setFocus();
-    about.close();
-    QTest::qWait(20);
-    about.show();
-    about.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
-    EXPECT_EQ(QApplication::focusWidget(), control<QPushButton>(u"cmdOK"_s));
 }
 
 } // namespace

@@ -43,12 +43,6 @@ TEST_F(RunnerTest, WindowSystemShowsEveryTitleExactlyAsGiven)
     });
     real.MoxBox(QStringLiteral("Terminé !"), Icon::Information, QStringLiteral("Cà y est !"));
     EXPECT_EQ(boxTitle, QStringLiteral("Cà y est !"));
-    whenShown<fBox>([&](fBox *box) {
-        boxTitle = shownTitle(box);
-        QTest::keyClick(box->focusWidget(), Qt::Key_Return);
-    });
-    real.MoxBox(QStringLiteral("Sans titre"));
-    EXPECT_EQ(boxTitle, QStringLiteral("Avis"));
 
     whenShown<fInBox>([&](fInBox *box) {
         inputTitle = shownTitle(box);
