@@ -3,6 +3,7 @@
 // and every step includes its layout and its paint.
 #include "BenchSupport.h"
 #include "runner/fQCM.h"
+#include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
 
 #include <QApplication>
@@ -78,6 +79,71 @@ void NextQuestionWithPaint(benchmark::State &s)
     }
 }
 BENCHMARK(NextQuestionWithPaint)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMicrosecond);
+
+// Moving through questions whose statements are very long (a regulation
+// text pasted whole): each move lays the new statement out once.
+QString longStatementFolder(int length)
+{
+    static std::map<int, std::unique_ptr<QTemporaryDir>> folders;
+    auto &dir = folders[length];
+    if (!dir) {
+        dir = std::make_unique<QTemporaryDir>();
+        BankContent bank = generatedBank(40);
+        bank.domains = {bank.domains.front()};
+        bank.questions.resize(4);
+        for (Question &q : bank.questions) {
+            QString text;
+            while (text.size() < length)
+                text += q.libelle + u' ';
+            q.libelle = text.left(length);
+        }
+        QString error;
+        if (!writeBank(QDir(dir->path()).filePath(QString::fromLatin1(kDefaultBankName)), bank, &error))
+            qFatal("%s", qPrintable(error));
+    }
+    return dir->path();
+}
+
+void NextLongStatementWithPaint(benchmark::State &s)
+{
+    SilentDialogs dialogs;
+    QCMBas state(dialogs, longStatementFolder(int(s.range(0))));
+    fQCM window{state};
+    state.readSettings();
+    window.load();
+    window.resize(1600, 1000);
+    window.show();
+    auto settle = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        window.repaint();
+    };
+    settle();
+    for (auto _ : s) {
+        if (state.CurrentIndex == state.QuestionCount - 1) {
+            s.PauseTiming();
+            window.domainClicked();
+            settle();
+            s.ResumeTiming();
+        }
+        window.ShowNextQuestion();
+        settle();
+    }
+    if (state.QuestionCount != 4)
+        s.SkipWithError("long statements not loaded");
+}
+BENCHMARK(NextLongStatementWithPaint)->Arg(500)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The check a chosen file goes through before the program closes anything:
+// its tables and fields, a row read, and the integrity check of its pages.
+void VerifyChosenBank(benchmark::State &s)
+{
+    const QString path = QDir(programFolderWithBank(int(s.range(0)))).filePath(QString::fromLatin1(kDefaultBankName));
+    for (auto _ : s) {
+        if (Schema::verify(path))
+            s.SkipWithError("bank refused");
+    }
+}
+BENCHMARK(VerifyChosenBank)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // What storing a questionnaire does: its 60 rows deleted and written again,
 // and its speciality row, in one transaction.

@@ -16,6 +16,7 @@ packages=(
   pkg-config            # Qt's CMake files look up some of their own dependencies with it
   qt6-base-dev          # Core, Gui, Widgets, PrintSupport, Network, Test
   qt6-base-dev-tools    # moc, rcc
+  qt6-base-private-dev  # the platform window's title formatting, for the tests
   qt6-svg-dev
   qt6-qpa-plugins       # the offscreen platform of the tests
   qt6-translations-l10n # Qt's own buttons and dialogs in French

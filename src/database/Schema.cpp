@@ -2,7 +2,15 @@
 
 #include "Sqlite.h"
 
+#include <sqlite3.h>
+
 #include <QFileInfo>
+#include <QHash>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace qcm {
 
@@ -69,34 +77,161 @@ bool Schema::create(const QString &path, QString *error)
     return true;
 }
 
-bool Schema::check(const QString &path, QString *error)
+namespace {
+
+// Fields the program reads; a bank without a speciality flag stays usable
+// (the composer offers to choose another one), so the flags are not needed.
+QStringList neededFields(const QString &table)
 {
-    auto fail = [&](const QString &message) {
-        if (error)
-            *error = message;
-        return false;
+    if (table == QStringLiteral("Domaines"))
+        return {QStringLiteral("Code"), QStringLiteral("Libellé")};
+    QStringList fields{QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("Libellé")};
+    for (int i = 0; i < kChoiceCount; ++i)
+        fields << QStringLiteral("lib%1").arg(i);
+    for (int i = 0; i < kChoiceCount; ++i)
+        fields << QStringLiteral("Val%1").arg(i);
+    return fields;
+}
+
+QString sqlName(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// The integrity check stops after this long: a bank of a few hundred
+// thousand questions is checked whole well within it.
+constexpr std::chrono::milliseconds kCheckBudget{1000};
+
+} // namespace
+
+StoreError Schema::verify(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Le fichier « %1 » est introuvable.").arg(path));
+    if (info.size() == 0)
+        return StoreErrors::make(StoreErrorKind::NotADatabase,
+            QStringLiteral("Le fichier « %1 » est vide : ce n'est pas une base de données.").arg(path));
+
+    // Each failure in its own words: a good file that another program holds
+    // or that sits in a read-only folder must not pass for a bad one.
+    auto failure = [&path](int code, const QString &sqliteText) {
+        StoreError e = StoreErrors::fromSqlite(code, sqliteText);
+        switch (e.kind) {
+        case StoreErrorKind::Locked:
+            e.description = QStringLiteral("La base « %1 » est utilisée par un autre programme, "
+                                           "qui en interdit la lecture pour le moment.")
+                                .arg(path);
+            break;
+        case StoreErrorKind::ReadOnly:
+            e.description = QStringLiteral(
+                "La base « %1 » ne peut pas être lue là où elle est : son dossier est en lecture seule.")
+                                .arg(path);
+            break;
+        case StoreErrorKind::NotADatabase:
+            e.description = QStringLiteral("Le fichier « %1 » n'est pas une base de données.").arg(path);
+            break;
+        case StoreErrorKind::Damaged:
+            e.description = QStringLiteral("La base « %1 » est endommagée.").arg(path);
+            break;
+        default:
+            e.description = QStringLiteral("Le fichier « %1 » ne peut pas être lu : %2").arg(path, e.description);
+            break;
+        }
+        return e;
     };
-    if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("Le fichier « %1 » est introuvable.").arg(path));
+
     SqliteDb db;
     QString why;
-    if (!db.open(path, SqliteDb::Mode::ReadOnly, &why))
-        return fail(QStringLiteral("Le fichier « %1 » ne peut pas être ouvert : %2").arg(path, why));
-    SqliteStatement st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-    QStringList found;
-    while (st.step())
-        found.append(st.column(0).toString().toCaseFolded());
-    if (!st.isValid() || !st.error().isEmpty())
-        return fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données de questions.").arg(path));
+    int code = 0;
+    if (!db.open(path, SqliteDb::Mode::ReadOnly, &why, &code))
+        return failure(code, why);
+    // A lock held for a moment by a writer is waited for; a lasting one is said.
+    sqlite3_busy_timeout(db.handle(), 500);
+
+    QHash<QString, QString> tables; // case-folded name -> name
+    {
+        SqliteStatement st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        while (st.step()) {
+            const QString name = st.column(0).toString();
+            tables.insert(name.toCaseFolded(), name);
+        }
+        if (!st.isValid() || !st.error().isEmpty())
+            return failure(st.errorCode() ? st.errorCode() : db.lastErrorCode(), st.error());
+    }
     QStringList missing;
     for (const QString &t : tableNames())
-        if (!found.contains(t.toCaseFolded()))
+        if (!tables.contains(t.toCaseFolded()))
             missing.append(t);
     if (!missing.isEmpty())
-        return fail(QStringLiteral("La base « %1 » est incomplète : il lui manque %2 %3.")
-                        .arg(path, missing.size() > 1 ? QStringLiteral("les tables") : QStringLiteral("la table"),
-                            missing.join(QStringLiteral(", "))));
-    return true;
+        return StoreErrors::make(StoreErrorKind::FieldNotFound,
+            QStringLiteral("La base « %1 » est incomplète : il lui manque %2 %3.")
+                .arg(path, missing.size() > 1 ? QStringLiteral("les tables") : QStringLiteral("la table"),
+                    missing.join(QStringLiteral(", "))));
+
+    // The fields the program reads, then a row of them actually read.
+    for (const QString &wanted : {QStringLiteral("Questions"), QStringLiteral("Domaines")}) {
+        const QString table = tables.value(wanted.toCaseFolded());
+        QHash<QString, QString> columns;
+        SqliteStatement info = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+        info.bind(1, table);
+        while (info.step()) {
+            const QString column = info.column(0).toString();
+            columns.insert(column.toCaseFolded(), column);
+        }
+        if (!info.isValid() || !info.error().isEmpty())
+            return failure(info.errorCode(), info.error());
+        QStringList absent, read;
+        for (const QString &field : neededFields(wanted)) {
+            const QString real = columns.value(field.toCaseFolded());
+            real.isEmpty() ? absent.append(field) : read.append(sqlName(real));
+        }
+        if (!absent.isEmpty())
+            return StoreErrors::make(StoreErrorKind::FieldNotFound,
+                QStringLiteral("La base « %1 » est incomplète : il manque %2 %3 à la table %4.")
+                    .arg(path, absent.size() > 1 ? QStringLiteral("les champs") : QStringLiteral("le champ"),
+                        absent.join(QStringLiteral(", ")), table));
+        SqliteStatement probe = db.prepare(
+            QStringLiteral("SELECT %1 FROM %2 LIMIT 1").arg(read.join(QStringLiteral(", ")), sqlName(table)));
+        while (probe.step()) { }
+        if (!probe.isValid() || !probe.error().isEmpty())
+            return failure(probe.errorCode(), probe.error());
+    }
+
+    // Interrupted from a watchdog: a progress handler is not called inside
+    // the check of the pages, which is one step of the statement.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!finished.wait_for(lock, kCheckBudget, [&] { return done; }))
+            sqlite3_interrupt(db.handle());
+    });
+    SqliteStatement check = db.prepare(QStringLiteral("PRAGMA quick_check(1)"));
+    const bool answered = check.step();
+    const QString verdict = answered ? check.column(0).toString() : QString();
+    const int checkCode = check.errorCode();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    if (answered && verdict != QStringLiteral("ok"))
+        return failure(SQLITE_CORRUPT, verdict);
+    // Interrupted: the pages checked within the time were sound.
+    if (!answered && (checkCode & 0xff) != SQLITE_INTERRUPT && !check.error().isEmpty())
+        return failure(checkCode, check.error());
+    return {};
+}
+
+bool Schema::check(const QString &path, QString *error)
+{
+    const StoreError e = verify(path);
+    if (error)
+        *error = e.description;
+    return !e.isError();
 }
 
 bool writeBank(const QString &path, const BankContent &bank, QString *error)

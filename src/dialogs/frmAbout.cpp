@@ -99,7 +99,7 @@ frmAbout::frmAbout(QCMBas &state, QWidget *parent)
     m_chk->setGeometry(twipsRect(kMargin, buttonTop, 3600, kButtonHeight));
     connect(m_chk, &QCheckBox::clicked, this, &frmAbout::switchStars);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = m_ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setAccessibleName(QStringLiteral("OK"));
     ok->setDefault(true);
@@ -215,11 +215,13 @@ void frmAbout::paintEvent(QPaintEvent *)
     PaintWindowBackground(painter, size(), QColor(236, 243, 250), QColor(196, 218, 238), true);
 }
 
-// The switch may have changed elsewhere since the box was last open.
+// The switch may have changed elsewhere since the box was last open. Enter
+// closes the box rather than opening the browser.
 void frmAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     m_chk->setChecked(m_state.RepaintOption != 0);
+    m_ok->setFocus();
 }
 
 } // namespace qcm

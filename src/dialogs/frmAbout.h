@@ -47,6 +47,7 @@ private:
     QLabel *m_web = nullptr;
     QLabel *m_logo = nullptr;
     QCheckBox *m_chk = nullptr;
+    QPushButton *m_ok = nullptr;
 };
 
 } // namespace qcm

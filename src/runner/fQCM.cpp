@@ -1,11 +1,15 @@
 #include "fQCM.h"
 
+#include "Corrections.h"
+#include "WrappedLabel.h"
+
 #include "dialogs/frmAbout.h"
 #include "startup/Background.h"
 #include "startup/Branding.h"
 #include "startup/Pictures.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -86,11 +90,12 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
 
     // The window takes its turn after another window of the program had the
     // focus (a message box, the about box), not when the user comes back from
-    // another program nor from a drop-down list.
+    // another program nor from a drop-down list. While another program has the
+    // focus, no window of ours has it: that is no change of window.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
-        if (w && (w->type() == Qt::Popup || w->type() == Qt::ToolTip))
+        if (!w || w->type() == Qt::Popup || w->type() == Qt::ToolTip)
             return;
-        if (w && w == windowHandle() && m_previousFocusWindow != w)
+        if (w == windowHandle() && m_previousFocusWindow != w)
             activated();
         m_previousFocusWindow = w;
     });
@@ -120,7 +125,6 @@ void fQCM::buildControls()
     m_lblTitre->setObjectName(QStringLiteral("lblTitre"));
     m_lblTitre->setFont(sized(base, 20, true));
     setTextColour(m_lblTitre, Qt::white);
-    m_lblTitre->setAccessibleName(QStringLiteral("Titre"));
     m_lblTitre->hide();
 
     m_fra = new QFrame(this);
@@ -136,12 +140,14 @@ void fQCM::buildControls()
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(6);
 
-    const std::array<QString, 4> lblNames{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
+    // A screen reader reads what the labels show; their role is said beside.
+    const std::array<QString, 4> lblRoles{QStringLiteral("Domaine"), QStringLiteral("Position de la question"),
         QStringLiteral("Référence de la question"), QStringLiteral("Énoncé")};
     for (int i = 0; i < 4; ++i) {
-        m_lbl[size_t(i)] = new QLabel(m_fra);
+        m_lbl[size_t(i)] = i == 3 ? new WrappedLabel(m_fra) : new QLabel(m_fra);
         m_lbl[size_t(i)]->setObjectName(QStringLiteral("lbl(%1)").arg(i));
-        m_lbl[size_t(i)]->setAccessibleName(lblNames[size_t(i)]);
+        m_lbl[size_t(i)]->setAccessibleDescription(lblRoles[size_t(i)]);
+        m_lbl[size_t(i)]->setTextFormat(Qt::PlainText);
         m_lbl[size_t(i)]->installEventFilter(this);
     }
     lbl(0)->setText(QStringLiteral("Domaine"));
@@ -169,7 +175,28 @@ void fQCM::buildControls()
     grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
     grid->addWidget(lbl(2), 1, 0, 1, 5);
-    grid->addWidget(lbl(3), 2, 0, 1, 5);
+
+    // The statement and the choices scroll when a long text does not fit the
+    // panel; a usual question fits and shows no scroll bar.
+    m_scroll = new QScrollArea(m_fra);
+    m_scroll->setObjectName(QStringLiteral("fraQuestion"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    auto *body = new QWidget;
+    body->setObjectName(QStringLiteral("fraQuestionBody"));
+    auto *inner = new QGridLayout(body);
+    inner->setContentsMargins(0, 0, 0, 0);
+    inner->setHorizontalSpacing(grid->horizontalSpacing());
+    inner->setVerticalSpacing(grid->verticalSpacing());
+    inner->setColumnMinimumWidth(0, lbl(0)->sizeHint().width());
+    inner->addWidget(lbl(3), 0, 0, 1, 3);
+    m_scroll->setWidget(body);
+    body->setAutoFillBackground(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    grid->addWidget(m_scroll, 2, 0, 1, 5);
+    grid->setRowStretch(2, 1);
 
     for (int i = 0; i < 6; ++i) {
         const QString letter(QChar(u'A' + i));
@@ -185,9 +212,10 @@ void fQCM::buildControls()
         connect(chk, &QCheckBox::stateChanged, this, &fQCM::onTickChanged);
         m_chkVal[size_t(i)] = chk;
 
-        auto *text = new QLabel(m_fra);
+        auto *text = new WrappedLabel(m_fra);
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
-        text->setAccessibleName(QStringLiteral("Réponse %1").arg(letter));
+        text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
+        text->setTextFormat(Qt::PlainText);
         text->setFont(sized(base, kNormal));
         text->setWordWrap(true);
         text->setMinimumHeight(Twips::toPixels(560));
@@ -196,11 +224,15 @@ void fQCM::buildControls()
 
         auto *points = new QLabel(m_fra);
         points->setObjectName(QStringLiteral("lblVal(%1)").arg(i));
-        points->setAccessibleName(QStringLiteral("Points de la réponse %1").arg(letter));
+        points->setAccessibleDescription(QStringLiteral("Points de la réponse %1").arg(letter));
+        points->setTextFormat(Qt::PlainText);
         points->setFont(sized(base, kNormal, true));
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
-        points->setFixedSize(Twips::toPixels(780), Twips::toPixels(450));
+        // Wider only for a value out of range, which is shown whole.
+        points->setMinimumWidth(Twips::toPixels(780));
+        points->setMargin(2);
+        points->setFixedHeight(Twips::toPixels(450));
         points->setFrameShape(QFrame::Box);
         QSizePolicy keepPoints = points->sizePolicy();
         keepPoints.setRetainSizeWhenHidden(true);
@@ -208,12 +240,13 @@ void fQCM::buildControls()
         points->hide();
         m_lblVal[size_t(i)] = points;
 
-        grid->addWidget(chk, 3 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(text, 3 + i, 1, 1, 3);
-        grid->addWidget(points, 3 + i, 4, Qt::AlignCenter);
+        inner->addWidget(chk, 1 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
+        inner->addWidget(text, 1 + i, 1);
+        inner->addWidget(points, 1 + i, 2, Qt::AlignVCenter); // as wide as the widest
     }
+    inner->setColumnStretch(1, 1);
+    inner->setRowStretch(7, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(9, 1);
 
     m_chkApprendre = new QCheckBox(QStringLiteral("A&pprendre"), m_fra);
     m_chkApprendre->setObjectName(QStringLiteral("chkApprendre"));
@@ -221,7 +254,8 @@ void fQCM::buildControls()
     m_chkApprendre->setToolTip(QStringLiteral("Les réponses sont visibles pour apprendre..."));
     m_chkApprendre->setFont(sized(base, kNormal, true));
     m_chkApprendre->setCursor(m_pointer);
-    connect(m_chkApprendre, &QCheckBox::clicked, this, &fQCM::onLearnModeClicked);
+    // However the box changes: mouse, keyboard, assistive technology or code.
+    connect(m_chkApprendre, &QCheckBox::toggled, this, &fQCM::onLearnModeClicked);
 
     auto makeButton = [this](int index, const QString &caption, const QString &tooltip, QWidget *parent) {
         auto *b = new QPushButton(caption, parent);
@@ -258,7 +292,7 @@ void fQCM::buildControls()
     bottom->addWidget(previous);
     bottom->addWidget(control);
     bottom->addWidget(next);
-    grid->addLayout(bottom, 10, 0, 1, 5);
+    grid->addLayout(bottom, 3, 0, 1, 5);
 
     makeButton(0, QStringLiteral("&Quitter"), QStringLiteral("Quitter"), this);
     makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);
@@ -268,17 +302,36 @@ void fQCM::buildControls()
         cmd(i)->setFont(sized(base, kNormal, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
-    // The editor and the composer come with their own windows.
-    cmd(6)->setEnabled(false);
-    cmd(9)->setEnabled(false);
 
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
-    m_lblBase->setAccessibleName(QStringLiteral("Version et base de données actuelle"));
     m_lblBase->setFont(sized(base, kSmall));
     setTextColour(m_lblBase, QColor(235, 240, 250));
     m_lblBase->setCursor(m_pointer);
     m_lblBase->installEventFilter(this);
+
+    // Corrections of the question on view, from a right click on it.
+    m_mnuPopup = new QMenu(this);
+    m_mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    m_mnuPop = m_mnuPopup->addAction(QStringLiteral("Corriger le libellé de la question"));
+    m_mnuPop->setObjectName(QStringLiteral("mnuPop"));
+    m_mnuPop1 = m_mnuPopup->addAction(QStringLiteral("Modifier la question en maintenance"));
+    m_mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
+    m_mnuPopupRep = new QMenu(this);
+    m_mnuPopupRep->setObjectName(QStringLiteral("mnuPopupRep"));
+    m_mnuPopRep = m_mnuPopupRep->addAction(QStringLiteral("Corriger le libellé de la réponse"));
+    m_mnuPopRep->setObjectName(QStringLiteral("mnuPopRep"));
+    connect(this, &fQCM::questionMenuRequested, m_mnuPopup, [this](const QPoint &at) {
+        const bool onView = lbl(2)->text().contains(u'.');
+        m_mnuPop->setEnabled(onView);
+        m_mnuPop1->setEnabled(onView);
+        m_mnuPopup->popup(at);
+    });
+    connect(
+        this, &fQCM::choiceMenuRequested, m_mnuPopupRep, [this](int, const QPoint &at) { m_mnuPopupRep->popup(at); });
+    connect(m_mnuPop, &QAction::triggered, this, &fQCM::correctStatement);
+    connect(m_mnuPop1, &QAction::triggered, this, [this] { Corrections::openInEditor(m_state, lbl(2)->text()); });
+    connect(m_mnuPopRep, &QAction::triggered, this, &fQCM::correctChoice);
 
     m_tmrSplash = new QTimer(this);
     m_tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
@@ -334,7 +387,7 @@ void fQCM::layoutWindow()
     const QFontMetrics metrics(m_lblBase->font());
     m_lblBase->setText(metrics.elidedText(m_baseCaption, Qt::ElideMiddle, room));
     m_lblBase->setToolTip(m_baseCaption);
-    m_lblBase->setAccessibleDescription(m_baseCaption);
+    m_lblBase->setAccessibleDescription(QStringLiteral("Version et base de données actuelle : ") + m_baseCaption);
     m_lblBase->adjustSize();
     const int left
         = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
@@ -390,27 +443,37 @@ void fQCM::FillDomainList()
         showInvitation();
         return;
     }
-    if (lbl(3)->text().startsWith(kInvitation))
-        lbl(3)->setText(kDesignStatement);
     if (m_lstDomaine->count() > 0) {
+        if (lbl(3)->text().startsWith(kInvitation))
+            lbl(3)->setText(kDesignStatement);
         m_lstDomaine->setCurrentIndex(0);
         domainClicked();
+    } else {
+        // No domain to practise: nothing of the previous database stays on view.
+        clearQuestionArea(kDesignStatement);
     }
+}
+
+void fQCM::clearQuestionArea(const QString &statement)
+{
+    for (int i = 0; i < 6; ++i) {
+        chkVal(i)->setChecked(false);
+        chkVal(i)->setVisible(false);
+        showPoints(i, QVariant());
+        lblVal(i)->setVisible(false);
+        lblLib(i)->clear();
+        lblLib(i)->setCursor(Qt::ArrowCursor);
+    }
+    lbl(1)->clear();
+    lbl(2)->clear();
+    lbl(3)->setText(statement);
 }
 
 void fQCM::showInvitation()
 {
-    for (int i = 0; i < 6; ++i) {
-        chkVal(i)->setVisible(false);
-        lblVal(i)->clear();
-        lblVal(i)->setVisible(false);
-        lblLib(i)->clear();
-    }
-    lbl(1)->clear();
-    lbl(2)->clear();
     // Say why the remembered file could not be used, if it was tried.
     const QString why = m_state.bindError();
-    lbl(3)->setText(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
+    clearQuestionArea(why.isEmpty() ? kInvitation : kInvitation + QStringLiteral("\n\n") + why);
     m_baseCaption
         = QStringLiteral("QCM version ") + QCMBas::VersionText() + QStringLiteral(" - Aucune base de données");
     layoutWindow();
@@ -440,7 +503,8 @@ void fQCM::LoadDomainQuestions(const QString &entry)
 
 void fQCM::ShowQuestion(qint64 index)
 {
-    if (index == m_state.QuestionCount)
+    // Without a domain on the list, datQue holds the whole bank: nothing of it is shown.
+    if (index == m_state.QuestionCount || m_lstDomaine->count() == 0)
         return;
     DataBinding &que = m_state.datQue;
     if (!que.refresh())
@@ -465,16 +529,8 @@ void fQCM::ShowQuestion(qint64 index)
 
     for (int i = 0; i < 6; ++i) {
         const QVariant points = que.field(QStringLiteral("Val%1").arg(i), &ok);
-        if (ok && !points.isNull()) {
-            const int value = points.toInt();
-            lblVal(i)->setText(QString::number(value));
-            const QColor colour = value < 0 ? QColor(255, 0, 0)
-                : value == 0                ? QColor(255, 255, 255)
-                                            : QColor(0, 255, 0);
-            setColours(lblVal(i), colour, Qt::black);
-        } else if (ok) {
-            lblVal(i)->clear();
-        }
+        if (ok)
+            showPoints(i, points);
         chkVal(i)->setChecked(false);
         const QVariant text = que.field(QStringLiteral("lib%1").arg(i), &ok);
         if (ok)
@@ -487,11 +543,44 @@ void fQCM::ShowQuestion(qint64 index)
     }
 }
 
+// The points as the file holds them, however large: a value out of range is
+// shown whole, never wrapped, and one that is no whole number is shown as
+// the text it is, on grey rather than on the colour of a sign.
+void fQCM::showPoints(int slot, const QVariant &stored)
+{
+    QLabel *label = lblVal(slot);
+    const QString role = QStringLiteral("Points de la réponse %1").arg(QChar(u'A' + slot));
+    label->setToolTip({});
+    if (stored.isNull()) {
+        label->clear();
+        label->setAccessibleDescription(role);
+        return;
+    }
+    const std::optional<qint64> value = pointsValue(stored);
+    if (!value) {
+        label->setText(stored.toString());
+        label->setToolTip(QStringLiteral("Valeur invalide : ce n'est pas un nombre entier de points."));
+        label->setAccessibleDescription(role + QStringLiteral(" : valeur invalide"));
+        setColours(label, QColor(190, 190, 190), Qt::black);
+        return;
+    }
+    const qint64 v = *value;
+    label->setText(QString::number(v));
+    QString meaning = role
+        + QStringLiteral(" : %1 %2").arg(v).arg(v >= -1 && v <= 1 ? QStringLiteral("point") : QStringLiteral("points"));
+    if (v < -6 || v > 6) {
+        label->setToolTip(QStringLiteral("Valeur invalide : les points vont de -6 à 6."));
+        meaning += QStringLiteral(", valeur invalide");
+    }
+    label->setAccessibleDescription(meaning);
+    setColours(label, v < 0 ? QColor(255, 0, 0) : v == 0 ? QColor(255, 255, 255) : QColor(0, 255, 0), Qt::black);
+}
+
 void fQCM::ShowEmptyDomain()
 {
     for (int i = 0; i < 6; ++i) {
         chkVal(i)->setVisible(false);
-        lblVal(i)->clear();
+        showPoints(i, QVariant());
         lblLib(i)->clear();
     }
     lbl(1)->clear();
@@ -597,12 +686,52 @@ void fQCM::onCommand(int index)
     case 4:
         ShowNextQuestion();
         break;
+    case 6:
+        m_state.EditorDomainIndex = 0;
+        m_state.EditorQuestionNumber.clear();
+        m_state.windows().showEditor();
+        break;
+    case 9:
+        m_state.OpenComposer();
+        break;
     case 10:
         m_state.ChooseDatabase();
         break;
     default:
         break;
     }
+}
+
+void fQCM::correctStatement()
+{
+    if (const std::optional<QString> text = Corrections::correctStatement(m_state, lbl(2)->text(), lbl(3)->text()))
+        lbl(3)->setText(*text);
+}
+
+void fQCM::correctChoice()
+{
+    const int slot = m_state.ChosenAnswer;
+    if (slot < 0 || slot > 5)
+        return;
+    if (const std::optional<QString> text
+        = Corrections::correctChoice(m_state, lbl(2)->text(), slot, lblLib(slot)->text()))
+        lblLib(slot)->setText(*text);
+}
+
+// The menu key opens the corrections too: on the choice whose box has the
+// focus, else on the question. (A right click opens them on release.)
+void fQCM::keyboardMenu()
+{
+    for (int i = 0; i < 6; ++i) {
+        if (QApplication::focusWidget() == chkVal(i) && !lblLib(i)->text().isEmpty()) {
+            m_state.ChosenAnswer = i;
+            Q_EMIT choiceMenuRequested(i, lblLib(i)->mapToGlobal(QPoint(0, lblLib(i)->height())));
+            m_mnuPopupRep->setActiveAction(m_mnuPopRep);
+            return;
+        }
+    }
+    Q_EMIT questionMenuRequested(m_scroll->viewport()->mapToGlobal(QPoint(0, 0)));
+    m_mnuPopup->setActiveAction(m_mnuPop);
 }
 
 void fQCM::showAbout()
@@ -645,6 +774,14 @@ bool fQCM::eventFilter(QObject *watched, QEvent *event)
 bool fQCM::previewKey(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ContextMenu) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != this
+            || static_cast<QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
+            return false;
+        keyboardMenu();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);

@@ -8,10 +8,13 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <array>
 #include <map>
@@ -46,6 +49,12 @@ public:
     QLabel *lblTitre() const { return m_lblTitre; }
     QFrame *fra() const { return m_fra; }
     QTimer *tmrSplash() const { return m_tmrSplash; }
+    // The correction menus: on the question, and on a choice text.
+    QMenu *mnuPopup() const { return m_mnuPopup; }
+    QAction *mnuPop() const { return m_mnuPop; }
+    QAction *mnuPop1() const { return m_mnuPop1; }
+    QMenu *mnuPopupRep() const { return m_mnuPopupRep; }
+    QAction *mnuPopRep() const { return m_mnuPopRep; }
 
     void FillDomainList();
     void LoadDomainQuestions(const QString &entry);
@@ -97,12 +106,18 @@ private:
     void onLearnModeClicked();
     void onChoiceTextReleased(int slot, Qt::MouseButton button, const QPoint &globalPos);
     void toggle(int slot);
+    void showPoints(int slot, const QVariant &stored);
     void showInvitation();
+    void clearQuestionArea(const QString &statement);
     void activated();
     void showAbout();
+    void correctStatement();
+    void correctChoice();
+    void keyboardMenu();
 
     QCMBas &m_state;
     QFrame *m_fra = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QComboBox *m_lstDomaine = nullptr;
     std::array<QLabel *, 4> m_lbl{};
     std::array<QLabel *, 6> m_lblLib{};
@@ -114,9 +129,14 @@ private:
     QLabel *m_lblBase = nullptr;
     QString m_baseCaption;
     QTimer *m_tmrSplash = nullptr;
+    QMenu *m_mnuPopup = nullptr;
+    QAction *m_mnuPop = nullptr;
+    QAction *m_mnuPop1 = nullptr;
+    QMenu *m_mnuPopupRep = nullptr;
+    QAction *m_mnuPopRep = nullptr;
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
-    QWindow *m_previousFocusWindow = nullptr;
+    QPointer<QWindow> m_previousFocusWindow;
     std::unique_ptr<KeyPreview> m_keyPreview;
 };
 

@@ -16,6 +16,42 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kAccessFilter = QStringLiteral("Fichiers Access");
 const QString kAccessPattern = QStringLiteral("*.mdb");
 
+// Says why a chosen file is not used; the current database stays in use. A
+// good file that is only locked or in a read-only folder is not called bad.
+void refuseFile(DialogService &dialogs, const StoreError &why)
+{
+    switch (why.kind) {
+    case StoreErrorKind::Locked:
+        dialogs.MoxBox(why.description + kCrLf
+                + QStringLiteral("Le fichier n'est pas abîmé : fermez l'autre programme, puis choisissez de nouveau "
+                                 "cette base."),
+            Icon::Warning, QStringLiteral("Base verrouillée"), QStringLiteral("OK"));
+        return;
+    case StoreErrorKind::ReadOnly:
+        dialogs.MoxBox(why.description + kCrLf
+                + QStringLiteral("Le fichier n'est pas abîmé : copiez-le dans un dossier où vous pouvez écrire, puis "
+                                 "choisissez la copie."),
+            Icon::Warning, QStringLiteral("Base en lecture seule"), QStringLiteral("OK"));
+        return;
+    case StoreErrorKind::Damaged:
+        dialogs.MoxBox(
+            why.description + kCrLf + QStringLiteral("Elle n'a pas été ouverte : la base actuelle reste en service."),
+            Icon::Error, QStringLiteral("Base endommagée"), QStringLiteral("OK"));
+        return;
+    default:
+        dialogs.MoxBox(QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
+                + why.description,
+            Icon::Error, QStringLiteral("Base refusée"), QStringLiteral("OK"));
+        return;
+    }
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
 } // namespace
 
 QCMBas::QCMBas(DialogService &dialogs, const QString &programFolder, QObject *parent)
@@ -155,15 +191,6 @@ void QCMBas::ChooseDatabase()
         return;
     }
 
-    // A file that cannot serve as a database is refused before anything is
-    // closed, copied or remembered: the current database stays bound.
-    QString why;
-    auto refused = [&] {
-        m_dialogs.MoxBox(
-            QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf + why,
-            Icon::Error, QStringLiteral("Base refusée"), QStringLiteral("OK"));
-    };
-
     if (isWorkingCopyName(chosen)) {
         const int answer = m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
                 + QStringLiteral("la base QCM.MDB qui est utilisée ") + QStringLiteral("par le programme.") + kCrLf
@@ -174,29 +201,49 @@ void QCMBas::ChooseDatabase()
                 QStringLiteral("OK"));
             return;
         }
-        if (!Schema::check(chosen, &why)) {
-            refused();
+        // A file that cannot serve as a database is refused before anything is
+        // closed, copied or remembered: the current database stays bound.
+        if (const StoreError unusable = Schema::verify(chosen)) {
+            refuseFile(m_dialogs, unusable);
             return;
         }
         CloseDatabases();
         const QString target
             = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."), kAccessFilter,
                 kAccessPattern, QFileInfo(chosen).absolutePath()});
-        if (!target.isEmpty() && !isWorkingCopyName(target) && copyReported(chosen, target))
+        // Never over the database in use, and never over a file without asking.
+        bool copy = !target.isEmpty() && !isWorkingCopyName(target);
+        if (copy && sameFile(target, DbPath)) {
+            m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours "
+                                            "d'utilisation :")
+                    + kCrLf + DbPath + kCrLf + QStringLiteral("Choisissez un autre nom."),
+                Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+            copy = false;
+        } else if (copy && FileExists(target)) {
+            copy = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
+                           + QFileInfo(target).fileName() + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
+                           + QStringLiteral("Voulez-vous le remplacer ?"),
+                       Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"),
+                       QStringLiteral("Annuler"), {}, 2)
+                == 0;
+        }
+        if (copy && copyReported(chosen, target))
             DbPath = target;
         BindDatabase();
         Q_EMIT fillDomainListRequested();
         return;
     }
 
-    if (!Schema::check(chosen, &why)) {
-        refused();
+    if (const StoreError unusable = Schema::verify(chosen)) {
+        refuseFile(m_dialogs, unusable);
         return;
     }
     if (FileExists(chosen))
         CloseDatabases();
     if (FileExists(workingCopyPath()) && !copyReported(chosen, workingCopyPath())) {
+        // Bound again, the questions are the whole bank's: the list starts over with them.
         BindDatabase();
+        Q_EMIT fillDomainListRequested();
         return;
     }
     DbPath = chosen;

@@ -1,16 +1,14 @@
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
 #include "startup/AppWindows.h"
+#include "startup/Application.h"
 #include "startup/ProgramFolder.h"
 #include "startup/QCMBas.h"
 #include "startup/Splash.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPointer>
 #include <QScreen>
-#include <QTranslator>
 
 #include <exception>
 
@@ -36,27 +34,16 @@ template <typename Step> void runStep(DialogService &dialogs, Step step)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("qcm"));
-    // No display name: the toolkit would append it to every window title,
-    // and each window and box shows exactly its own title.
-    QApplication::setApplicationVersion(QCMBas::VersionText());
+    configureApplication();
     // Lets the desktop match the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QCM_APP_ID));
-
-    // The whole program speaks French, whatever the system's language:
-    // Qt's own dialogs and buttons too.
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
 
     WidgetDialogs dialogs;
     QString folderError;
     QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath(), &folderError));
     dialogs.setIniPathProvider([&state] { return state.IniPath; });
     if (!folderError.isEmpty())
-        dialogs.MoxBox(folderError, 6, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
+        dialogs.MoxBox(folderError, Icon::Error, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
 
     QPointer<Splash> splash;
     runStep(dialogs, [&] { state.readSettings(); });

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -104,6 +105,17 @@ TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)
     QTest::mouseClick(control<QLabel>(u"lblWeb"_s), Qt::LeftButton);
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.boxes[0].message.contains(Branding::webAddress()));
+}
+
+TEST_F(AboutBoxTest, EnterClosesTheBoxEvenWhenConnected)
+{
+    connected = true;
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(QApplication::focusWidget(), control<QPushButton>(u"cmdOK"_s));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_TRUE(opened.isEmpty());
 }
 
 } // namespace

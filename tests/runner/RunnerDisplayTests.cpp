@@ -1,6 +1,10 @@
 #include "RunnerFixture.h"
 
+#include "database/Sqlite.h"
 #include "startup/IniFile.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace qcm;
 using namespace qcm::test;
@@ -126,6 +130,126 @@ TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
     EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+}
+
+TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuestion)
+{
+    fQCM &w = start();
+    w.cmd(4)->click();
+    typeKey('1');
+    w.cmd(1)->click();
+    QTemporaryDir other;
+    BankContent bank;
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
+    dialogs.openAnswers = {makeBank(other, QStringLiteral("sans-domaine.mdb"), bank)};
+    w.cmd(10)->click();
+    auto expectDesign = [&] {
+        EXPECT_EQ(w.lstDomaine()->count(), 0);
+        EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+        EXPECT_TRUE(w.lbl(1)->text().isEmpty());
+        EXPECT_TRUE(w.lbl(2)->text().isEmpty());
+        EXPECT_EQ(shownTexts(), QStringList(6, QString()));
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_TRUE(w.chkVal(i)->isHidden());
+            EXPECT_TRUE(w.lblVal(i)->isHidden());
+        }
+    };
+    expectDesign();
+    // The window's turn after a box of the program shows no row of the whole bank.
+    w.ShowQuestion(state.CurrentIndex);
+    w.ApplyLearnMode();
+    expectDesign();
+}
+
+TEST_F(RunnerTest, ALongStatementIsReadWholeAndLeavesItsChoicesInReach)
+{
+    QString regulation;
+    while (regulation.size() < 3000)
+        regulation += QStringLiteral("Le pilote respecte les hauteurs minimales de survol et les espaces aériens. ");
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Réglementation")}};
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, regulation, {6, 0, -1, -2}),
+        makeQuestion(QStringLiteral("1"), 2, QStringLiteral("Courte ?"), {6, 0})};
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+        QStringLiteral("Base"), makeBank(other, QStringLiteral("longue.mdb"), bank));
+    fQCM &w = start();
+    const QSize panel = w.fra()->size();
+    auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
+    auto top = [&](QWidget *widget) { return widget->mapTo(w.fra(), QPoint(0, 0)).y(); };
+    QScrollArea *area = nullptr;
+    for (QWidget *p = w.lbl(3)->parentWidget(); p && !area; p = p->parentWidget())
+        area = qobject_cast<QScrollArea *>(p);
+    ASSERT_NE(area, nullptr) << "the statement scrolls when it does not fit";
+    settle();
+
+    QLabel *statement = w.lbl(3);
+    EXPECT_EQ(statement->text(), regulation);
+    EXPECT_GE(statement->height(), statement->heightForWidth(statement->width())) << "no line is clipped";
+    EXPECT_LE(top(statement) + statement->height(), top(w.lblLib(0))) << "nothing drawn over choice A";
+    area->ensureWidgetVisible(w.lblLib(3));
+    EXPECT_FALSE(w.lblLib(3)->visibleRegion().isEmpty()) << "the last choice can be scrolled to";
+    EXPECT_EQ(w.fra()->size(), panel);
+
+    w.cmd(4)->click();
+    settle();
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "a usual question needs no scrolling";
+    EXPECT_FALSE(w.lblLib(1)->visibleRegion().isEmpty());
+}
+
+TEST_F(RunnerTest, AFailedWorkingCopyRefreshKeepsTheListAndTheQuestionsTogether)
+{
+    fQCM &w = start();
+    selectDomain(2);
+    ASSERT_EQ(w.lbl(2)->text(), QStringLiteral("3.1"));
+    ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Autre")}};
+    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Autre"), {6})};
+    dialogs.openAnswers = {makeBank(other, QStringLiteral("autre.mdb"), bank)};
+    dialogs.boxAnswers = {0};
+    w.cmd(10)->click();
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Copie impossible"));
+    // The entry on the list is the domain walked through.
+    for (int step = 0; step < 2; ++step) {
+        EXPECT_EQ(w.lstDomaine()->currentText().left(1), w.lbl(2)->text().left(1)) << step;
+        w.ShowNextQuestion();
+    }
+    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
+}
+
+TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
+{
+    QTemporaryDir other;
+    BankContent bank;
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Abîmé")}};
+    Question q = makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Points hors limites"), {6, 0, 0, 0});
+    q.val[0] = 1000000000000;
+    q.val[1] = 2147483648;
+    q.val[2] = -7;
+    bank.questions = {q};
+    const QString path = makeBank(other, QStringLiteral("abimee.mdb"), bank);
+    {
+        SqliteDb db;
+        ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Questions SET Val3 = 'trois'")));
+    }
+    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+        QStringLiteral("Base"), path);
+    fQCM &w = start();
+    w.chkApprendre()->click();
+    EXPECT_EQ(w.lblVal(0)->text(), QStringLiteral("1000000000000"));
+    EXPECT_EQ(background(w.lblVal(0)), QColor(0, 255, 0));
+    EXPECT_EQ(w.lblVal(1)->text(), QStringLiteral("2147483648"));
+    EXPECT_EQ(w.lblVal(2)->text(), QStringLiteral("-7"));
+    EXPECT_EQ(background(w.lblVal(2)), QColor(255, 0, 0));
+    EXPECT_EQ(w.lblVal(3)->text(), QStringLiteral("trois")) << "not a number: shown as it is, not as 0";
+    EXPECT_NE(background(w.lblVal(3)), QColor(255, 255, 255));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_GE(w.lblVal(0)->contentsRect().width(), w.lblVal(0)->fontMetrics().horizontalAdvance(w.lblVal(0)->text()))
+        << "the whole number fits in its label";
 }
 
 } // namespace

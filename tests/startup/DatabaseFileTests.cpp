@@ -143,6 +143,14 @@ TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
     writeFile(state.workingCopyPath(), "copie de travail");
     IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
     const QByteArray settingsBefore = fileBytes(state.IniPath);
+    const QString refused
+        = QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf;
+    const QMap<QString, QString> reasons{
+        {text, QStringLiteral("Le fichier « %1 » n'est pas une base de données.").arg(text)},
+        {empty,
+            QStringLiteral("La base « %1 » est incomplète : il lui manque les tables Questions, Domaines, QCM, ")
+                    .arg(empty)
+                + QStringLiteral("Spécialité, Sessions, Examen.")}};
     for (const QString &path : {text, empty}) {
         const QByteArray before = fileBytes(path);
         dialogs.boxes.clear();
@@ -150,8 +158,7 @@ TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
         dialogs.boxAnswers = {0};
         state.ChooseDatabase();
         ASSERT_EQ(dialogs.boxes.size(), 1);
-        EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("Ce fichier ne peut pas être utilisé")));
-        EXPECT_EQ(dialogs.boxes[0].icon, 6);
+        EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{refused + reasons[path], 6, "Base refusée", "OK"}));
         EXPECT_EQ(fileBytes(path), before);
         EXPECT_EQ(fileBytes(state.IniPath), settingsBefore);
         EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
@@ -159,9 +166,193 @@ TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
     }
 }
 
+TEST_F(DatabaseFiles, ACopyOfTheWorkingCopyReplacesNoFileUnaskedAndNeverTheBankInUse)
+{
+    const QString working = makeBank(elsewhere, QStringLiteral("qcm.mdb"), bankWith(QStringLiteral("Copie")));
+    const QByteArray otherBefore = fileBytes(other), currentBefore = fileBytes(current);
+    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
+    auto choose = [&](const QString &target, QList<int> answers) {
+        dialogs.boxes.clear();
+        dialogs.openAnswers = {working};
+        dialogs.saveAnswers = {target};
+        dialogs.boxAnswers = answers;
+        state.ChooseDatabase();
+    };
+
+    choose(other, {0, 1});
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1],
+        (ScriptedDialogs::Box{QStringLiteral("Attention, le fichier") + kCrLf + QStringLiteral("'Club été.mdb'") + kCrLf
+                + QStringLiteral("existe déjà.") + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"),
+            9, "Remplacer", "Remplacer", "Annuler", {}, 2}));
+    EXPECT_EQ(fileBytes(other), otherBefore);
+    expectStillOnCurrent();
+
+    choose(current, {0, 0});
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1],
+        (ScriptedDialogs::Box{
+            QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :") + kCrLf
+                + current + kCrLf + QStringLiteral("Choisissez un autre nom."),
+            0, "Annulation", "OK"}));
+    EXPECT_EQ(fileBytes(current), currentBefore);
+    expectStillOnCurrent();
+    EXPECT_EQ(refill.count(), 2) << "the list follows the binding each time";
+
+    choose(other, {0, 0});
+    EXPECT_EQ(databaseContent(other), databaseContent(working));
+    EXPECT_EQ(state.DbPath, other);
+    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Copie")});
+}
+
+// Files that pass for banks at first sight: six tables, or an intact first
+// page. Refused before the current bank is closed, the working copy
+// replaced or the choice remembered.
+TEST_F(DatabaseFiles, FilesThatCannotReallyBeReadAreRefusedAndNothingIsTouched)
+{
+    QString questionsWithoutCode = QStringLiteral("CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT");
+    for (int i = 0; i < 6; ++i)
+        questionsWithoutCode += QStringLiteral(", lib%1 TEXT, Val%1 INTEGER").arg(i);
+    const QString noCode = inElsewhere(QStringLiteral("sans-code.mdb"));
+    makeSqliteFile(noCode,
+        questionsWithoutCode
+            + QStringLiteral("); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
+                             "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
+                             "CREATE TABLE Examen (x);"));
+
+    BankContent big = bankWith(QStringLiteral("Abîmée"));
+    for (int n = 2; n <= 400; ++n)
+        big.questions.append(makeQuestion(QStringLiteral("1"), n, QString(300, u'x'), {6, 0}));
+    const QString damaged = makeBank(elsewhere, QStringLiteral("abimee.mdb"), big);
+    QByteArray bytes = fileBytes(damaged);
+    ASSERT_GT(bytes.size(), 20 * 4096);
+    bytes.replace(bytes.size() - 3 * 4096, 3 * 4096, QByteArray(3 * 4096, '\x5a'));
+    writeFile(damaged, bytes);
+
+    writeFile(state.workingCopyPath(), "copie de travail");
+    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
+    const QByteArray currentBefore = fileBytes(current), settingsBefore = fileBytes(state.IniPath);
+    const QMap<QString, ScriptedDialogs::Box> boxes{
+        {noCode,
+            {QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
+                    + QStringLiteral("La base « %1 » est incomplète : il manque le champ Code à la table Questions.")
+                          .arg(noCode),
+                6, "Base refusée", "OK"}},
+        {damaged,
+            {QStringLiteral("La base « %1 » est endommagée.").arg(damaged) + kCrLf
+                    + QStringLiteral("Elle n'a pas été ouverte : la base actuelle reste en service."),
+                6, "Base endommagée", "OK"}}};
+    for (const QString &path : {noCode, damaged}) {
+        dialogs.boxes.clear();
+        dialogs.openAnswers = {path};
+        dialogs.boxAnswers = {0};
+        state.ChooseDatabase();
+        ASSERT_EQ(dialogs.boxes.size(), 1);
+        EXPECT_EQ(dialogs.boxes[0], boxes[path]);
+        EXPECT_EQ(fileBytes(current), currentBefore);
+        EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
+        EXPECT_EQ(fileBytes(state.IniPath), settingsBefore);
+        expectStillOnCurrent();
+    }
+
+    // A bank without the speciality flags is still taken: the composer deals with it.
+    QString withoutFlags = questionsWithoutCode;
+    withoutFlags.replace(QStringLiteral("(Numero INTEGER"), QStringLiteral("(Code TEXT, Numero INTEGER"));
+    const QString noFlags = inElsewhere(QStringLiteral("sans-specialites.mdb"));
+    makeSqliteFile(noFlags,
+        withoutFlags
+            + QStringLiteral("); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
+                             "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
+                             "CREATE TABLE Examen (x); INSERT INTO Domaines VALUES ('1', 'Ancienne');"));
+    dialogs.openAnswers = {noFlags};
+    state.ChooseDatabase();
+    EXPECT_EQ(state.DbPath, noFlags);
+    EXPECT_EQ(rememberedBase(), noFlags);
+}
+
+// RAII: the rest of the scope runs as an ordinary user, for whom folder
+// permissions hold (they do not for root).
+struct AsOrdinaryUser {
+    AsOrdinaryUser()
+    {
+        if (geteuid() == 0) {
+            EXPECT_EQ(setegid(65534), 0);
+            EXPECT_EQ(seteuid(65534), 0);
+            switched = true;
+        }
+    }
+    ~AsOrdinaryUser()
+    {
+        if (switched) {
+            EXPECT_EQ(seteuid(0), 0);
+            EXPECT_EQ(setegid(0), 0);
+        }
+    }
+    bool switched = false;
+};
+
+TEST_F(DatabaseFiles, AGoodFileThatIsLockedOrInAReadOnlyFolderIsNotCalledBad)
+{
+    {
+        SqliteDb holder;
+        ASSERT_TRUE(holder.open(other, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        dialogs.openAnswers = {other};
+        dialogs.boxAnswers = {0};
+        state.ChooseDatabase();
+        ASSERT_EQ(dialogs.boxes.size(), 1);
+        EXPECT_EQ(dialogs.boxes[0],
+            (ScriptedDialogs::Box{QStringLiteral("La base « %1 » est utilisée par un autre programme, qui en interdit "
+                                                 "la lecture pour le moment.")
+                                      .arg(other)
+                    + kCrLf
+                    + QStringLiteral("Le fichier n'est pas abîmé : fermez l'autre programme, puis choisissez de "
+                                     "nouveau cette base."),
+                2, "Base verrouillée", "OK"}));
+        expectStillOnCurrent();
+    }
+
+    // A write-ahead-log bank needs its folder to be writable, even to be read.
+    QTemporaryDir readOnly;
+    const QString wal = makeBank(readOnly, QStringLiteral("club.mdb"), bankWith(QStringLiteral("Journal")));
+    {
+        SqliteDb db;
+        ASSERT_TRUE(db.open(wal, SqliteDb::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+    }
+    const auto readAndEnter
+        = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter));
+    ASSERT_TRUE(QFile::setPermissions(wal, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    dialogs.boxes.clear();
+    dialogs.openAnswers = {wal};
+    dialogs.boxAnswers = {0};
+    {
+        AsOrdinaryUser user;
+        state.ChooseDatabase();
+    }
+    ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter | QFile::WriteOwner));
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0],
+        (ScriptedDialogs::Box{QStringLiteral("La base « %1 » ne peut pas être lue là où elle est : son dossier est en "
+                                             "lecture seule.")
+                                  .arg(wal)
+                + kCrLf
+                + QStringLiteral("Le fichier n'est pas abîmé : copiez-le dans un dossier où vous pouvez écrire, puis "
+                                 "choisissez la copie."),
+            2, "Base en lecture seule", "OK"}));
+    expectStillOnCurrent();
+
+    // Released, the same file is taken.
+    dialogs.openAnswers = {other};
+    state.ChooseDatabase();
+    EXPECT_EQ(state.DbPath, other);
+}
+
 TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
 {
     ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
+    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     dialogs.openAnswers = {other};
     dialogs.boxAnswers = {0};
     state.ChooseDatabase();
@@ -169,6 +360,7 @@ TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
     EXPECT_EQ(dialogs.boxes[0].icon, 6);
     EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("La copie de")));
     expectStillOnCurrent();
+    EXPECT_EQ(refill.count(), 1) << "bound again, the domain list starts over with it";
     EXPECT_FALSE(QFile::exists(state.IniPath));
 }
 

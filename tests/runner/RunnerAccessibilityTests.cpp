@@ -1,0 +1,146 @@
+#include "RunnerFixture.h"
+
+#include "dialogs/frmAbout.h"
+#include "startup/Branding.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+
+using namespace qcm;
+using namespace qcm::test;
+
+namespace {
+
+// One entry of the accessibility tree as a screen reader gets it.
+struct Node {
+    QObject *object;
+    QString name, description;
+    bool visible;
+};
+
+QList<Node> readTree(QObject *root)
+{
+    QList<Node> nodes;
+    std::function<void(QAccessibleInterface *)> visit = [&](QAccessibleInterface *node) {
+        nodes.append({node->object(), node->text(QAccessible::Name), node->text(QAccessible::Description),
+            !node->state().invisible});
+        for (int i = 0; i < node->childCount(); ++i)
+            if (QAccessibleInterface *child = node->child(i))
+                visit(child);
+    };
+    QAccessibleInterface *top = QAccessible::queryAccessibleInterface(root);
+    EXPECT_NE(top, nullptr);
+    if (top)
+        visit(top);
+    return nodes;
+}
+
+// The visible node of that object; an empty node when it is not in the tree.
+Node nodeOf(const QList<Node> &tree, QObject *object)
+{
+    for (const Node &n : tree)
+        if (n.object == object && n.visible)
+            return n;
+    return {nullptr, {}, {}, false};
+}
+
+void doAction(QWidget *control, const QString &action)
+{
+    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(control)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(action));
+    actions->doAction(action);
+}
+
+TEST_F(RunnerTest, AScreenReaderReadsTheQuestionTheChoicesAndTheRevealedPoints)
+{
+    fQCM &w = start();
+    QList<Node> tree = readTree(&w);
+    EXPECT_EQ(nodeOf(tree, w.lbl(3)).name, kTricky);
+    EXPECT_EQ(nodeOf(tree, w.lbl(3)).description, QStringLiteral("Énoncé"));
+    EXPECT_EQ(nodeOf(tree, w.lbl(1)).name, QStringLiteral("Question n° 1 sur 3"));
+    EXPECT_EQ(nodeOf(tree, w.lbl(2)).name, QStringLiteral("1.1"));
+    for (int i = 0; i < 3; ++i) {
+        const Node choice = nodeOf(tree, w.lblLib(i));
+        EXPECT_EQ(choice.name, w.lblLib(i)->text()) << i;
+        EXPECT_EQ(choice.description, QStringLiteral("Réponse %1").arg(QChar(u'A' + i)));
+        EXPECT_EQ(nodeOf(tree, w.lblVal(i)).object, nullptr) << "points stay hidden until revealed";
+    }
+
+    typeKey('1');
+    w.cmd(1)->click();
+    tree = readTree(&w);
+    const QStringList values{"-2", "0", "6"};
+    const QStringList meanings{QStringLiteral("Points de la réponse A : -2 points"),
+        QStringLiteral("Points de la réponse B : 0 point"), QStringLiteral("Points de la réponse C : 6 points")};
+    for (int i = 0; i < 3; ++i) {
+        const Node points = nodeOf(tree, w.lblVal(i));
+        EXPECT_EQ(points.name, values[i]);
+        EXPECT_EQ(points.description, meanings[i]);
+    }
+
+    // The next question is read as it is shown.
+    w.cmd(4)->click();
+    tree = readTree(&w);
+    EXPECT_EQ(nodeOf(tree, w.lbl(3)).name, QStringLiteral("Deuxième"));
+    EXPECT_EQ(nodeOf(tree, w.lblLib(3)).name, QString()) << "no choice D";
+
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
+    ASSERT_NE(w.aboutBox(), nullptr);
+    QStringList aboutTexts;
+    for (const Node &n : readTree(w.aboutBox()))
+        if (n.visible)
+            aboutTexts << n.name;
+    EXPECT_TRUE(aboutTexts.contains(Branding::applicationTitle()));
+    EXPECT_TRUE(aboutTexts.contains(QStringLiteral("Version ") + QCMBas::VersionText()));
+    EXPECT_TRUE(aboutTexts.contains(QStringLiteral("OK")));
+}
+
+TEST_F(RunnerTest, TogglesFromAssistiveTechnologyActLikeClicks)
+{
+    fQCM &w = start();
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    doAction(w.chkVal(1), toggle);
+    EXPECT_TRUE(w.chkVal(1)->isChecked());
+    EXPECT_TRUE(w.cmd(1)->isEnabled());
+
+    doAction(w.chkApprendre(), toggle);
+    ASSERT_TRUE(w.chkApprendre()->isChecked());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(w.lblVal(i)->isHidden(), i >= 3) << i;
+        EXPECT_FALSE(w.chkVal(i)->isEnabled());
+    }
+    EXPECT_TRUE(w.cmd(1)->isHidden());
+    doAction(w.chkApprendre(), toggle);
+    EXPECT_TRUE(w.lblVal(0)->isHidden());
+    EXPECT_TRUE(w.chkVal(0)->isEnabled());
+    EXPECT_FALSE(w.cmd(1)->isHidden());
+}
+
+// Every control says what it is; a label showing data says it with its
+// text, and says its role beside, even while it is empty.
+TEST_F(RunnerTest, EveryControlCanBeNamedByAScreenReader)
+{
+    fQCM &w = start();
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
+    for (QWidget *top : {static_cast<QWidget *>(&w), static_cast<QWidget *>(w.aboutBox())}) {
+        ASSERT_NE(top, nullptr);
+        for (QWidget *control : top->findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QLabel *>(control))
+                continue; // containers and scroll-area parts
+            if (control->objectName().startsWith(QLatin1String("qt_")) || control->window() != top)
+                continue; // Qt's own parts, and the drop-down list's popup
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(control);
+            const auto *label = qobject_cast<QLabel *>(control);
+            const bool emptyData = label && label->text().isEmpty() && label->pixmap().isNull();
+            EXPECT_FALSE((emptyData ? node->text(QAccessible::Description) : node->text(QAccessible::Name)).isEmpty())
+                << top->objectName().toStdString() << " / " << control->metaObject()->className() << " "
+                << control->objectName().toStdString();
+            if (label && !label->text().isEmpty() && control->window() == &w) {
+                EXPECT_EQ(node->text(QAccessible::Name), label->text()) << control->objectName().toStdString();
+            }
+        }
+    }
+}
+
+} // namespace
