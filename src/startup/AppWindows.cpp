@@ -20,8 +20,11 @@ AppWindows::~AppWindows()
 
 void AppWindows::showComposer()
 {
-    if (!m_composer)
+    if (!m_composer) {
         m_composer = new fCreaQCM(m_state, &m_runner);
+        // Over the middle of the practice window, wherever the desktop would have put it.
+        m_composer->move(m_runner.geometry().center() - m_composer->rect().center());
+    }
     m_composer->show();
     m_composer->raise();
     m_composer->activateWindow();

@@ -50,8 +50,12 @@ void PainterTarget::fillRect(int x1, int y1, int x2, int y2, const QColor &colou
 void PainterTarget::drawLine(int x1, int y1, int x2, int y2, const QColor &colour)
 {
     const double k = Twips::pixelsPerTwip();
-    QPen pen(colour, 0); // cosmetic: a star is always at least one pixel
-    m_painter.setPen(pen);
+    // Hundreds of stars share two colours: a new pen only when the colour changes.
+    if (!m_penSet || m_penColour != colour) {
+        m_painter.setPen(QPen(colour, 0)); // cosmetic: a star is always at least one pixel
+        m_penColour = colour;
+        m_penSet = true;
+    }
     m_painter.drawLine(QPointF(x1 * k, y1 * k), QPointF(x2 * k, y2 * k));
 }
 

@@ -39,6 +39,8 @@ public:
 private:
     QPainter &m_painter;
     QSize m_size;
+    QColor m_penColour;
+    bool m_penSet = false;
 };
 
 // 256 bands from the start colour to the end colour, top to bottom or left to
