@@ -140,6 +140,12 @@ SaveDecision checkSave(const SaveInput &input)
     if (input.name.trimmed().isEmpty())
         return refuse(QStringLiteral("Le nom du QCM est obligatoire !"), QStringLiteral("Attention !"), Icon::Warning,
             SaveFocus::Name, true);
+    // The list's first entry means "a new questionnaire": one stored under that
+    // name could never be opened or deleted again.
+    if (input.name == newQuestionnaireEntry())
+        return refuse(QStringLiteral("Ce nom est réservé à la création d'un nouveau QCM.") + QStringLiteral("\r\n")
+                + QStringLiteral("Choisissez un autre nom."),
+            QStringLiteral("Attention !"), Icon::Warning, SaveFocus::Name, true);
     if (!isValidDate(input.date))
         return refuse(QStringLiteral("La date du QCM est obligatoire !"), QStringLiteral("Attention !"), Icon::Warning,
             SaveFocus::Date, true);

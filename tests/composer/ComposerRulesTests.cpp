@@ -107,6 +107,8 @@ TEST(ComposerRules, SaveChecksComeInOrderAndTheTitleFollowsTheBoxes)
 
     EXPECT_EQ(refusal(checkSave({QStringLiteral("  "), QStringLiteral("31/02/2025"), {}, {}, false})),
         QStringLiteral("Le nom du QCM est obligatoire !"));
+    EXPECT_TRUE(refusal(checkSave({newQuestionnaireEntry(), date, paragliding, {}, false}))
+                    .startsWith(QStringLiteral("Ce nom est réservé"))) << "it could never be opened again";
     const SaveDecision badDate = checkSave({QStringLiteral("A"), QStringLiteral("31/02/2025"), {}, {}, false});
     EXPECT_EQ(badDate.refusal->box.message, QStringLiteral("La date du QCM est obligatoire !"));
     EXPECT_EQ(badDate.refusal->box.title, QStringLiteral("Attention !"));
