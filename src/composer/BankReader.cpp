@@ -6,13 +6,6 @@ namespace qcm {
 
 namespace {
 
-QString quoted(const QString &identifier)
-{
-    QString s = identifier;
-    s.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + s + u'"';
-}
-
 void setError(StoreError *out, const StoreError &error)
 {
     if (out)
@@ -23,7 +16,7 @@ void setError(StoreError *out, const StoreError &error)
 QString column(const TableInfo &table, const QString &field)
 {
     const int i = table.column(field);
-    return i < 0 ? QString() : quoted(table.columns.at(i));
+    return i < 0 ? QString() : quotedIdentifier(table.columns.at(i));
 }
 
 const TableInfo *questionsTable(Connection &connection, StoreError *error)
@@ -48,13 +41,13 @@ std::optional<BankRow> find(
         setError(error, StoreErrors::make(StoreErrorKind::FieldNotFound));
         return std::nullopt;
     }
-    const QString codeName = quoted(table->columns.at(codeColumn));
-    const QString numeroName = quoted(table->columns.at(numeroColumn));
-    QString sql
-        = QStringLiteral("SELECT * FROM %1 WHERE %2 = ? AND %3 = ?").arg(quoted(table->name), codeName, numeroName);
+    const QString codeName = quotedIdentifier(table->columns.at(codeColumn));
+    const QString numeroName = quotedIdentifier(table->columns.at(numeroColumn));
+    QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 = ? AND %3 = ?")
+                      .arg(quotedIdentifier(table->name), codeName, numeroName);
     QVariantList values{code, numero};
     if (statement) {
-        sql += QStringLiteral(" AND %1 = ?").arg(quoted(table->columns.at(statementColumn)));
+        sql += QStringLiteral(" AND %1 = ?").arg(quotedIdentifier(table->columns.at(statementColumn)));
         values.append(*statement);
     }
     sql += QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(codeName, numeroName);
@@ -138,7 +131,7 @@ bool CandidateCache::read(Connection &connection, StoreError *error)
         return false;
     }
     const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3, %4")
-                            .arg(columns.join(u','), quoted(table->name), columns.at(0), columns.at(1));
+                            .arg(columns.join(u','), quotedIdentifier(table->name), columns.at(0), columns.at(1));
     SqliteStatement *st = connection.statement(sql, error);
     if (!st)
         return false;

@@ -6,13 +6,6 @@ namespace qcm {
 
 namespace {
 
-QString quoted(const QString &identifier)
-{
-    QString s = identifier;
-    s.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + s + u'"';
-}
-
 const QString kNotEditable = QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié.");
 const QString kNoEdit = QStringLiteral("Modification impossible sans AddNew ni Edit.");
 
@@ -98,7 +91,7 @@ bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql
         const int col = m_table->column(c.field);
         if (col < 0)
             return fail(StoreErrorKind::FieldNotFound);
-        terms.append(quoted(m_table->columns.at(col)) + QStringLiteral(" = ?"));
+        terms.append(quotedIdentifier(m_table->columns.at(col)) + QStringLiteral(" = ?"));
         values.append(c.value);
     }
     if (!terms.isEmpty())
@@ -134,10 +127,10 @@ bool DataBinding::refresh()
         if (m_distinctColumn < 0)
             return fail(StoreErrorKind::FieldNotFound);
         sql = QStringLiteral("SELECT DISTINCT %1 FROM %2")
-                  .arg(quoted(table->columns.at(m_distinctColumn)), quoted(table->name));
+                  .arg(quotedIdentifier(table->columns.at(m_distinctColumn)), quotedIdentifier(table->name));
     } else {
         m_distinctColumn = -1;
-        sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(table->name));
+        sql = QStringLiteral("SELECT rowid FROM %1").arg(quotedIdentifier(table->name));
     }
     if (!whereClause(parsed.where, sql, values))
         return false;
@@ -146,7 +139,7 @@ bool DataBinding::refresh()
         const int col = table->column(field);
         if (col < 0)
             return fail(StoreErrorKind::FieldNotFound);
-        order.append(quoted(table->columns.at(col)));
+        order.append(quotedIdentifier(table->columns.at(col)));
     }
     // Without an order the table's own order stands, as in the original store.
     sql += QStringLiteral(" ORDER BY ") + (order.isEmpty() ? QStringLiteral("rowid") : order.join(u','));
@@ -286,7 +279,7 @@ bool DataBinding::findFirst(const StoreQuery &criteria)
     QString error;
     if (!parseCriteria(criteria, comparisons, &error))
         return fail(StoreErrorKind::BadQuery, error);
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(m_table->name));
+    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quotedIdentifier(m_table->name));
     QVariantList values;
     if (!whereClause(comparisons, sql, values))
         return false;
@@ -329,7 +322,7 @@ bool DataBinding::loadCurrentRow() const
         return true;
     StoreError error;
     SqliteStatement *st = m_connection->statement(
-        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(m_table->name)), &error);
+        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quotedIdentifier(m_table->name)), &error);
     if (!st)
         return fail(error);
     st->bind(1, key);
@@ -425,13 +418,13 @@ bool DataBinding::update()
         return fail(StoreErrorKind::Other, kNoEdit);
     QStringList names;
     for (const QString &c : std::as_const(m_table->columns))
-        names.append(quoted(c));
+        names.append(quotedIdentifier(c));
     const bool adding = m_editMode == EditMode::Adding;
-    const QString sql = adding
-        ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(quoted(m_table->name), names.join(u','), QStringList(names.size(), QStringLiteral("?")).join(u','))
-        : QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-              .arg(quoted(m_table->name), names.join(QStringLiteral(" = ?, ")));
+    const QString sql = adding ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(quotedIdentifier(m_table->name), names.join(u','),
+                                         QStringList(names.size(), QStringLiteral("?")).join(u','))
+                               : QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                                     .arg(quotedIdentifier(m_table->name), names.join(QStringLiteral(" = ?, ")));
     StoreError failure;
     SqliteStatement *st = m_connection->statement(sql, &failure);
     if (!st)
@@ -465,7 +458,7 @@ bool DataBinding::deleteRecord()
     cancelUpdate();
     StoreError failure;
     SqliteStatement *st = m_connection->statement(
-        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table->name)), &failure);
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quotedIdentifier(m_table->name)), &failure);
     if (!st)
         return fail(failure);
     st->bind(1, m_keys[size_t(m_pos)]);

@@ -6,6 +6,13 @@
 
 namespace qcm {
 
+QString quotedIdentifier(const QString &identifier)
+{
+    QString s = identifier;
+    s.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + s + u'"';
+}
+
 SqliteStatement::SqliteStatement(sqlite3 *db, const QString &sql) : m_db(db)
 {
     if (!db) {

@@ -12,6 +12,10 @@ namespace qcm {
 // Thin RAII layer over the SQLite C API: one connection, statements that
 // finalize themselves, and errors returned as raw SQLite texts and result
 // codes that the callers turn into their own messages.
+// A table or column name as SQL text, between double quotes; names come
+// from the file's own schema, never from the user.
+QString quotedIdentifier(const QString &identifier);
+
 class SqliteStatement {
 public:
     SqliteStatement() = default;
