@@ -23,28 +23,27 @@ struct Recorder : PaintTarget {
     void drawLine(int x1, int y1, int x2, int y2, const QColor &c) override { lines.push_back({x1, y1, x2, y2, c}); }
 };
 
-TEST(Background, RunnerBandsRunFromTopColourToBottomColour)
+// 256 bands from one colour to the other, side by side, across the whole target.
+TEST(Background, BandsRunFromTheFirstColourToTheSecondInEitherDirection)
 {
-    Recorder r(15000, 12000);
-    PaintBackground(r, 41, 57, 93, 92, 163, 207, true);
-    ASSERT_EQ(r.rects.size(), 256u);
-    EXPECT_EQ(r.rects.front().colour, QColor(41, 57, 93));
-    EXPECT_EQ(r.rects.back().colour, QColor(92, 163, 207));
-    const int band = 47; // 12000 / 255 rounded
-    EXPECT_EQ(r.rects[10].y1, 10 * band);
-    EXPECT_EQ(r.rects[10].y2, 11 * band);
-    EXPECT_EQ(r.rects[10].x2, 15000);
-    EXPECT_EQ(r.rects[128].colour, QColor(67, 110, 150)); // c1 + (c2 - c1) * 128 / 255, rounded
-}
-
-TEST(Background, LeftToRightAndFallingComponents)
-{
-    Recorder r(7650, 300);
-    PaintBackground(r, 161, 179, 181, 223, 241, 168, false);
-    EXPECT_EQ(r.rects[0].x1, 0);
-    EXPECT_EQ(r.rects[1].x1, 30);
-    EXPECT_EQ(r.rects[0].y2, 300);
-    EXPECT_EQ(r.rects.back().colour, QColor(223, 241, 168));
+    const struct {
+        bool down;
+        QColor from, to;
+    } cases[] = {{true, {41, 57, 93}, {92, 163, 207}}, {false, {161, 179, 181}, {223, 241, 168}}};
+    for (const auto &[down, from, to] : cases) {
+        Recorder r(15000, 12000);
+        PaintBackground(r, from.red(), from.green(), from.blue(), to.red(), to.green(), to.blue(), down);
+        ASSERT_EQ(r.rects.size(), 256u);
+        EXPECT_EQ(r.rects.front().colour, from);
+        EXPECT_EQ(r.rects.back().colour, to);
+        for (size_t i = 0; i < r.rects.size(); ++i) {
+            const auto &band = r.rects[i];
+            EXPECT_EQ(down ? band.y1 : band.x1, i == 0 ? 0 : (down ? r.rects[i - 1].y2 : r.rects[i - 1].x2)) << i;
+            EXPECT_EQ(down ? band.x2 - band.x1 : band.y2 - band.y1, down ? 15000 : 12000) << i;
+        }
+        if (down)
+            EXPECT_EQ(r.rects[128].colour, QColor(67, 110, 150)); // halfway, rounded
+    }
 }
 
 TEST(Background, TinyTargetsStillGetEveryBand)

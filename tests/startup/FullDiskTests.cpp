@@ -86,18 +86,15 @@ TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
     dialogs.openAnswers = {other};
     dialogs.boxAnswers = {0};
     state.ChooseDatabase();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    const ScriptedDialogs::Box &box = dialogs.boxes[0];
-    EXPECT_EQ(box.message,
-        QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + state.IniPath + kCrLf
-            + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage.") + kCrLf + kCrLf
-            + QStringLiteral("Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué (%2) ; le "
-                             "fichier est resté tel qu'il était.")
-                  .arg(state.IniPath, qt_error_string(ENOSPC)));
-    EXPECT_EQ(box.icon, 2);
-    EXPECT_EQ(box.title, QStringLiteral("Paramètres non enregistrés"));
-    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
-    EXPECT_EQ(box.alignment, 0);
+    EXPECT_EQ(dialogs.boxes,
+        QList<ScriptedDialogs::Box>{ScriptedDialogs::Box(
+            QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + state.IniPath + kCrLf
+                + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage.") + kCrLf
+                + kCrLf
+                + QStringLiteral("Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué "
+                                 "(%2) ; le fichier est resté tel qu'il était.")
+                      .arg(state.IniPath, qt_error_string(ENOSPC)),
+            2, "Paramètres non enregistrés", "OK")});
     EXPECT_EQ(fileBytes(state.IniPath), QByteArray("[Options]\r\nRepeindre=0\r\n"));
     EXPECT_EQ(state.DbPath, other) << "the chosen bank is in use all the same";
     EXPECT_EQ(filesOnDisk(),
@@ -132,14 +129,10 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 3);
     EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Remplacer"));
-    const ScriptedDialogs::Box &box = dialogs.boxes[2];
-    EXPECT_EQ(box.message,
-        QStringLiteral("La copie de « %1 » vers « %2 » a échoué :").arg(state.DbPath, backup) + kCrLf
-            + QStringLiteral("le disque est plein."));
-    EXPECT_EQ(box.icon, 6);
-    EXPECT_EQ(box.title, QStringLiteral("Copie impossible"));
-    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
-    EXPECT_EQ(box.alignment, 0);
+    EXPECT_EQ(dialogs.boxes[2],
+        ScriptedDialogs::Box(QStringLiteral("La copie de « %1 » vers « %2 » a échoué :").arg(state.DbPath, backup)
+                + kCrLf + QStringLiteral("le disque est plein."),
+            6, "Copie impossible", "OK"));
     EXPECT_EQ(fileBytes(backup), old);
     EXPECT_EQ(filesOnDisk(), QStringList({QStringLiteral("remplissage"), QStringLiteral("sauvegarde.mdb")}))
         << "no partial copy is left behind";
