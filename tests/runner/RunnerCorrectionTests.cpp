@@ -67,8 +67,6 @@ TEST_F(Corrections, TheStatementIsStoredAsTypedQuotesIncludedAndShownAtOnce)
     w.cmd(1)->click();
     QTest::mouseClick(w.lbl(3), Qt::RightButton);
     ASSERT_TRUE(w.mnuPopup()->isVisible());
-    EXPECT_EQ(w.mnuPop()->text(), QStringLiteral("Corriger le libellé de la question"));
-    EXPECT_EQ(w.mnuPop1()->text(), QStringLiteral("Modifier la question en maintenance"));
     w.mnuPopup()->close();
 
     const QString typed = QStringLiteral(" Quel nuage \"d'orage\" ?");
@@ -96,7 +94,6 @@ TEST_F(Corrections, TheFourthChoiceIsStoredInItsOwnFieldAndKeepsItsPoints)
     ASSERT_TRUE(w.mnuPopupRep()->isVisible());
     w.mnuPopupRep()->close();
     ASSERT_EQ(state.ChosenAnswer, 3);
-    EXPECT_EQ(w.mnuPopRep()->text(), QStringLiteral("Corriger le libellé de la réponse"));
     const QString typed = QStringLiteral("Altocumulus \"lenticulaire\" d'onde");
     dialogs.inputAnswers = {typed};
     w.mnuPopRep()->trigger();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "runner/fQCM.h"
+#include "startup/IniFile.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,6 +57,28 @@ protected:
     void typeKey(char c)
     {
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), c);
+    }
+
+    // The bank the next start opens.
+    void remember(const QString &bank)
+    {
+        IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
+            QStringLiteral("Base"), bank);
+    }
+
+    // Slot by slot, "<box><points>": the box '-' hidden, 'o' open to a tick,
+    // '#' locked; its points 'p' shown, '.' hidden. Ticks are asserted apart.
+    QString slotStates() const
+    {
+        QStringList all;
+        for (int i = 0; i < 6; ++i) {
+            const QCheckBox *box = window->chkVal(i);
+            all << QString(box->isHidden()    ? u'-'
+                           : box->isEnabled() ? u'o'
+                                              : u'#')
+                    + (window->lblVal(i)->isHidden() ? u'.' : u'p');
+        }
+        return all.join(u' ');
     }
 
     QStringList shownTexts() const
