@@ -121,36 +121,15 @@ protected:
     QList<std::pair<QString, std::shared_ptr<const ReportDocument>>> previews;
 };
 
-TEST_F(ReportsWindow, ShowsItsControlsUnderItsOwnTitle)
+TEST_F(ReportsWindow, ShowsUnderItsOwnTitleAndReadsTheProposedNameAsData)
 {
     window->showWindow(false);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Rapports"));
     EXPECT_EQ(window->windowHandle()->title(), QStringLiteral("Rapports"));
-    QStringList texts;
-    for (int i = 0; i < 5; ++i)
-        texts << window->opt(i)->text() + u'=' + window->opt(i)->property("documentName").toString();
-    for (int i = 0; i < 3; ++i)
-        texts << window->cmdCrystal(i)->text();
-    texts << window->cmd(0)->text() << window->lbl(0)->text() << window->lbl(1)->text();
-    EXPECT_EQ(texts.join(u'|'),
-        QStringLiteral("QCM Complet=QCM Complet|QCM Questions=QCM Questions élève|QCM Grille réponses =QCM Grille "
-                       "réponses élève|QCM Grille réponses=QCM Grille réponses moniteur|QCM Questions=QCM Questions "
-                       "moniteur|&Aperçu avant impression|&Impression|Enregistrer en &PDF|&Fermer|QCM pour "
-                       "l'élève|QCM pour le moniteur (avec réponses)"));
-
-    // pic(0) runs from light to mid grey downwards, pic(1) from dark to light grey rightwards.
-    const QImage top = window->pic(0)->grab().toImage(), side = window->pic(1)->grab().toImage();
-    EXPECT_EQ(top.pixelColor(top.width() / 2, 0), QColor(224, 224, 224));
-    EXPECT_LT(top.pixelColor(top.width() / 2, top.height() - 1).red(), 175);
-    EXPECT_EQ(side.pixelColor(0, side.height() / 2), QColor(128, 128, 128));
-    EXPECT_GT(side.pixelColor(side.width() - 1, side.height() / 2).red(), 214);
-
-    // The proposed file name is data: read out as it stands, its role described.
     QAccessibleInterface *name = QAccessible::queryAccessibleInterface(window->lbl(3));
     EXPECT_EQ(name->text(QAccessible::Name), QStringLiteral("QCM Complet"));
     EXPECT_EQ(name->text(QAccessible::Description), QStringLiteral("Nom du fichier PDF proposé"));
-
     window->cmd(0)->click();
     EXPECT_FALSE(window->isVisible());
 }
@@ -165,10 +144,6 @@ TEST_F(ReportsWindow, OptionsAndPdfHintFollowTheComposersChoice)
     };
     window->showWindow(false);
     EXPECT_EQ(state(), QStringLiteral("X---- QCM Complet"));
-    EXPECT_EQ(window->lbl(2)->text(),
-        QStringLiteral("Si vous souhaitez imprimer en pdf.\nLe titre du document à créer se trouve dans le presse "
-                       "papier :"));
-    EXPECT_EQ(window->lbl(4)->text(), QStringLiteral("Collez-le en guise de nom de fichier PDF."));
 
     composer.choice = kExam;
     window->showWindow(false);
