@@ -158,30 +158,23 @@ TEST_F(EditorTest, EachAnswerOfTheDomainDeletionChainDeletesWhatItSays)
     const QList<Branch> branches{{{0}, false, false}, {{DialogService::kClosedByCloseBox}, false, false},
         {{1}, true, false}, {{2, 0}, true, false}, {{2, 1, 1}, true, false}, {{2, 1, 0}, true, true}};
     for (const Branch &b : branches) {
-        ScriptedDialogs scripted;
-        QTemporaryDir folder;
-        QCMBas s(scripted, folder.path());
-        FakeView v;
-        QuestionEditor e(s, v);
-        const QString file = makeBank(folder, "VAR-irururiza.zov", standardBank());
-        s.readSettings();
-        ASSERT_TRUE(s.BindDatabase());
-        e.FillEditorDomainList();
-        v.selectDomain(2);
-        e.domainSelected();
-        v.fields[3] = "en cours";
-        scripted.boxAnswers = b.answers;
-        e.DeleteDomain();
+        SCOPED_TRACE(::testing::PrintToString(std::vector<int>(b.answers.begin(), b.answers.end())));
+        state.CloseDatabases();
+        QFile::remove(path);
+        open();
+        pick(2);
+        view.fields[3] = "en cours";
+        dialogs.boxes.clear();
+        dialogs.boxAnswers = b.answers;
+        editor.DeleteDomain();
 
-        const QString which = QStringLiteral("answers %1").arg(b.answers.first());
-        EXPECT_EQ(valueOf(file, "SELECT count(*) FROM Domaines WHERE Code = '3'"), b.domainGone ? 0 : 1)
-            << qPrintable(which);
-        EXPECT_EQ(valueOf(file, "SELECT count(*) FROM Questions WHERE Code = '3'"), b.questionsGone ? 0 : 2);
-        EXPECT_EQ(valueOf(file, "SELECT count(*) FROM Questions WHERE Code <> '3'"), 5);
-        EXPECT_EQ(v.fields[3].isEmpty(), b.questionsGone);
-        EXPECT_EQ(v.list.size(), b.domainGone ? 3 : 4);
+        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Domaines WHERE Code = '3'"), b.domainGone ? 0 : 1);
+        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions WHERE Code = '3'"), b.questionsGone ? 0 : 2);
+        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions WHERE Code <> '3'"), 5);
+        EXPECT_EQ(view.fields[3].isEmpty(), b.questionsGone);
+        EXPECT_EQ(view.list.size(), b.domainGone ? 3 : 4);
         if (b.answers == QList<int>{2, 1, 0}) {
-            EXPECT_EQ(scripted.boxes,
+            EXPECT_EQ(dialogs.boxes,
                 (QList<Box>{
                     {"Supprimer le domaine\r\n'Matériel'\r\navec ou sans les questions qui lui sont liées ?", 2,
                         "Attention ! Suppression de domaine", "Annuler", "SANS les questions", "AVEC les questions", 2},
