@@ -116,62 +116,51 @@ TEST_F(MessageBoxTest, EveryWayOfClosingGivesItsResult)
     }
 }
 
-TEST_F(MessageBoxTest, CaptionAndButtonLayoutsFollowTheCaptionsGiven)
+TEST_F(MessageBoxTest, ButtonsShowForTheCaptionsGivenAndKeepTheirPlacesLikeTheOriginal)
 {
-    const int top = 220 + 95 + 245; // under a one-line text
-    Seen s = show(u"Un"_s);
-    EXPECT_EQ(s.title, u"Avis"_s);
-    EXPECT_EQ(s.cmd[0], twipsRect(1080, top, 6015, 375));
-    EXPECT_TRUE(s.cmd[1].isNull() && s.cmd[2].isNull());
+    const Seen one = show(u"Un"_s);
+    EXPECT_EQ(one.title, u"Avis"_s);
+    EXPECT_TRUE(!one.cmd[0].isNull() && one.cmd[1].isNull() && one.cmd[2].isNull());
+    const Seen two = show(u"Deux"_s, 9, u"Oui"_s, u"Non"_s, {}, 0, u"Question"_s);
+    EXPECT_EQ(two.title, u"Question"_s);
+    EXPECT_LT(two.cmd[1].right(), two.cmd[0].left()) << "the first caption on the right";
+    EXPECT_TRUE(two.cmd[2].isNull());
+    const Seen three = show(u"Trois"_s, 0, u"Oui"_s, u"Non"_s, u"Annuler"_s);
+    EXPECT_LT(three.cmd[2].right(), three.cmd[1].left());
+    EXPECT_LT(three.cmd[1].right(), three.cmd[0].left());
 
-    s = show(u"Deux"_s, 9, u"Oui"_s, u"Non"_s, {}, 0, u"Question"_s);
-    EXPECT_EQ(s.title, u"Question"_s);
-    EXPECT_EQ(s.cmd[1], twipsRect(1080, top, 2960, 375));
-    EXPECT_EQ(s.cmd[0], twipsRect(4160, top, 2960, 375));
-    EXPECT_TRUE(s.cmd[2].isNull());
-
-    // Buttons 0 and 2 alone keep the places of the previous box.
-    s = show(u"Sans bouton 1"_s, 0, u"Oui"_s, {}, u"Non"_s);
-    EXPECT_EQ(s.cmd[0], twipsRect(4160, top, 2960, 375));
-    EXPECT_EQ(s.cmd[2], twipsRect(1080, top, 1935, 375));
-    EXPECT_TRUE(s.cmd[1].isNull());
-
-    s = show(u"Trois"_s, 0, u"Oui"_s, u"Non"_s, u"Annuler"_s);
-    EXPECT_EQ(s.cmd[2], twipsRect(1080, top, 1935, 375));
-    EXPECT_EQ(s.cmd[1], twipsRect(3120, top, 1935, 375));
-    EXPECT_EQ(s.cmd[0], twipsRect(5160, top, 1935, 375));
-
-    // The close box drops the window: the next one starts from the design.
+    // Buttons 0 and 2 alone: button 0 stays where the last box left it.
     show(u"Deux"_s, 9, u"Oui"_s, u"Non"_s);
+    Seen s = show(u"Sans bouton 1"_s, 0, u"Oui"_s, {}, u"Non"_s);
+    EXPECT_EQ(s.cmd[0], two.cmd[0]);
+    EXPECT_EQ(s.cmd[2], three.cmd[2]);
+    EXPECT_TRUE(s.cmd[1].isNull());
+    // The close box drops the window: the next one starts from the design.
     whenShown<fBox>([](fBox *box) { box->close(); });
     dialogs.MoxBox(u"Fermée"_s);
     s = show(u"Sans bouton 1"_s, 0, u"Oui"_s, {}, u"Non"_s);
-    EXPECT_EQ(s.cmd[0], twipsRect(5160, top, 1935, 375));
+    EXPECT_EQ(s.cmd[0], three.cmd[0]);
 }
 
-TEST_F(MessageBoxTest, TextAreaIsSizedToTheWrappedLinesUpToTheScreenCap)
+TEST_F(MessageBoxTest, TextAreaShowsEveryLineAndScrollsOnlyBeyondTheScreenCap)
 {
-    EXPECT_EQ(show(u"Une ligne"_s).txtHeight, px(315));
-    EXPECT_EQ(show(lines(3)).txtHeight, px(755));
+    const Seen one = show(u"Une ligne"_s), three = show(lines(3)), thirty = show(lines(30));
+    EXPECT_LT(one.txtHeight, three.txtHeight);
+    EXPECT_LT(three.txtHeight, thirty.txtHeight);
+    // Below the cap, even a paragraph that wraps needs no scrolling.
+    EXPECT_EQ(thirty.scrollRange, 0);
+    EXPECT_TRUE(thirty.buttonsInside);
+    const Seen wrapped = show(QString(u"Un long paragraphe sans saut de ligne. "_s).repeated(12));
+    EXPECT_GT(wrapped.txtHeight, three.txtHeight);
+    EXPECT_EQ(wrapped.scrollRange, 0);
 
-    // Every counted line fits: no scrolling below the cap, even for a
-    // paragraph that wraps.
-    Seen s = show(lines(30));
-    EXPECT_EQ(s.txtHeight, px(6695));
-    EXPECT_EQ(s.scrollRange, 0);
-    EXPECT_TRUE(s.buttonsInside);
-    s = show(QString(u"Un long paragraphe sans saut de ligne. "_s).repeated(12));
-    EXPECT_GT(s.txtHeight, px(3 * 220 + 95));
-    EXPECT_EQ(s.scrollRange, 0);
-
-    s = show(lines(60));
-    EXPECT_EQ(s.txtHeight, px(6695));
-    EXPECT_GT(s.scrollRange, 0);
-
+    const Seen sixty = show(lines(60));
+    EXPECT_EQ(sixty.txtHeight, px(6695)) << "the cap on this screen";
+    EXPECT_GT(sixty.scrollRange, 0);
     fBox::setScreenHeightTwips(11535);
-    s = show(lines(60));
-    EXPECT_EQ(s.txtHeight, px(9995));
-    EXPECT_TRUE(s.buttonsInside);
+    const Seen taller = show(lines(60));
+    EXPECT_EQ(taller.txtHeight, px(9995));
+    EXPECT_TRUE(taller.buttonsInside);
 }
 
 TEST_F(MessageBoxTest, ColoursAndPicturesFollowTheIcon)
