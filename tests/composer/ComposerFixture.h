@@ -77,6 +77,11 @@ protected:
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
     }
+    void nameAndDate(const QString &name, const QString &date = QStringLiteral("06/12/2026"))
+    {
+        composer->txt(0)->setText(name);
+        composer->txt(1)->setText(date);
+    }
     std::vector<int> selected() const { return selectedRows(*composer->lstQCM(0)->selectionModel()); }
     QColor statusColour() const { return composer->lbl(0)->palette().color(QPalette::WindowText); }
 
@@ -97,6 +102,8 @@ protected:
         }
         return out;
     }
+    // The first row of a query, "-" when there is none.
+    QString first(const QString &sql) const { return rows(sql).value(0, QStringLiteral("-")); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

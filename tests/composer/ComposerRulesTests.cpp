@@ -19,17 +19,17 @@ TEST(ComposerRules, DatesAreRealCalendarDatesTypedDayFirst)
 
 TEST(ComposerRules, TheStatusCountsDownToSixtyWithItsReminder)
 {
-    const QString name = QStringLiteral("Examen");
-    EXPECT_EQ(reminderText({}, {}, true), QStringLiteral("Donnez un nom au QCM, datez le et enregistrez !"));
-    EXPECT_EQ(reminderText(QStringLiteral("   "), {}, true),
-        QStringLiteral("Donnez un nom au QCM, datez le et enregistrez !"));
-    EXPECT_EQ(reminderText(name, {}, false), QStringLiteral("Datez-le et enregistrez !"));
-    EXPECT_EQ(
-        reminderText({}, QStringLiteral("06/12/2026"), false), QStringLiteral("Donnez un nom au QCM et enregistrez !"));
-    EXPECT_EQ(reminderText(name, QStringLiteral("06/12/2026"), true), QStringLiteral("Enregistrez !"));
-    EXPECT_EQ(reminderText(name, QStringLiteral("06/12/2026"), false), QString());
-    EXPECT_EQ(reminderText(name, QStringLiteral("31/02/2025"), true), QString()) << "not a date: no reminder";
-    EXPECT_EQ(reminderText({}, QStringLiteral("06/12"), true), QString());
+    const QString all = QStringLiteral("Donnez un nom au QCM, datez le et enregistrez !");
+    const struct {
+        const char *name, *date;
+        bool modified;
+        QString reminder;
+    } reminders[] = {{"", "", true, all}, {"   ", "", true, all}, {"Examen", "", false, "Datez-le et enregistrez !"},
+        {"", "06/12/2026", false, "Donnez un nom au QCM et enregistrez !"},
+        {"Examen", "06/12/2026", true, "Enregistrez !"}, {"Examen", "06/12/2026", false, {}},
+        {"Examen", "31/02/2025", true, {}} /* not a date: no reminder */, {"", "06/12", true, {}}};
+    for (const auto &c : reminders)
+        EXPECT_EQ(reminderText(c.name, c.date, c.modified), c.reminder) << c.name << " " << c.date;
 
     const Rgb orange{255, 192, 128};
     const QString r = QStringLiteral("Enregistrez !");
