@@ -16,11 +16,10 @@ struct Recorder : PaintTarget {
         QColor colour;
     };
     std::vector<Rect> rects;
-    std::vector<Rect> lines;
     int widthTwips() const override { return w; }
     int heightTwips() const override { return h; }
     void fillRect(int x1, int y1, int x2, int y2, const QColor &c) override { rects.push_back({x1, y1, x2, y2, c}); }
-    void drawLine(int x1, int y1, int x2, int y2, const QColor &c) override { lines.push_back({x1, y1, x2, y2, c}); }
+    void drawLine(int, int, int, int, const QColor &) override { }
 };
 
 // 256 bands from one colour to the other, side by side, across the whole target.
@@ -41,8 +40,9 @@ TEST(Background, BandsRunFromTheFirstColourToTheSecondInEitherDirection)
             EXPECT_EQ(down ? band.y1 : band.x1, i == 0 ? 0 : (down ? r.rects[i - 1].y2 : r.rects[i - 1].x2)) << i;
             EXPECT_EQ(down ? band.x2 - band.x1 : band.y2 - band.y1, down ? 15000 : 12000) << i;
         }
-        if (down)
+        if (down) {
             EXPECT_EQ(r.rects[128].colour, QColor(67, 110, 150)); // halfway, rounded
+        }
     }
 }
 
@@ -54,27 +54,6 @@ TEST(Background, TinyTargetsStillGetEveryBand)
         EXPECT_EQ(r.rects.size(), 256u) << height;
         EXPECT_LE(r.rects.back().y2 - r.rects.back().y1, 1);
     }
-}
-
-TEST(Background, StarsAre501SmallAnd51LargeInsideTheWindow)
-{
-    Recorder r(9000, 6000);
-    double seed = 0.0;
-    PaintStars(r, [&] { return seed = std::fmod(seed + 0.6180339887, 1.0); });
-    ASSERT_EQ(r.lines.size(), 552u);
-    int large = 0;
-    for (const auto &l : r.lines) {
-        EXPECT_GE(l.x1, 1);
-        EXPECT_LE(l.x1, 9000 - 60);
-        EXPECT_LE(l.y1, 6000 - 60);
-        if (l.x2 - l.x1 == 20) {
-            ++large;
-            EXPECT_EQ(l.colour, QColor(255, 255, 128));
-        } else {
-            EXPECT_EQ(l.colour, QColor(255, 255, 255));
-        }
-    }
-    EXPECT_EQ(large, 51);
 }
 
 } // namespace
