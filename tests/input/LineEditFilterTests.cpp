@@ -121,15 +121,5 @@ TEST_F(FilteredFields, PastedDroppedOrComposedTextKeepsWhatTypingItWouldKeep)
     EXPECT_EQ(points->text(), u"-6514"_s);
 }
 
-// Needs X11: pass -platform xcb.
-TEST_F(FilteredFields, MiddleButtonPasteOfTheSelectionIsFiltered)
-{
-    if (!QGuiApplication::clipboard()->supportsSelection())
-        GTEST_SKIP() << "no selection on this platform";
-    QGuiApplication::clipboard()->setText(u"a1é-/3"_s, QClipboard::Selection);
-    QTest::mouseClick(date, Qt::MiddleButton);
-    EXPECT_EQ(date->text(), u"12/63/"_s);
-}
-
 } // namespace
 } // namespace qcm::test
