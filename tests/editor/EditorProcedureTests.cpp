@@ -2,6 +2,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -228,7 +229,7 @@ TEST_F(EditorTest, BatchMarkingChangesOneFlagOfOneDomainOnly)
 // Each change of several rows fails half way through: the file stays as it was.
 TEST_F(EditorTest, AFailedWriteInAMultiRowChangeLeavesTheFileUnchanged)
 {
-    path = makeBank(dir, QStringLiteral("VAR-irururiza.zov"), standardBank());
+    path = makeBank(dir, u"VAR-irururiza.zov"_s, standardBank());
     {
         SqliteDb db;
         ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));

@@ -7,6 +7,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -56,13 +57,13 @@ TEST_F(RunnerTest, AScreenReaderReadsTheQuestionTheChoicesAndTheRevealedPoints)
     fQCM &w = start();
     QList<Node> tree = readTree(&w);
     EXPECT_EQ(nodeOf(tree, w.lbl(3)).name, kTricky);
-    EXPECT_EQ(nodeOf(tree, w.lbl(3)).description, QStringLiteral("Énoncé"));
-    EXPECT_EQ(nodeOf(tree, w.lbl(1)).name, QStringLiteral("Question n° 1 sur 3"));
-    EXPECT_EQ(nodeOf(tree, w.lbl(2)).name, QStringLiteral("1.1"));
+    EXPECT_EQ(nodeOf(tree, w.lbl(3)).description, u"Énoncé"_s);
+    EXPECT_EQ(nodeOf(tree, w.lbl(1)).name, u"Question n° 1 sur 3"_s);
+    EXPECT_EQ(nodeOf(tree, w.lbl(2)).name, u"1.1"_s);
     for (int i = 0; i < 3; ++i) {
         const Node choice = nodeOf(tree, w.lblLib(i));
         EXPECT_EQ(choice.name, w.lblLib(i)->text()) << i;
-        EXPECT_EQ(choice.description, QStringLiteral("Réponse %1").arg(QChar(u'A' + i)));
+        EXPECT_EQ(choice.description, u"Réponse %1"_s.arg(QChar(u'A' + i)));
         EXPECT_EQ(nodeOf(tree, w.lblVal(i)).object, nullptr) << "points stay hidden until revealed";
     }
 
@@ -70,8 +71,8 @@ TEST_F(RunnerTest, AScreenReaderReadsTheQuestionTheChoicesAndTheRevealedPoints)
     w.cmd(1)->click();
     tree = readTree(&w);
     const QStringList values{"-2", "0", "6"};
-    const QStringList meanings{QStringLiteral("Points de la réponse A : -2 points"),
-        QStringLiteral("Points de la réponse B : 0 point"), QStringLiteral("Points de la réponse C : 6 points")};
+    const QStringList meanings{u"Points de la réponse A : -2 points"_s, u"Points de la réponse B : 0 point"_s,
+        u"Points de la réponse C : 6 points"_s};
     for (int i = 0; i < 3; ++i) {
         const Node points = nodeOf(tree, w.lblVal(i));
         EXPECT_EQ(points.name, values[i]);
@@ -81,7 +82,7 @@ TEST_F(RunnerTest, AScreenReaderReadsTheQuestionTheChoicesAndTheRevealedPoints)
     // The next question is read as it is shown.
     w.cmd(4)->click();
     tree = readTree(&w);
-    EXPECT_EQ(nodeOf(tree, w.lbl(3)).name, QStringLiteral("Deuxième"));
+    EXPECT_EQ(nodeOf(tree, w.lbl(3)).name, u"Deuxième"_s);
     EXPECT_EQ(nodeOf(tree, w.lblLib(3)).name, QString()) << "no choice D";
 }
 
@@ -95,9 +96,9 @@ TEST_F(RunnerTest, TogglesFromAssistiveTechnologyActLikeClicks)
 
     doAction(w.chkApprendre(), toggle);
     ASSERT_TRUE(w.chkApprendre()->isChecked());
-    EXPECT_EQ(slotStates(), QStringLiteral("#p #p #p -. -. -."));
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s);
     doAction(w.chkApprendre(), toggle);
-    EXPECT_EQ(slotStates(), QStringLiteral("o. o. o. -. -. -."));
+    EXPECT_EQ(slotStates(), u"o. o. o. -. -. -."_s);
 }
 
 // Every control says what it is; a label showing data says it with its

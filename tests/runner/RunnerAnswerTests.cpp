@@ -8,6 +8,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -46,7 +47,7 @@ TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
     typeKey('1');
     typeKey('2');
     w.cmd(1)->click();
-    EXPECT_EQ(slotStates(), QStringLiteral("#p #p #p -. -. -.")) << "three choices, three points";
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s) << "three choices, three points";
     EXPECT_EQ(QApplication::focusWidget(), w.cmd(4));
 
     QTest::mouseClick(w.lblLib(2), Qt::LeftButton);
@@ -58,24 +59,24 @@ TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
     EXPECT_TRUE(w.lblVal(4)->isHidden());
 
     w.cmd(4)->click();
-    EXPECT_EQ(slotStates(), QStringLiteral("o. o. o. -. -. -.")) << "question 1.2";
+    EXPECT_EQ(slotStates(), u"o. o. o. -. -. -."_s) << "question 1.2";
 }
 
 TEST_F(RunnerTest, LearnModeHoldsFromQuestionToQuestionUntilSwitchedOff)
 {
     fQCM &w = start();
     w.chkApprendre()->click();
-    EXPECT_EQ(slotStates(), QStringLiteral("#p #p #p -. -. -."));
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s);
     EXPECT_TRUE(w.cmd(1)->isHidden());
     w.cmd(4)->click();
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
-    EXPECT_EQ(slotStates(), QStringLiteral("#p #p #p -. -. -.")) << "no points without a choice";
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s) << "no points without a choice";
     selectDomain(2);
-    EXPECT_EQ(slotStates(), QStringLiteral("#p #p -. -. -. -."));
+    EXPECT_EQ(slotStates(), u"#p #p -. -. -. -."_s);
     EXPECT_TRUE(w.cmd(1)->isHidden());
 
     w.chkApprendre()->click();
-    EXPECT_EQ(slotStates(), QStringLiteral("o. o. -. -. -. -."));
+    EXPECT_EQ(slotStates(), u"o. o. -. -. -. -."_s);
     EXPECT_FALSE(w.cmd(1)->isHidden());
     QTest::mouseClick(w.lblLib(0), Qt::LeftButton);
     EXPECT_TRUE(w.cmd(1)->isEnabled());
@@ -108,7 +109,7 @@ TEST_F(RunnerTest, ComingBackFromAnotherProgramKeepsTheAnswerButABoxOfOursDoesNo
     // A window of the program takes the focus, the user visits another
     // program, comes back to that window, which then hands the focus back.
     QWidget box;
-    box.setWindowTitle(QStringLiteral("Avis"));
+    box.setWindowTitle(u"Avis"_s);
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     focusGoesTo(box.windowHandle());
@@ -132,7 +133,7 @@ TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
     ASSERT_EQ(QApplication::focusWidget(), w.cmd(4));
     QTest::keyClick(w.cmd(4), Qt::Key_Enter);
     QTest::qWait(200);
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
 
     // A digit typed while the domain list has the focus ticks a choice without changing domain.
     w.lstDomaine()->setFocus();
