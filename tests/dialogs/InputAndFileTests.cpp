@@ -51,6 +51,8 @@ TEST_F(InputBoxTest, OkReturnsTheTextAsGivenAndRecordsTheBoxsPlace)
     QRect frame;
     whenShown<fInBox>([&](fInBox *box) {
         EXPECT_EQ(box->windowTitle(), u"Corriger un libellé"_s);
+        EXPECT_EQ(box->focusWidget(), txt(box));
+        EXPECT_EQ(txt(box)->selectedText(), text) << "typing replaces the offered text";
         frame = box->frameGeometry();
         QTest::mouseClick(cmd(box, 0), Qt::LeftButton);
     });
@@ -70,17 +72,6 @@ TEST_F(InputBoxTest, OkReturnsTheTextAsGivenAndRecordsTheBoxsPlace)
     dialogs.InBox(u"Ailleurs"_s, u"Titre"_s, u"x"_s, left, top);
     EXPECT_EQ(frame.topLeft(), QPoint(Twips::toPixels(1500), Twips::toPixels(3000)));
     EXPECT_EQ(QPoint(left, top), QPoint(1500, 3000));
-}
-
-TEST_F(InputBoxTest, TheOfferedTextIsSelectedSoTypingReplacesIt)
-{
-    whenShown<fInBox>([](fInBox *box) {
-        EXPECT_EQ(box->focusWidget(), txt(box));
-        EXPECT_EQ(txt(box)->selectedText(), u"ancien texte"_s);
-        QTest::keyClicks(txt(box), u"nouveau"_s);
-        QTest::keyClick(txt(box), Qt::Key_Enter);
-    });
-    EXPECT_EQ(dialogs.InBox(u"P"_s, u"T"_s, u"ancien texte"_s, left, top), u"nouveau"_s);
 }
 
 TEST_F(InputBoxTest, EveryWayOfCancellingReturnsAnEmptyTextAndOnlyButtonsRecordThePlace)

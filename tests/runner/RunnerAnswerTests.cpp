@@ -147,22 +147,4 @@ TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
     EXPECT_FALSE(w.aboutBox()->isModal());
 }
 
-TEST_F(RunnerTest, RightClicksAreHandedToTheCorrections)
-{
-    fQCM &w = start();
-    QSignalSpy question(&w, &fQCM::questionMenuRequested);
-    QSignalSpy choice(&w, &fQCM::choiceMenuRequested);
-    QTest::mouseClick(w.lbl(3), Qt::RightButton);
-    EXPECT_EQ(question.count(), 1);
-    QTest::mouseClick(w.lblLib(2), Qt::RightButton);
-    ASSERT_EQ(choice.count(), 1);
-    EXPECT_EQ(choice.at(0).at(0).toInt(), 2);
-    EXPECT_EQ(state.ChosenAnswer, 2);
-    EXPECT_FALSE(w.chkVal(2)->isChecked()) << "a right click does not tick";
-    QTest::mouseClick(w.lblLib(4), Qt::RightButton);
-    EXPECT_EQ(choice.count(), 1) << "an empty choice text opens nothing";
-    QTest::mouseClick(w.lblLib(1), Qt::LeftButton);
-    EXPECT_EQ(state.ChosenAnswer, 0);
-}
-
 } // namespace

@@ -116,6 +116,10 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
     EXPECT_EQ(w.lbl(3)->text(), u"Quel nuage ?"_s);
 
     rightClickChoice(1);
+    EXPECT_FALSE(w.chkVal(1)->isChecked()) << "a right click does not tick";
+    QTest::mouseClick(w.lblLib(4), Qt::RightButton);
+    EXPECT_FALSE(w.mnuPopupRep()->isVisible()) << "an empty choice text opens nothing";
+    EXPECT_EQ(state.ChosenAnswer, 1);
     dialogs.inputAnswers = {u" Stratus "_s, u"   "_s, QString()};
     dialogs.boxAnswers = {0, 0};
     w.mnuPopRep()->trigger();
