@@ -74,9 +74,6 @@ TEST_F(PreviewTest, ShowsThePagesUnderExactlyItsTitleAndMovesFromPageToPage)
     preview->nextPageAction()->trigger();
     EXPECT_EQ(preview->currentPage(), 2);
     EXPECT_EQ(preview->pageBox()->value(), 2);
-    preview->lastPageAction()->trigger();
-    EXPECT_EQ(preview->pageBox()->value(), preview->currentPage());
-    EXPECT_GE(preview->currentPage(), preview->pageCount() - 1); // the last page may not scroll to the top
     preview->pageBox()->setValue(3);
     EXPECT_EQ(preview->currentPage(), 3);
     preview->firstPageAction()->trigger();

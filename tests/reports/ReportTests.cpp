@@ -37,7 +37,6 @@ TEST_P(GoldenTest, PdfTextMatchesTheReviewedText)
         GTEST_SKIP() << "pdftotext absent (paquet poppler-utils)";
 
     const QString actual = pdfText(request.pdfPath);
-    EXPECT_EQ(actual.count(u"──────── page "_s), g.pages - 1);
     const QString golden = QStringLiteral(QCM_GOLDEN_DIR) + u'/' + QString::fromUtf8(g.layout) + u".txt"_s;
     if (qEnvironmentVariableIsSet("QCM_UPDATE_GOLDEN")) {
         writeFile(golden, actual.toUtf8());
