@@ -5,6 +5,7 @@
 #include <random>
 
 using namespace qcm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,47 +20,33 @@ TEST(ComposerRules, DatesAreRealCalendarDatesTypedDayFirst)
 
 TEST(ComposerRules, TheStatusCountsDownToSixtyWithItsReminder)
 {
-    const QString name = QStringLiteral("Examen");
-    EXPECT_EQ(reminderText({}, {}, true), QStringLiteral("Donnez un nom au QCM, datez le et enregistrez !"));
-    EXPECT_EQ(reminderText(QStringLiteral("   "), {}, true),
-        QStringLiteral("Donnez un nom au QCM, datez le et enregistrez !"));
-    EXPECT_EQ(reminderText(name, {}, false), QStringLiteral("Datez-le et enregistrez !"));
-    EXPECT_EQ(
-        reminderText({}, QStringLiteral("06/12/2026"), false), QStringLiteral("Donnez un nom au QCM et enregistrez !"));
-    EXPECT_EQ(reminderText(name, QStringLiteral("06/12/2026"), true), QStringLiteral("Enregistrez !"));
-    EXPECT_EQ(reminderText(name, QStringLiteral("06/12/2026"), false), QString());
-    EXPECT_EQ(reminderText(name, QStringLiteral("31/02/2025"), true), QString()) << "not a date: no reminder";
-    EXPECT_EQ(reminderText({}, QStringLiteral("06/12"), true), QString());
+    const QString all = u"Donnez un nom au QCM, datez le et enregistrez !"_s;
+    const struct {
+        const char *name, *date;
+        bool modified;
+        QString reminder;
+    } reminders[] = {{"", "", true, all}, {"   ", "", true, all}, {"Examen", "", false, "Datez-le et enregistrez !"},
+        {"", "06/12/2026", false, "Donnez un nom au QCM et enregistrez !"},
+        {"Examen", "06/12/2026", true, "Enregistrez !"}, {"Examen", "06/12/2026", false, {}},
+        {"Examen", "31/02/2025", true, {}} /* not a date: no reminder */, {"", "06/12", true, {}}};
+    for (const auto &c : reminders)
+        EXPECT_EQ(reminderText(c.name, c.date, c.modified), c.reminder) << c.name << " " << c.date;
 
     const Rgb orange{255, 192, 128};
-    const QString r = QStringLiteral("Enregistrez !");
+    const QString r = u"Enregistrez !"_s;
     auto expectLine = [&](qint64 n, const QString &text, std::optional<Rgb> colour, bool beep) {
         const StatusLine line = statusLine(n, r);
         EXPECT_EQ(line.text, text) << n;
         EXPECT_EQ(line.colour, colour) << n;
         EXPECT_EQ(line.beep, beep) << n;
     };
-    expectLine(0, QStringLiteral("Sélectionnez 60 questions. Enregistrez !"), std::nullopt, false);
-    expectLine(1, QStringLiteral("Sélectionnez encore 59 questions. Enregistrez !"), orange, false);
-    expectLine(58, QStringLiteral("Sélectionnez encore 2 questions. Enregistrez !"), orange, false);
-    expectLine(59, QStringLiteral("Sélectionnez la dernière question. Enregistrez !"), orange, false);
-    expectLine(60, QStringLiteral("Le QCM est complet. Enregistrez !"), Rgb{0, 255, 0}, true);
-    expectLine(61, QStringLiteral("P a s    p l u s    d e    6 0    q u e s t i o n s   !"), std::nullopt, true);
-    expectLine(20000, QStringLiteral("P a s    p l u s    d e    6 0    q u e s t i o n s   !"), std::nullopt, true);
-}
-
-TEST(ComposerRules, CandidateLinesReadBackWhateverTheStatementHolds)
-{
-    const QString statement = QStringLiteral("Le vol - en \"biplace\" / l'été ?");
-    const QString line = candidateLine(QStringLiteral("3"), numeroText(qint64(12)), statement);
-    EXPECT_EQ(line, QStringLiteral("3/12- ") + statement);
-    const CandidateKey key = parseCandidateLine(line);
-    EXPECT_EQ(key.code, QStringLiteral("3"));
-    EXPECT_EQ(key.numero, QStringLiteral("12"));
-    EXPECT_EQ(key.statement, statement);
-    EXPECT_EQ(numeroText(QVariant(12.0)), QStringLiteral("12"));
-    EXPECT_EQ(numeroText(QVariant()), QString());
-    EXPECT_EQ(parseCandidateLine(QStringLiteral("sans barre")).code, QString());
+    expectLine(0, u"Sélectionnez 60 questions. Enregistrez !"_s, std::nullopt, false);
+    expectLine(1, u"Sélectionnez encore 59 questions. Enregistrez !"_s, orange, false);
+    expectLine(58, u"Sélectionnez encore 2 questions. Enregistrez !"_s, orange, false);
+    expectLine(59, u"Sélectionnez la dernière question. Enregistrez !"_s, orange, false);
+    expectLine(60, u"Le QCM est complet. Enregistrez !"_s, Rgb{0, 255, 0}, true);
+    expectLine(61, u"P a s    p l u s    d e    6 0    q u e s t i o n s   !"_s, std::nullopt, true);
+    expectLine(20000, u"P a s    p l u s    d e    6 0    q u e s t i o n s   !"_s, std::nullopt, true);
 }
 
 TEST(ComposerRules, EachDrawIsUniformOverTheWholeListAndRepeatsAreDrawnAgain)
@@ -102,36 +89,29 @@ TEST(ComposerRules, SaveChecksComeInOrderAndTheTitleFollowsTheBoxes)
 {
     const SpecialityTicks paragliding{true, false, false, false, false, false};
     const SpecialityTicks two{true, false, false, true, false, false};
-    const QString date = QStringLiteral("06/12/2026");
+    const QString date = u"06/12/2026"_s;
     auto refusal = [](const SaveDecision &d) { return d.refusal ? d.refusal->box.message : QString(); };
 
-    EXPECT_EQ(refusal(checkSave({QStringLiteral("  "), QStringLiteral("31/02/2025"), {}, {}, false})),
-        QStringLiteral("Le nom du QCM est obligatoire !"));
-    EXPECT_TRUE(refusal(checkSave({newQuestionnaireEntry(), date, paragliding, {}, false}))
-                    .startsWith(QStringLiteral("Ce nom est réservé"))) << "it could never be opened again";
-    const SaveDecision badDate = checkSave({QStringLiteral("A"), QStringLiteral("31/02/2025"), {}, {}, false});
-    EXPECT_EQ(badDate.refusal->box.message, QStringLiteral("La date du QCM est obligatoire !"));
-    EXPECT_EQ(badDate.refusal->box.title, QStringLiteral("Attention !"));
+    EXPECT_EQ(refusal(checkSave({u"  "_s, u"31/02/2025"_s, {}, {}, false})), u"Le nom du QCM est obligatoire !"_s);
+    EXPECT_TRUE(refusal(checkSave({newQuestionnaireEntry(), date, paragliding, {}, false})).startsWith(u"Ce nom est réservé"_s))
+        << "it could never be opened again";
+    const SaveDecision badDate = checkSave({u"A"_s, u"31/02/2025"_s, {}, {}, false});
+    EXPECT_EQ(badDate.refusal->box.message, u"La date du QCM est obligatoire !"_s);
+    EXPECT_EQ(badDate.refusal->box.title, u"Attention !"_s);
     EXPECT_EQ(badDate.refusal->focus, SaveFocus::Date);
-    EXPECT_EQ(refusal(checkSave({QStringLiteral("A"), date, {}, {}, false})),
-        QStringLiteral("Une spécialité au moins doit être choisie."));
-    for (const QString &title : {placeholderTitle(), QStringLiteral(" ")}) {
-        const SaveDecision d = checkSave({QStringLiteral("A"), date, two, title, true});
-        EXPECT_EQ(d.refusal->box.title, QStringLiteral("Attention ! Saisie incomplète.")) << title.toStdString();
+    EXPECT_EQ(refusal(checkSave({u"A"_s, date, {}, {}, false})), u"Une spécialité au moins doit être choisie."_s);
+    for (const QString &title : {placeholderTitle(), u" "_s}) {
+        const SaveDecision d = checkSave({u"A"_s, date, two, title, true});
+        EXPECT_EQ(d.refusal->box.title, u"Attention ! Saisie incomplète."_s) << title.toStdString();
         EXPECT_EQ(d.refusal->focus, SaveFocus::Title);
     }
-    EXPECT_EQ(checkSave({QStringLiteral("A"), date, two, questionnaireTitles()[0], true}).title,
-        QStringLiteral("Brevet A de Vol Libre - Parapente"));
-    EXPECT_EQ(refusal(checkSave({QStringLiteral("A"), date, two, questionnaireTitles()[0], false})),
-        QStringLiteral("Il faut au moins une question pour enregistrer un QCM."));
+    EXPECT_EQ(refusal(checkSave({u"A"_s, date, two, questionnaireTitles()[0], false})),
+        u"Il faut au moins une question pour enregistrer un QCM."_s);
 
     // One box: the field as given, else the box's short title.
-    EXPECT_EQ(
-        checkSave({QStringLiteral(" A "), date, paragliding, {}, true}).title, QStringLiteral("Brevet B de parapente"));
-    EXPECT_EQ(checkSave({QStringLiteral("A"), date, paragliding, placeholderTitle(), true}).title,
-        QStringLiteral("Brevet B de parapente"));
-    EXPECT_EQ(checkSave({QStringLiteral("A"), date, paragliding, titleAfterMouse(paragliding), true}).title,
-        QStringLiteral("Brevet B de Vol Libre - Parapente"));
+    EXPECT_EQ(checkSave({u"A"_s, date, paragliding, placeholderTitle(), true}).title, u"Brevet B de parapente"_s);
+    EXPECT_EQ(checkSave({u"A"_s, date, paragliding, titleAfterMouse(paragliding), true}).title,
+        u"Brevet B de Vol Libre - Parapente"_s);
     EXPECT_EQ(titleAfterKey(paragliding), QString());
     EXPECT_EQ(titleAfterMouse(two), placeholderTitle());
 }

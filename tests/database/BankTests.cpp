@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace qcm;
+using namespace Qt::StringLiterals;
 
 TEST(SampleBank, EveryQuestionObeysThePointsRulesAndEverySpecialityHasSixty)
 {
@@ -34,10 +35,9 @@ TEST(SampleBank, EveryQuestionObeysThePointsRulesAndEverySpecialityHasSixty)
 TEST(PointsRules, EachRuleIsCaught)
 {
     EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {3, 3, 0})), QString());
-    EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {4, 1})),
-        QStringLiteral("Il faut toujours 6 points par question."));
     EXPECT_EQ(
-        pointsRuleViolation(test::makeQuestion("1", 1, "q", {7, -1})), QStringLiteral("Les points vont de -6 à 6 !"));
+        pointsRuleViolation(test::makeQuestion("1", 1, "q", {4, 1})), u"Il faut toujours 6 points par question."_s);
+    EXPECT_EQ(pointsRuleViolation(test::makeQuestion("1", 1, "q", {7, -1})), u"Les points vont de -6 à 6 !"_s);
     Question noPoints = test::makeQuestion("1", 1, "q", {6, 0});
     noPoints.val[1].reset();
     EXPECT_FALSE(pointsRuleViolation(noPoints).isEmpty());
@@ -50,34 +50,32 @@ TEST(BankTextFormat, NamesTheFaultyLine)
 {
     BankContent bank;
     QString error;
-    EXPECT_FALSE(parseBankText(QStringLiteral("DOMAINE 1 | Météo\nQUESTION 1 | Deltaplane\nÉnoncé\n"), bank, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("ligne 2"))) << error.toStdString();
-    EXPECT_FALSE(
-        parseBankText(QStringLiteral("DOMAINE 1 | Météo\nQUESTION 1 | DeltaSolo\nÉnoncé\nB | 6 | x\n"), bank, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("ligne 4")));
-    EXPECT_TRUE(parseBankText(QStringLiteral("# commentaire\nDOMAINE 1 | Météo\n\nQUESTION 1 | DeltaSolo DeltaBi\n"
-                                             "Énoncé avec \" et '\nA | 6 | oui\nB | -2 | non\n"),
+    EXPECT_FALSE(parseBankText(u"DOMAINE 1 | Météo\nQUESTION 1 | Deltaplane\nÉnoncé\n"_s, bank, &error));
+    EXPECT_TRUE(error.startsWith(u"ligne 2"_s)) << error.toStdString();
+    EXPECT_FALSE(parseBankText(u"DOMAINE 1 | Météo\nQUESTION 1 | DeltaSolo\nÉnoncé\nB | 6 | x\n"_s, bank, &error));
+    EXPECT_TRUE(error.startsWith(u"ligne 4"_s));
+    EXPECT_TRUE(parseBankText(u"# commentaire\nDOMAINE 1 | Météo\n\nQUESTION 1 | DeltaSolo DeltaBi\n"
+                              "Énoncé avec \" et '\nA | 6 | oui\nB | -2 | non\n"_s,
         bank, &error));
     ASSERT_EQ(bank.questions.size(), 1);
-    EXPECT_EQ(bank.questions[0].libelle, QStringLiteral("Énoncé avec \" et '"));
+    EXPECT_EQ(bank.questions[0].libelle, u"Énoncé avec \" et '"_s);
     EXPECT_EQ(bank.questions[0].flags[4], 1);
 }
 
 TEST(BankTextFormat, RefusesWhatTheDatabaseWouldRefuseNamingBothLines)
 {
-    const QString question = QStringLiteral("QUESTION 1 | DeltaSolo\nÉnoncé\nA | 6 | oui\n");
+    const QString question = u"QUESTION 1 | DeltaSolo\nÉnoncé\nA | 6 | oui\n"_s;
     const struct {
         QString text;
         QString error;
     } cases[] = {
-        {QStringLiteral("DOMAINE 1 | Météo\n") + question + QStringLiteral("DOMAINE 1 | Encore\n"),
-            QStringLiteral("ligne 5 : le domaine « 1 » est déjà déclaré ligne 1 (les codes ne distinguent pas "
-                           "majuscules et minuscules).")},
-        {QStringLiteral("DOMAINE a | Air\n") + question + QStringLiteral("DOMAINE A | Autre air\n") + question,
-            QStringLiteral("ligne 5 : le domaine « A » est déjà déclaré ligne 1 (les codes ne distinguent pas "
-                           "majuscules et minuscules).")},
-        {QStringLiteral("DOMAINE 1 | Météo\n") + question + question,
-            QStringLiteral("ligne 5 : la question 1.1 existe déjà (ligne 2).")},
+        {u"DOMAINE 1 | Météo\n"_s + question + u"DOMAINE 1 | Encore\n"_s,
+            u"ligne 5 : le domaine « 1 » est déjà déclaré ligne 1 (les codes ne distinguent pas "
+            "majuscules et minuscules)."_s},
+        {u"DOMAINE a | Air\n"_s + question + u"DOMAINE A | Autre air\n"_s + question,
+            u"ligne 5 : le domaine « A » est déjà déclaré ligne 1 (les codes ne distinguent pas "
+            "majuscules et minuscules)."_s},
+        {u"DOMAINE 1 | Météo\n"_s + question + question, u"ligne 5 : la question 1.1 existe déjà (ligne 2)."_s},
     };
     for (const auto &c : cases) {
         BankContent bank;

@@ -10,6 +10,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,8 +18,14 @@ QStringList keys(DataBinding &b, const char *numberField = "numero")
 {
     QStringList list;
     for (b.moveFirst(); !b.eof(); b.moveNext())
-        list.append(b.field(QStringLiteral("Code")).toString() + u'.' + b.field(QLatin1String(numberField)).toString());
+        list.append(b.field(u"Code"_s).toString() + u'.' + b.field(QLatin1String(numberField)).toString());
     return list;
+}
+
+bool load(DataBinding &b, const StoreQuery &query)
+{
+    b.setRecordSource(query);
+    return b.refresh();
 }
 
 // A bank whose rows are stored out of order, with a question 1.3 beside 3.1
@@ -28,15 +35,12 @@ protected:
     void SetUp() override
     {
         BankContent bank;
-        bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Vide")},
-            {QStringLiteral("3"), QStringLiteral("Matériel")}};
-        bank.questions = {makeQuestion(QStringLiteral("3"), 2, QStringLiteral("Deuxième"), {6, 0}),
-            makeQuestion(QStringLiteral("1"), 3, QStringLiteral("Trois"), {6}),
-            makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Première"), {3, 3, -2}),
-            makeQuestion(QStringLiteral("3"), 10, QStringLiteral("Dixième"), {2, 4}),
-            makeQuestion(QStringLiteral("3"), 1, QStringLiteral("Le « foehn » : l'air \"sec\" ?"), {6, -1})};
+        bank.domains = {{u"1"_s, u"Météo"_s}, {u"2"_s, u"Vide"_s}, {u"3"_s, u"Matériel"_s}};
+        bank.questions = {makeQuestion(u"3"_s, 2, u"Deuxième"_s, {6, 0}), makeQuestion(u"1"_s, 3, u"Trois"_s, {6}),
+            makeQuestion(u"1"_s, 1, u"Première"_s, {3, 3, -2}), makeQuestion(u"3"_s, 10, u"Dixième"_s, {2, 4}),
+            makeQuestion(u"3"_s, 1, u"Le « foehn » : l'air \"sec\" ?"_s, {6, -1})};
         bank.questions[2].lib[2].clear(); // a Null text beside points
-        path = makeBank(dir, QStringLiteral("banque.mdb"), bank);
+        path = makeBank(dir, u"banque.mdb"_s, bank);
         connection = Connection::open(path, nullptr);
         ASSERT_TRUE(connection);
         for (DataBinding *b : {&que, &qcm})
@@ -45,20 +49,19 @@ protected:
 
     void addQcmRow(const QString &name, const QString &code, qint64 numero)
     {
-        qcm.setRecordSource("QCM");
-        ASSERT_TRUE(qcm.refresh());
+        ASSERT_TRUE(load(qcm, "QCM"));
         ASSERT_TRUE(qcm.addNew());
-        qcm.setField(QStringLiteral("NomQCM"), name);
-        qcm.setField(QStringLiteral("Code"), code);
-        qcm.setField(QStringLiteral("Numero"), numero);
+        qcm.setField(u"NomQCM"_s, name);
+        qcm.setField(u"Code"_s, code);
+        qcm.setField(u"Numero"_s, numero);
         ASSERT_TRUE(qcm.update()) << qcm.lastError().description.toStdString();
     }
 
     QTemporaryDir dir;
     QString path;
     std::shared_ptr<Connection> connection;
-    DataBinding que{QStringLiteral("datQue")};
-    DataBinding qcm{QStringLiteral("datQCM")};
+    DataBinding que{u"datQue"_s};
+    DataBinding qcm{u"datQCM"_s};
 };
 
 TEST_F(Store, EveryShapeSelectsItsRowsInItsOrder)
@@ -78,110 +81,93 @@ TEST_F(Store, EveryShapeSelectsItsRowsInItsOrder)
         EXPECT_EQ(keys(que), expected) << query.text.toStdString();
     }
 
-    addQcmRow(QStringLiteral("B"), QStringLiteral("3"), 10);
-    addQcmRow(QStringLiteral("A"), QStringLiteral("3"), 2);
-    addQcmRow(QStringLiteral("B"), QStringLiteral("1"), 3);
-    addQcmRow(QStringLiteral("B"), QStringLiteral("3"), 1);
-    qcm.setRecordSource(Queries::questionnaireInOrder(QStringLiteral("B")));
-    ASSERT_TRUE(qcm.refresh());
+    addQcmRow(u"B"_s, u"3"_s, 10);
+    addQcmRow(u"A"_s, u"3"_s, 2);
+    addQcmRow(u"B"_s, u"1"_s, 3);
+    addQcmRow(u"B"_s, u"3"_s, 1);
+    ASSERT_TRUE(load(qcm, Queries::questionnaireInOrder(u"B"_s)));
     EXPECT_EQ(keys(qcm), (QStringList{"1.3", "3.1", "3.10"}));
-    qcm.setRecordSource(Queries::questionnaireRows(QStringLiteral("B")));
-    ASSERT_TRUE(qcm.refresh());
+    ASSERT_TRUE(load(qcm, Queries::questionnaireRows(u"B"_s)));
     EXPECT_EQ(keys(qcm), (QStringList{"3.10", "1.3", "3.1"}));
-    qcm.setRecordSource(Queries::questionnaireNames());
-    ASSERT_TRUE(qcm.refresh());
+    ASSERT_TRUE(load(qcm, Queries::questionnaireNames()));
     QStringList names;
     for (; !qcm.eof(); qcm.moveNext())
-        names.append(qcm.field(QStringLiteral("nomqcm")).toString());
+        names.append(qcm.field(u"nomqcm"_s).toString());
     EXPECT_EQ(names, (QStringList{"A", "B"}));
 }
 
 TEST_F(Store, CriteriaBindEachValueToItsOwnField)
 {
-    que.setRecordSource(Queries::wholeBank());
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(load(que, Queries::wholeBank()));
     que.findFirst(Criteria::questionKey("3", 1));
     ASSERT_FALSE(que.noMatch());
-    EXPECT_EQ(que.field(QStringLiteral("Libellé")).toString(), QStringLiteral("Le « foehn » : l'air \"sec\" ?"));
+    EXPECT_EQ(que.field(u"Libellé"_s).toString(), u"Le « foehn » : l'air \"sec\" ?"_s);
     que.findFirst(Criteria::questionKey("1", 3));
-    EXPECT_EQ(que.field(QStringLiteral("Libellé")).toString(), QStringLiteral("Trois"));
+    EXPECT_EQ(que.field(u"Libellé"_s).toString(), u"Trois"_s);
     que.findFirst(Criteria::domainCode("3"));
-    EXPECT_EQ(que.field(QStringLiteral("Numero")).toInt(), 1) << "the first match in recordset order";
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 1) << "the first match in recordset order";
     que.findFirst(Criteria::questionKey("3", 99));
     EXPECT_TRUE(que.noMatch());
-    EXPECT_EQ(que.field(QStringLiteral("Numero")).toInt(), 1) << "a miss keeps the current row";
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 1) << "a miss keeps the current row";
 
-    const QString tricky = QStringLiteral("Le « foehn » : l'air \"sec\" ?");
+    const QString tricky = u"Le « foehn » : l'air \"sec\" ?"_s;
     que.findFirst(Criteria::questionWithStatement("3", 1, tricky));
     EXPECT_FALSE(que.noMatch());
     que.findFirst(Criteria::questionWithStatement("1", 3, tricky));
     EXPECT_TRUE(que.noMatch());
     // A code made of quotes is only a value, never SQL.
-    que.findFirst(Criteria::questionKey(QStringLiteral("3\" or \"1\" = \"1"), 1));
+    que.findFirst(Criteria::questionKey(u"3\" or \"1\" = \"1"_s, 1));
     EXPECT_TRUE(que.noMatch());
-    que.setRecordSource(Queries::domainInOrder(QStringLiteral("' or 1=1 --")));
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"' or 1=1 --"_s)));
     EXPECT_EQ(que.recordCount(), 0);
 }
 
 TEST_F(Store, MovesFieldsAndEmptyRecordsets)
 {
-    que.setRecordSource(Queries::domainInOrder("2"));
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(load(que, Queries::domainInOrder("2")));
     EXPECT_TRUE(que.eof() && que.bof());
     EXPECT_FALSE(que.moveFirst());
     EXPECT_EQ(que.lastError().number, 3021);
     bool ok = true;
-    EXPECT_TRUE(que.field(QStringLiteral("Libellé"), &ok).isNull());
+    EXPECT_TRUE(que.field(u"Libellé"_s, &ok).isNull());
     EXPECT_FALSE(ok);
 
-    que.setRecordSource(Queries::domainInOrder("1"));
-    ASSERT_TRUE(que.refresh());
-    EXPECT_EQ(que.field(QStringLiteral("LIBELLÉ")).toString(), QStringLiteral("Première"));
-    EXPECT_EQ(que.field(QStringLiteral("lib0")), que.field(QStringLiteral("Lib0")));
-    EXPECT_TRUE(que.field(QStringLiteral("lib2")).isNull());
-    EXPECT_TRUE(que.field(QStringLiteral("Val4")).isNull());
-    que.field(QStringLiteral("Inexistant"), &ok);
+    ASSERT_TRUE(load(que, Queries::domainInOrder("1")));
+    EXPECT_EQ(que.field(u"LIBELLÉ"_s).toString(), u"Première"_s);
+    EXPECT_EQ(que.field(u"lib0"_s), que.field(u"Lib0"_s));
+    EXPECT_TRUE(que.field(u"lib2"_s).isNull());
+    EXPECT_TRUE(que.field(u"Val4"_s).isNull());
+    que.field(u"Inexistant"_s, &ok);
     EXPECT_FALSE(ok);
     EXPECT_EQ(que.lastError().kind, StoreErrorKind::FieldNotFound);
-    EXPECT_EQ(procedureErrorText(que.lastError(), QStringLiteral("QCMListe")),
-        QStringLiteral("Erreur 3265 Élément non trouvé dans cette collection. dans la procédure 'QCMListe'."));
+    EXPECT_EQ(procedureErrorText(que.lastError(), u"QCMListe"_s),
+        u"Erreur 3265 Élément non trouvé dans cette collection. dans la procédure 'QCMListe'."_s);
     const Question q = que.question();
     EXPECT_FALSE(q.hasChoice(2));
     EXPECT_EQ(q.val[2], -2);
     EXPECT_EQ(q.flags[0], 1);
     EXPECT_EQ(q.flags[3], 0);
-
-    que.moveLast();
-    EXPECT_EQ(que.recordCount(), 2);
-    que.moveNext();
-    EXPECT_TRUE(que.eof());
-    que.moveFirst();
-    que.movePrevious();
-    EXPECT_TRUE(que.bof());
 }
 
 TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
 {
-    que.setRecordSource(Queries::domainInOrder("1"));
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(load(que, Queries::domainInOrder("1")));
     EXPECT_EQ(que.recordCount(), 2);
 
-    DataBinding writer(QStringLiteral("autre"));
+    DataBinding writer(u"autre"_s);
     writer.setConnection(connection);
-    writer.setRecordSource("Questions");
-    ASSERT_TRUE(writer.refresh());
+    ASSERT_TRUE(load(writer, "Questions"));
     ASSERT_TRUE(writer.addNew());
-    writer.setField(QStringLiteral("Code"), QStringLiteral("1"));
-    writer.setField(QStringLiteral("Numero"), 2);
-    writer.setField(QStringLiteral("Libellé"), QStringLiteral("Ajoutée"));
+    writer.setField(u"Code"_s, u"1"_s);
+    writer.setField(u"Numero"_s, 2);
+    writer.setField(u"Libellé"_s, u"Ajoutée"_s);
     ASSERT_TRUE(writer.update());
     ASSERT_TRUE(que.refresh());
     EXPECT_EQ(keys(que), (QStringList{"1.1", "1.2", "1.3"})) << "an added row takes its place at the next refresh";
 
     ASSERT_TRUE(writer.addNew());
-    writer.setField(QStringLiteral("Code"), QStringLiteral("1"));
-    writer.setField(QStringLiteral("Numero"), 2);
+    writer.setField(u"Code"_s, u"1"_s);
+    writer.setField(u"Numero"_s, 2);
     EXPECT_FALSE(writer.update()) << "(Code, Numero) stays unique";
     EXPECT_EQ(writer.lastError().kind, StoreErrorKind::Constraint);
     writer.cancelUpdate();
@@ -189,45 +175,42 @@ TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
     que.findFirst(Criteria::questionKey("1", 1));
     ASSERT_TRUE(que.deleteRecord());
     que.moveNext();
-    EXPECT_EQ(que.field(QStringLiteral("Numero")).toInt(), 2) << "after a delete, the next row follows";
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 2) << "after a delete, the next row follows";
     que.findFirst(Criteria::questionKey("1", 3));
     ASSERT_TRUE(que.edit());
-    que.setField(QStringLiteral("LIB0"), QVariant());
+    que.setField(u"LIB0"_s, QVariant());
     ASSERT_TRUE(que.update());
 
-    DataBinding fresh(QStringLiteral("neuve"));
+    DataBinding fresh(u"neuve"_s);
     fresh.setDatabaseName(path);
-    fresh.setRecordSource(Queries::domainInOrder("1"));
-    ASSERT_TRUE(fresh.refresh());
+    ASSERT_TRUE(load(fresh, Queries::domainInOrder("1")));
     EXPECT_EQ(keys(fresh), (QStringList{"1.2", "1.3"})) << "a second connection reads the file";
     fresh.moveLast();
-    EXPECT_TRUE(fresh.field(QStringLiteral("lib0")).isNull());
+    EXPECT_TRUE(fresh.field(u"lib0"_s).isNull());
 }
 
 TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
 {
     // The 30th row of a questionnaire-shaped save fails, as a full disk would.
-    ASSERT_TRUE(connection->db().exec(QStringLiteral(
-        "CREATE TRIGGER panne BEFORE INSERT ON QCM WHEN NEW.Numero = 30 BEGIN SELECT RAISE(ABORT, 'panne'); END")));
+    ASSERT_TRUE(connection->db().exec(
+        u"CREATE TRIGGER panne BEFORE INSERT ON QCM WHEN NEW.Numero = 30 BEGIN SELECT RAISE(ABORT, 'panne'); END"_s));
     for (int n = 1; n <= 60; ++n)
-        addQcmRow(QStringLiteral("Examen"), QStringLiteral("1"), 100 + n);
+        addQcmRow(u"Examen"_s, u"1"_s, 100 + n);
     const QByteArray before = fileBytes(path);
 
-    DataBinding spe(QStringLiteral("datSpe"));
+    DataBinding spe(u"datSpe"_s);
     spe.setConnection(connection);
     {
         Transaction transaction(connection);
         ASSERT_TRUE(transaction.isActive());
-        qcm.setRecordSource(Queries::questionnaireRows(QStringLiteral("Examen")));
-        ASSERT_TRUE(qcm.refresh());
+        ASSERT_TRUE(load(qcm, Queries::questionnaireRows(u"Examen"_s)));
         while (!qcm.eof()) {
             ASSERT_TRUE(qcm.deleteRecord());
             qcm.moveNext();
         }
-        DataBinding reader(QStringLiteral("lecteur"));
+        DataBinding reader(u"lecteur"_s);
         reader.setConnection(connection);
-        reader.setRecordSource(Queries::questionnaireRows(QStringLiteral("Examen")));
-        ASSERT_TRUE(reader.refresh());
+        ASSERT_TRUE(load(reader, Queries::questionnaireRows(u"Examen"_s)));
         EXPECT_EQ(reader.recordCount(), 0) << "the transaction's own deletions are seen by the other bindings";
 
         bool failed = false;
@@ -235,16 +218,15 @@ TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
             qcm.setRecordSource("QCM");
             qcm.refresh();
             qcm.addNew();
-            qcm.setField(QStringLiteral("NomQCM"), QStringLiteral("Examen"));
-            qcm.setField(QStringLiteral("Numero"), n);
+            qcm.setField(u"NomQCM"_s, u"Examen"_s);
+            qcm.setField(u"Numero"_s, n);
             failed = !qcm.update();
         }
         ASSERT_TRUE(failed);
         EXPECT_EQ(qcm.lastError().kind, StoreErrorKind::Constraint);
-        EXPECT_EQ(qcm.lastError().description, QStringLiteral("panne"));
+        EXPECT_EQ(qcm.lastError().description, u"panne"_s);
     }
-    qcm.setRecordSource(Queries::questionnaireRows(QStringLiteral("Examen")));
-    ASSERT_TRUE(qcm.refresh());
+    ASSERT_TRUE(load(qcm, Queries::questionnaireRows(u"Examen"_s)));
     EXPECT_EQ(qcm.recordCount(), 60) << "a binding refreshed after the rollback sees the old rows";
     connection.reset();
     que.closeDatabase();
@@ -256,47 +238,43 @@ TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
 TEST_F(Store, FailuresCarryTheirKind)
 {
     // Another program holds a write: no waiting in a test.
-    ASSERT_TRUE(connection->db().exec(QStringLiteral("PRAGMA busy_timeout = 0")));
+    ASSERT_TRUE(connection->db().exec(u"PRAGMA busy_timeout = 0"_s));
     auto other = Connection::open(path, nullptr);
-    ASSERT_TRUE(other->db().exec(QStringLiteral("BEGIN IMMEDIATE; DELETE FROM Domaines WHERE Code = '2';")));
-    que.setRecordSource(Queries::wholeBank());
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(other->db().exec(u"BEGIN IMMEDIATE; DELETE FROM Domaines WHERE Code = '2';"_s));
+    ASSERT_TRUE(load(que, Queries::wholeBank()));
     ASSERT_TRUE(que.edit());
-    que.setField(QStringLiteral("Libellé"), QStringLiteral("x"));
+    que.setField(u"Libellé"_s, u"x"_s);
     EXPECT_FALSE(que.update());
     EXPECT_EQ(que.lastError().kind, StoreErrorKind::Locked);
     other.reset();
 
-    ASSERT_TRUE(connection->db().exec(QStringLiteral("PRAGMA query_only = 1")));
+    ASSERT_TRUE(connection->db().exec(u"PRAGMA query_only = 1"_s));
     ASSERT_TRUE(que.edit());
     EXPECT_FALSE(que.update());
     EXPECT_EQ(que.lastError().kind, StoreErrorKind::ReadOnly);
     EXPECT_EQ(que.lastError().number, 3027);
-
-    const QString text = QDir(dir.path()).filePath(QStringLiteral("notes.mdb"));
-    writeFile(text, QByteArray("Ceci n'est pas une base.\n").repeated(200));
-    DataBinding b(QStringLiteral("datDom"));
-    b.setDatabaseName(text);
-    b.setRecordSource("Domaines");
-    EXPECT_FALSE(b.refresh());
-    EXPECT_EQ(b.lastError().kind, StoreErrorKind::NotADatabase);
 }
 
 TEST_F(Store, UnusableFilesFailCleanlyAndAreNeverWritten)
 {
-    const QString text = QDir(dir.path()).filePath(QStringLiteral("notes.mdb"));
+    const QString text = QDir(dir.path()).filePath(u"notes.mdb"_s);
     writeFile(text, "Ceci n'est pas une base.\n");
-    const QString empty = QDir(dir.path()).filePath(QStringLiteral("vide.mdb"));
+    const QString empty = QDir(dir.path()).filePath(u"vide.mdb"_s);
     writeFile(empty, QByteArray());
-    const QString missing = QDir(dir.path()).filePath(QStringLiteral("absent.mdb"));
+    const QString missing = QDir(dir.path()).filePath(u"absent.mdb"_s);
+    const QString longText = QDir(dir.path()).filePath(u"long.mdb"_s);
+    writeFile(longText, QByteArray("Ceci n'est pas une base.\n").repeated(200));
 
-    for (const QString &file : {text, empty, missing}) {
+    for (const QString &file : {text, empty, missing, longText}) {
         const QByteArray before = fileBytes(file);
-        DataBinding b(QStringLiteral("datDom"));
+        DataBinding b(u"datDom"_s);
         b.setDatabaseName(file);
         b.setRecordSource("Domaines");
         EXPECT_FALSE(b.refresh()) << file.toStdString();
         EXPECT_TRUE(b.lastError().isError());
+        if (file == longText) {
+            EXPECT_EQ(b.lastError().kind, StoreErrorKind::NotADatabase);
+        }
         EXPECT_TRUE(b.eof());
         b.closeDatabase();
         EXPECT_EQ(fileBytes(file), before) << file.toStdString();
@@ -305,8 +283,7 @@ TEST_F(Store, UnusableFilesFailCleanlyAndAreNeverWritten)
     EXPECT_FALSE(QFile::exists(missing));
 
     const QByteArray before = fileBytes(path);
-    que.setRecordSource(Queries::wholeBank());
-    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(load(que, Queries::wholeBank()));
     que.moveLast();
     que.closeDatabase();
     qcm.closeDatabase();
@@ -320,13 +297,13 @@ TEST(StoreQueryShapes, RejectsWhatIsNotOneOfTheShapes)
     ParsedSelect parsed;
     QString error;
     EXPECT_TRUE(parseSource(StoreQuery("Spécialité"), parsed, &error));
-    EXPECT_EQ(parsed.table, QStringLiteral("Spécialité"));
+    EXPECT_EQ(parsed.table, u"Spécialité"_s);
     EXPECT_TRUE(parseSource(Queries::questionnaireNames(), parsed, &error));
-    EXPECT_EQ(parsed.distinctField, QStringLiteral("NomQCM"));
+    EXPECT_EQ(parsed.distinctField, u"NomQCM"_s);
     for (const char *bad : {"select * from Questions; drop table Questions", "delete from Questions",
              "select * from Questions where code = '1", "select * from"})
         EXPECT_FALSE(parseSource(StoreQuery(bad), parsed, &error)) << bad;
-    EXPECT_FALSE(parseSource(StoreQuery(QStringLiteral("select * from QCM where NomQCM = ?")), parsed, &error))
+    EXPECT_FALSE(parseSource(StoreQuery(u"select * from QCM where NomQCM = ?"_s), parsed, &error))
         << "a placeholder without its value";
 
     // A number literal is read as itself or refused, never read as 0.

@@ -1,4 +1,5 @@
 #include "editor/EditorRules.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,12 @@ EditorEntry valid()
     return e;
 }
 
-struct Case {
-    const char *name;
-    std::function<void(EditorEntry &)> change;
-    QString message;
-    int icon;
-    QString title;
-    int focus;
-};
+using Box = test::ScriptedDialogs::Box;
+
+Box asBox(const BoxRequest &b)
+{
+    return {b.message, b.icon, b.title, b.caption0, b.caption1, b.caption2, b.alignment};
+}
 
 const QString kPointsBeside
     = "Il faut mettre des points au regard de chaque choix et limiter le total positif à 6 points.";
@@ -33,44 +32,43 @@ const QString kNumber = "Le numéro de la question doit être un nombre entier d
 
 TEST(EditorRules, EachBrokenRuleSaysWhyAndNamesTheFieldToCorrect)
 {
-    const std::vector<Case> cases{
-        {"code", [](EditorEntry &e) { e.txt[0].clear(); }, "Saisie obligatoire !", 2, "Attention", 0},
-        {"number", [](EditorEntry &e) { e.txt[2].clear(); }, "Saisie obligatoire !", 2, "Attention", 2},
-        {"statement", [](EditorEntry &e) { e.txt[3].clear(); }, "Saisie obligatoire !", 2, "Attention", 3},
-        {"points of B", [](EditorEntry &e) { e.txt[7].clear(); }, "Saisie obligatoire !", 2, "Attention", 7},
-        {"first empty wins", [](EditorEntry &e) { e.txt[6].clear(), e.txt[4].clear(); }, "Saisie obligatoire !", 2,
-            "Attention", 4},
-        {"number 0", [](EditorEntry &e) { e.txt[2] = "0"; }, kNumber, 2, "Erreur de saisie", 2},
-        {"number -3", [](EditorEntry &e) { e.txt[2] = "-3"; }, kNumber, 2, "Erreur de saisie", 2},
-        {"beyond 32 bits", [](EditorEntry &e) { e.txt[2] = "2147483648"; }, kNumber, 2, "Erreur de saisie", 2},
-        {"beyond 64 bits", [](EditorEntry &e) { e.txt[2] = "99999999999999999999999"; }, kNumber, 2, "Erreur de saisie",
-            2},
-        {"text without points", [](EditorEntry &e) { e.txt[12] = "E"; }, kPointsBeside, 2, "Erreur de saisie", 13},
-        {"points without text", [](EditorEntry &e) { e.txt[8].clear(), e.txt[9] = "2"; }, kAnswerBeside, 2,
-            "Erreur de saisie", 8},
-        {"\"-0\" is no lone 0", [](EditorEntry &e) { e.txt[13] = "-0"; }, kAnswerBeside, 2, "Erreur de saisie", 12},
-        {"points beyond 6", [](EditorEntry &e) { e.txt[9] = "-7"; }, "Les points vont de -6 à 6 !", 2,
-            "Erreur de saisie", 9},
-        {"a lone minus sign", [](EditorEntry &e) { e.txt[11] = "-"; }, "Les points vont de -6 à 6 !", 2,
-            "Erreur de saisie", 11},
+    const Box missing{"Saisie obligatoire !", 2, "Attention"}, number{kNumber, 2, "Erreur de saisie"},
+        range{"Les points vont de -6 à 6 !", 2, "Erreur de saisie"};
+    const struct {
+        const char *name;
+        std::function<void(EditorEntry &)> change;
+        Box box;
+        int focus;
+    } cases[] = {
+        {"code", [](EditorEntry &e) { e.txt[0].clear(); }, missing, 0},
+        {"number", [](EditorEntry &e) { e.txt[2].clear(); }, missing, 2},
+        {"statement", [](EditorEntry &e) { e.txt[3].clear(); }, missing, 3},
+        {"points of B", [](EditorEntry &e) { e.txt[7].clear(); }, missing, 7},
+        {"first empty wins", [](EditorEntry &e) { e.txt[6].clear(), e.txt[4].clear(); }, missing, 4},
+        {"number 0", [](EditorEntry &e) { e.txt[2] = "0"; }, number, 2},
+        {"number -3", [](EditorEntry &e) { e.txt[2] = "-3"; }, number, 2},
+        {"beyond 32 bits", [](EditorEntry &e) { e.txt[2] = "2147483648"; }, number, 2},
+        {"beyond 64 bits", [](EditorEntry &e) { e.txt[2] = "99999999999999999999999"; }, number, 2},
+        {"text without points", [](EditorEntry &e) { e.txt[12] = "E"; }, {kPointsBeside, 2, "Erreur de saisie"}, 13},
+        {"points without text", [](EditorEntry &e) { e.txt[8].clear(), e.txt[9] = "2"; },
+            {kAnswerBeside, 2, "Erreur de saisie"}, 8},
+        {"\"-0\" is no lone 0", [](EditorEntry &e) { e.txt[13] = "-0"; }, {kAnswerBeside, 2, "Erreur de saisie"}, 12},
+        {"points beyond 6", [](EditorEntry &e) { e.txt[9] = "-7"; }, range, 9},
+        {"a lone minus sign", [](EditorEntry &e) { e.txt[11] = "-"; }, range, 11},
         {"no speciality", [](EditorEntry &e) { e.specialities[0] = false; },
-            "Vous devez cocher au moins une spécialité !", 2, "Saisie incomplète !", -1},
+            {"Vous devez cocher au moins une spécialité !", 2, "Saisie incomplète !"}, -1},
         {"total of 5", [](EditorEntry &e) { e.txt[7] = "2"; },
-            "Il faut vérifier la saisie, le compte de points est erroné (5) !\r\nIl faut toujours 6 points par "
-            "question.",
-            6, "Attention ! Erreur dans les points", -1},
+            {"Il faut vérifier la saisie, le compte de points est erroné (5) !\r\nIl faut toujours 6 points par "
+             "question.",
+                6, "Attention ! Erreur dans les points", "OK"},
+            -1},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         EditorEntry e = valid();
         c.change(e);
         const auto refusal = saveRefusal(e);
         ASSERT_TRUE(refusal) << c.name;
-        EXPECT_EQ(refusal->box.message, c.message) << c.name;
-        EXPECT_EQ(refusal->box.icon, c.icon) << c.name;
-        EXPECT_EQ(refusal->box.title, c.title) << c.name;
-        EXPECT_EQ(refusal->box.caption0, c.icon == 6 ? "OK" : "") << c.name;
-        EXPECT_TRUE(refusal->box.caption1.isEmpty() && refusal->box.caption2.isEmpty()) << c.name;
-        EXPECT_EQ(refusal->box.alignment, 0) << c.name;
+        EXPECT_EQ(asBox(refusal->box), c.box) << c.name;
         EXPECT_EQ(refusal->focus, c.focus) << c.name;
     }
 }
@@ -96,7 +94,7 @@ TEST(EditorRules, PointsLeftOutOfRangeAreRefused)
         EXPECT_TRUE(pointsRangeRefusal(text)) << text;
     for (const char *text : {"6", "-6", "0", "-", ""})
         EXPECT_FALSE(pointsRangeRefusal(text)) << text;
-    EXPECT_EQ(pointsRangeRefusal("9")->box.message, "Les points vont de -6 à 6 !");
+    EXPECT_EQ(asBox(pointsRangeRefusal("9")->box), Box("Les points vont de -6 à 6 !", 2, "Erreur de saisie"));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -112,23 +111,6 @@ TEST_F(FilteredFields, PastedDroppedOrComposedTextKeepsWhatTypingItWouldKeep)
     QApplication::sendEvent(code, &drop);
     EXPECT_EQ(code->text(), u"263"_s);
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction); // the source keeps what was not taken
-
-    for (const QString &commit : {u"&x"_s, u"4"_s}) {
-        QInputMethodEvent composed;
-        composed.setCommitString(commit);
-        QApplication::sendEvent(points, &composed);
-    }
-    EXPECT_EQ(points->text(), u"-6514"_s);
-}
-
-// Needs X11: pass -platform xcb.
-TEST_F(FilteredFields, MiddleButtonPasteOfTheSelectionIsFiltered)
-{
-    if (!QGuiApplication::clipboard()->supportsSelection())
-        GTEST_SKIP() << "no selection on this platform";
-    QGuiApplication::clipboard()->setText(u"a1é-/3"_s, QClipboard::Selection);
-    QTest::mouseClick(date, Qt::MiddleButton);
-    EXPECT_EQ(date->text(), u"12/63/"_s);
 }
 
 } // namespace

@@ -13,12 +13,14 @@
 
 namespace qcm::test {
 
-inline const QString kExamName = QStringLiteral("L'examen \"blanc\" 1/2 d'été");
+using namespace Qt::StringLiterals;
+
+inline const QString kExamName = u"L'examen \"blanc\" 1/2 d'été"_s;
 
 // The selection formula the reports window builds for a name.
 inline QString formulaFor(const QString &name)
 {
-    return QStringLiteral("{QCM.NomQCM} = \"") + name + u'"';
+    return u"{QCM.NomQCM} = \""_s + name + u'"';
 }
 
 struct StoredChoice {
@@ -40,14 +42,14 @@ inline void storeQuestionnaire(const QString &path, const QString &name, const Q
 {
     SqliteDb db;
     ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
-    QString columns = QStringLiteral("NomQCM, DateMAJ, Code, Numero, \"Libellé\", \"Spécialité\"");
+    QString columns = u"NomQCM, DateMAJ, Code, Numero, \"Libellé\", \"Spécialité\""_s;
     for (int c = 0; c < kChoiceCount; ++c)
-        columns += QStringLiteral(", lib%1, val%1").arg(c);
+        columns += u", lib%1, val%1"_s.arg(c);
     for (int s = 0; s < kSpecialityCount; ++s)
-        columns += QStringLiteral(", \"Spé%1\"").arg(s);
-    const QString marks = QStringList(6 + 2 * kChoiceCount + kSpecialityCount, QStringLiteral("?")).join(u',');
-    SqliteStatement insert = db.prepare(QStringLiteral("INSERT INTO QCM (%1) VALUES (%2)").arg(columns, marks));
-    ASSERT_TRUE(db.exec(QStringLiteral("BEGIN")));
+        columns += u", \"Spé%1\""_s.arg(s);
+    const QString marks = QStringList(6 + 2 * kChoiceCount + kSpecialityCount, u"?"_s).join(u',');
+    SqliteStatement insert = db.prepare(u"INSERT INTO QCM (%1) VALUES (%2)"_s.arg(columns, marks));
+    ASSERT_TRUE(db.exec(u"BEGIN"_s));
     for (const StoredQuestion &q : questions) {
         QVariantList values{name, date, q.code, q.numero, q.statement, speciality};
         for (int c = 0; c < kChoiceCount; ++c) {
@@ -61,10 +63,10 @@ inline void storeQuestionnaire(const QString &path, const QString &name, const Q
         insert.bindAll(values);
         ASSERT_TRUE(insert.exec()) << insert.error().toStdString();
     }
-    SqliteStatement spe = db.prepare(QStringLiteral("INSERT INTO \"Spécialité\" VALUES (?, ?)"));
+    SqliteStatement spe = db.prepare(u"INSERT INTO \"Spécialité\" VALUES (?, ?)"_s);
     spe.bindAll({name, specialityRow.isEmpty() ? speciality : QVariant(specialityRow)});
     ASSERT_TRUE(spe.exec());
-    ASSERT_TRUE(db.exec(QStringLiteral("COMMIT")));
+    ASSERT_TRUE(db.exec(u"COMMIT"_s));
 }
 
 // A working copy with the program's schema, filled with questionnaires.
@@ -72,7 +74,7 @@ class WorkingCopy {
 public:
     WorkingCopy()
     {
-        path = QDir(dir.path()).filePath(QStringLiteral("qcm.mdb"));
+        path = QDir(dir.path()).filePath(u"qcm.mdb"_s);
         QString error;
         EXPECT_TRUE(Schema::create(path, &error)) << error.toStdString();
     }
@@ -91,46 +93,36 @@ public:
     void addSamples()
     {
         const std::optional<int> none;
-        add(kExamName, QStringLiteral("14/06/2024"), QStringLiteral("Brevet B de Vol Libre - Parapente"),
+        add(kExamName, u"14/06/2024"_s, u"Brevet B de Vol Libre - Parapente"_s,
             {
-                {QStringLiteral("3"), 7, QStringLiteral("Que signifient les sigles \"VFR\" / \"IFR\" ?"),
-                    {{QStringLiteral("Vol à vue / vol aux instruments."), 6},
-                        {QStringLiteral("Vol \"rapide\" / vol lent."), -3},
-                        {QStringLiteral("Aucune des deux réponses n'est juste."), 0}}},
-                {QStringLiteral("1"), 2,
-                    QStringLiteral("Par vent météo de nord-ouest, un pilote décolle d'un site orienté sud-est ; que "
-                                   "doit-il craindre en priorité en s'approchant du relief \"sous le vent\", à l'heure "
-                                   "la plus chaude d'un après-midi d'été ?"),
-                    {{QStringLiteral("Des rabattants et des rotors."), 4}, {QStringLiteral("Rien de particulier."), -2},
-                        {QStringLiteral("<null>"), none},
-                        {QStringLiteral("Une brise de pente régulière, donc aucune turbulence à redouter "
-                                        "près du relief, même par vent fort."),
+                {u"3"_s, 7, u"Que signifient les sigles \"VFR\" / \"IFR\" ?"_s,
+                    {{u"Vol à vue / vol aux instruments."_s, 6}, {u"Vol \"rapide\" / vol lent."_s, -3},
+                        {u"Aucune des deux réponses n'est juste."_s, 0}}},
+                {u"1"_s, 2,
+                    u"Par vent météo de nord-ouest, un pilote décolle d'un site orienté sud-est ; que "
+                    "doit-il craindre en priorité en s'approchant du relief \"sous le vent\", à l'heure "
+                    "la plus chaude d'un après-midi d'été ?"_s,
+                    {{u"Des rabattants et des rotors."_s, 4}, {u"Rien de particulier."_s, -2}, {u"<null>"_s, none},
+                        {u"Une brise de pente régulière, donc aucune turbulence à redouter "
+                         "près du relief, même par vent fort."_s,
                             0},
-                        {QString(), none}, {QStringLiteral("Des ascendances dynamiques \"propres\"."), 2}}},
-                {QStringLiteral("2"), 15,
-                    QStringLiteral("Quelle est la charge alaire d'une voile de 25 m² pour un PTV de 100 kg ?"),
-                    {{QStringLiteral("4 kg/m²."), 6}, {QStringLiteral("2,5 kg/m²."), -2},
-                        {QStringLiteral("0,25 kg/m²."), -4}, {QStringLiteral("Il manque des données."), none}}},
-                {QStringLiteral("1"), 1, QStringLiteral("Où s'installe l'ascendance \"thermique\" ?"),
-                    {{QStringLiteral("Au-dessus d'un champ labouré."), 2},
-                        {QStringLiteral("Au-dessus d'un village."), 2},
-                        {QStringLiteral("Au-dessus d'une pente ensoleillée."), 2},
-                        {QStringLiteral("Au-dessus d'un lac."), 0}, {QStringLiteral("Dans l'ombre d'un nuage."), -1},
-                        {QStringLiteral("Sous la pluie."), -2}}},
-                {QStringLiteral("4"), 9, QStringLiteral("Face à face près du relief : qui s'écarte ?"),
-                    {{QStringLiteral("Celui qui n'a pas la pente à sa droite."), 6},
-                        {QStringLiteral("Le plus rapide."), 0}}},
+                        {QString(), none}, {u"Des ascendances dynamiques \"propres\"."_s, 2}}},
+                {u"2"_s, 15, u"Quelle est la charge alaire d'une voile de 25 m² pour un PTV de 100 kg ?"_s,
+                    {{u"4 kg/m²."_s, 6}, {u"2,5 kg/m²."_s, -2}, {u"0,25 kg/m²."_s, -4},
+                        {u"Il manque des données."_s, none}}},
+                {u"1"_s, 1, u"Où s'installe l'ascendance \"thermique\" ?"_s,
+                    {{u"Au-dessus d'un champ labouré."_s, 2}, {u"Au-dessus d'un village."_s, 2},
+                        {u"Au-dessus d'une pente ensoleillée."_s, 2}, {u"Au-dessus d'un lac."_s, 0},
+                        {u"Dans l'ombre d'un nuage."_s, -1}, {u"Sous la pluie."_s, -2}}},
+                {u"4"_s, 9, u"Face à face près du relief : qui s'écarte ?"_s,
+                    {{u"Celui qui n'a pas la pente à sa droite."_s, 6}, {u"Le plus rapide."_s, 0}}},
             });
-        add(QStringLiteral("Révision météo"), QStringLiteral("01/02/2024"), QVariant(),
-            {{QStringLiteral("1"), 4, QStringLiteral("Le foehn est un vent :"),
-                 {{QStringLiteral("chaud et sec."), 6}, {QStringLiteral("froid et humide."), -2}}},
-                {QStringLiteral("1"), 5, QStringLiteral("Un front froid amène :"),
-                    {{QStringLiteral("des grains."), 6}, {QStringLiteral("du beau temps durable."), -3}}}},
-            QStringLiteral("Qualification biplace parapente"));
-        add(kExamName + QStringLiteral(" bis"), QStringLiteral("15/06/2024"),
-            QStringLiteral("Brevet B de Vol Libre - Delta"),
-            {{QStringLiteral("5"), 1, QStringLiteral("Une question du QCM voisin ?"),
-                {{QStringLiteral("Oui."), 6}, {QStringLiteral("Non."), 0}}}});
+        add(u"Révision météo"_s, u"01/02/2024"_s, QVariant(),
+            {{u"1"_s, 4, u"Le foehn est un vent :"_s, {{u"chaud et sec."_s, 6}, {u"froid et humide."_s, -2}}},
+                {u"1"_s, 5, u"Un front froid amène :"_s, {{u"des grains."_s, 6}, {u"du beau temps durable."_s, -3}}}},
+            u"Qualification biplace parapente"_s);
+        add(kExamName + u" bis"_s, u"15/06/2024"_s, u"Brevet B de Vol Libre - Delta"_s,
+            {{u"5"_s, 1, u"Une question du QCM voisin ?"_s, {{u"Oui."_s, 6}, {u"Non."_s, 0}}}});
     }
 
     // n generated questions whose statements run from one line to several.
@@ -139,13 +131,12 @@ public:
         QList<StoredQuestion> questions;
         for (int i = 1; i <= n; ++i) {
             StoredQuestion q{QString::number(1 + (i + offset) % 9), i + offset, {}, {}};
-            q.statement = QStringLiteral("Question numéro %1 :").arg(i);
+            q.statement = u"Question numéro %1 :"_s.arg(i);
             for (int w = 0; w < (i * 7 + offset) % 45; ++w)
-                q.statement += QStringLiteral(" mot%1").arg(w);
+                q.statement += u" mot%1"_s.arg(w);
             const int choices = 2 + (i + offset) % 5;
             for (int c = 0; c < choices; ++c)
-                q.choices.append(
-                    {QStringLiteral("Réponse %1 de la question %2").arg(QChar(u'A' + c)).arg(i), c == 0 ? 6 : -c % 3});
+                q.choices.append({u"Réponse %1 de la question %2"_s.arg(QChar(u'A' + c)).arg(i), c == 0 ? 6 : -c % 3});
             questions.append(q);
         }
         return questions;
@@ -155,26 +146,21 @@ public:
     QString path;
 };
 
-inline QString layoutPath(const QString &name)
-{
-    return QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + name + QStringLiteral(".rpt");
-}
-
 inline ReportRequest pdfRequest(const WorkingCopy &copy, const QString &layout, const QString &formula)
 {
     ReportRequest r;
-    r.layoutPath = layoutPath(layout);
+    r.layoutPath = QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + layout + u".rpt"_s;
     r.formula = formula;
     r.destination = ReportDestination::Pdf;
-    r.pdfPath = QDir(copy.dir.path()).filePath(layout + QStringLiteral(".pdf"));
-    r.title = QStringLiteral("QCM Questions");
+    r.pdfPath = QDir(copy.dir.path()).filePath(layout + u".pdf"_s);
+    r.title = u"QCM Questions"_s;
     r.workingCopyPath = copy.path;
     return r;
 }
 
 inline bool havePdfToText()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+    return !QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty();
 }
 
 // The text of a PDF file as pdftotext lays it out, without trailing blanks,
@@ -182,7 +168,7 @@ inline bool havePdfToText()
 inline QString pdfText(const QString &pdf)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
     EXPECT_TRUE(p.waitForFinished(30000));
     const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
     QStringList out;
@@ -196,7 +182,7 @@ inline QString pdfText(const QString &pdf)
         if (lines.isEmpty() && i == pages.size() - 1)
             break;
         if (i > 0)
-            out.append(QStringLiteral("──────── page %1 ────────").arg(i + 1));
+            out.append(u"──────── page %1 ────────"_s.arg(i + 1));
         out.append(lines);
     }
     return out.join(u'\n') + u'\n';

@@ -4,10 +4,9 @@
 
 #include <QSignalSpy>
 
-#include <qpa/qwindowsysteminterface.h>
-
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,8 +28,15 @@ TEST_F(RunnerTest, TickingEnablesTheCheckAndUntickingTheLastDisablesIt)
     QTest::mouseClick(w.lblLib(1), Qt::LeftButton);
     w.cmd(4)->click();
     for (int i = 0; i < 6; ++i)
-        EXPECT_FALSE(w.chkVal(i)->isChecked());
+        EXPECT_FALSE(w.chkVal(i)->isChecked()) << i;
     EXPECT_FALSE(w.cmd(1)->isEnabled());
+
+    // Quitting with ticks asks nothing.
+    QSignalSpy quit(&w, &fQCM::quitRequested);
+    typeKey('1');
+    w.cmd(0)->click();
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
 }
 
 TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
@@ -39,10 +45,7 @@ TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
     typeKey('1');
     typeKey('2');
     w.cmd(1)->click();
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(w.lblVal(i)->isHidden(), i >= 3) << "three choices, three points: " << i;
-        EXPECT_FALSE(w.chkVal(i)->isEnabled());
-    }
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s) << "three choices, three points";
     EXPECT_EQ(QApplication::focusWidget(), w.cmd(4));
 
     QTest::mouseClick(w.lblLib(2), Qt::LeftButton);
@@ -54,90 +57,27 @@ TEST_F(RunnerTest, CheckingRevealsThePointsOfExistingChoicesAndLocksTheTicks)
     EXPECT_TRUE(w.lblVal(4)->isHidden());
 
     w.cmd(4)->click();
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(w.lblVal(i)->isHidden());
-        EXPECT_TRUE(w.chkVal(i)->isEnabled());
-    }
+    EXPECT_EQ(slotStates(), u"o. o. o. -. -. -."_s) << "question 1.2";
 }
 
 TEST_F(RunnerTest, LearnModeHoldsFromQuestionToQuestionUntilSwitchedOff)
 {
     fQCM &w = start();
     w.chkApprendre()->click();
-    auto expectLearning = [&](int choices) {
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(w.lblVal(i)->isHidden(), i >= choices) << i;
-            EXPECT_FALSE(w.chkVal(i)->isEnabled());
-        }
-        EXPECT_TRUE(w.cmd(1)->isHidden());
-    };
-    expectLearning(3);
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s);
+    EXPECT_TRUE(w.cmd(1)->isHidden());
     w.cmd(4)->click();
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
-    for (int i : {0, 1, 2})
-        EXPECT_FALSE(w.lblVal(i)->isHidden());
-    EXPECT_TRUE(w.lblVal(3)->isHidden()) << "no points without a choice";
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
+    EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s) << "no points without a choice";
     selectDomain(2);
-    expectLearning(2);
+    EXPECT_EQ(slotStates(), u"#p #p -. -. -. -."_s);
+    EXPECT_TRUE(w.cmd(1)->isHidden());
 
     w.chkApprendre()->click();
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(w.lblVal(i)->isHidden());
-        EXPECT_TRUE(w.chkVal(i)->isEnabled());
-    }
+    EXPECT_EQ(slotStates(), u"o. o. -. -. -. -."_s);
     EXPECT_FALSE(w.cmd(1)->isHidden());
     QTest::mouseClick(w.lblLib(0), Qt::LeftButton);
     EXPECT_TRUE(w.cmd(1)->isEnabled());
-}
-
-// What the window system reports when the focus moves; null while another
-// program has it.
-void focusGoesTo(QWindow *window)
-{
-    QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(window);
-}
-
-TEST_F(RunnerTest, ComingBackFromAnotherProgramKeepsTheAnswerButABoxOfOursDoesNot)
-{
-    fQCM &w = start();
-    typeKey('1');
-    typeKey('3');
-    w.cmd(1)->click();
-    auto answerKept = [&] {
-        return w.chkVal(0)->isChecked() && w.chkVal(2)->isChecked() && !w.lblVal(0)->isHidden()
-            && !w.chkVal(0)->isEnabled();
-    };
-    ASSERT_TRUE(answerKept());
-
-    focusGoesTo(nullptr);
-    ASSERT_EQ(QGuiApplication::focusWindow(), nullptr);
-    focusGoesTo(w.windowHandle());
-    EXPECT_TRUE(answerKept()) << "back from another program";
-
-    // A window of the program takes the focus, the user visits another
-    // program, comes back to that window, which then hands the focus back.
-    QWidget box;
-    box.setWindowTitle(QStringLiteral("Avis"));
-    box.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-    focusGoesTo(box.windowHandle());
-    EXPECT_TRUE(answerKept());
-    focusGoesTo(nullptr);
-    focusGoesTo(box.windowHandle());
-    focusGoesTo(w.windowHandle());
-    EXPECT_FALSE(w.chkVal(0)->isChecked()) << "the window took its turn after another of its program's windows";
-    EXPECT_TRUE(w.lblVal(0)->isHidden());
-    EXPECT_TRUE(w.chkVal(0)->isEnabled());
-}
-
-TEST_F(RunnerTest, QuitEndsAtOnceEvenWithTicks)
-{
-    fQCM &w = start();
-    QSignalSpy quit(&w, &fQCM::quitRequested);
-    typeKey('1');
-    w.cmd(0)->click();
-    EXPECT_EQ(quit.count(), 1);
-    EXPECT_TRUE(dialogs.boxes.isEmpty()) << "no question asked";
 }
 
 TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
@@ -151,7 +91,7 @@ TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
     ASSERT_EQ(QApplication::focusWidget(), w.cmd(4));
     QTest::keyClick(w.cmd(4), Qt::Key_Enter);
     QTest::qWait(200);
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
 
     // A digit typed while the domain list has the focus ticks a choice without changing domain.
     w.lstDomaine()->setFocus();
@@ -161,26 +101,7 @@ TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
 
     QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
     ASSERT_NE(w.aboutBox(), nullptr);
-    EXPECT_TRUE(w.aboutBox()->isVisible());
-    EXPECT_FALSE(w.aboutBox()->isModal());
-}
-
-TEST_F(RunnerTest, RightClicksAreHandedToTheCorrections)
-{
-    fQCM &w = start();
-    QSignalSpy question(&w, &fQCM::questionMenuRequested);
-    QSignalSpy choice(&w, &fQCM::choiceMenuRequested);
-    QTest::mouseClick(w.lbl(3), Qt::RightButton);
-    EXPECT_EQ(question.count(), 1);
-    QTest::mouseClick(w.lblLib(2), Qt::RightButton);
-    ASSERT_EQ(choice.count(), 1);
-    EXPECT_EQ(choice.at(0).at(0).toInt(), 2);
-    EXPECT_EQ(state.ChosenAnswer, 2);
-    EXPECT_FALSE(w.chkVal(2)->isChecked()) << "a right click does not tick";
-    QTest::mouseClick(w.lblLib(4), Qt::RightButton);
-    EXPECT_EQ(choice.count(), 1) << "an empty choice text opens nothing";
-    QTest::mouseClick(w.lblLib(1), Qt::LeftButton);
-    EXPECT_EQ(state.ChosenAnswer, 0);
+    EXPECT_FALSE(w.aboutBox()->isModal()) << "practice goes on beside it";
 }
 
 } // namespace

@@ -6,10 +6,11 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPrompt = QStringLiteral("Corrigez le libellé et enregistrez votre modification en cliquant sur 'OK'");
+const QString kPrompt = u"Corrigez le libellé et enregistrez votre modification en cliquant sur 'OK'"_s;
 
 // Records what the practice window asks of the other windows.
 struct RecordingWindows : WindowDirectory {
@@ -27,27 +28,24 @@ protected:
     void SetUp() override
     {
         BankContent bank;
-        bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")},
-            {QStringLiteral("2"), QStringLiteral("Matériel")}, {QStringLiteral("4"), QStringLiteral("Réglementation")}};
-        Question cloud = makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Quel nuage ?"), {6, 0, -1, -2});
-        cloud.lib = {QStringLiteral("Cumulus"), QStringLiteral("Stratus"), QStringLiteral("Cirrus"),
-            QStringLiteral("Altocumulus"), {}, {}};
-        Question height = makeQuestion(QStringLiteral("4"), 7, QStringLiteral("Hauteur minimale ?"), {6, 0});
+        bank.domains = {{u"1"_s, u"Météo"_s}, {u"2"_s, u"Matériel"_s}, {u"4"_s, u"Réglementation"_s}};
+        Question cloud = makeQuestion(u"1"_s, 1, u"Quel nuage ?"_s, {6, 0, -1, -2});
+        cloud.lib = {u"Cumulus"_s, u"Stratus"_s, u"Cirrus"_s, u"Altocumulus"_s, {}, {}};
+        Question height = makeQuestion(u"4"_s, 7, u"Hauteur minimale ?"_s, {6, 0});
         bank.questions = {cloud, height};
-        path = makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
+        path = makeBank(dir, u"VAR-irururiza.zov"_s, bank);
         state.setWindows(&windows);
     }
     void TearDown() override { state.setWindows(nullptr); }
 
     // What the file holds, read through a connection of its own.
-    QVariant stored(const QString &column, const QString &code = QStringLiteral("1"), int numero = 1) const
+    QVariant stored(const QString &column, const QString &code = u"1"_s, int numero = 1) const
     {
         SqliteDb db;
         EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly));
-        SqliteStatement st
-            = db.prepare(QStringLiteral("SELECT \"%1\" FROM Questions WHERE Code = ? AND Numero = ?").arg(column));
+        SqliteStatement st = db.prepare(u"SELECT \"%1\" FROM Questions WHERE Code = ? AND Numero = ?"_s.arg(column));
         st.bindAll({code, numero});
-        return st.step() ? st.column(0) : QVariant(QStringLiteral("(absente)"));
+        return st.step() ? st.column(0) : QVariant(u"(absente)"_s);
     }
     void rightClickChoice(int slot)
     {
@@ -67,19 +65,17 @@ TEST_F(Corrections, TheStatementIsStoredAsTypedQuotesIncludedAndShownAtOnce)
     w.cmd(1)->click();
     QTest::mouseClick(w.lbl(3), Qt::RightButton);
     ASSERT_TRUE(w.mnuPopup()->isVisible());
-    EXPECT_EQ(w.mnuPop()->text(), QStringLiteral("Corriger le libellé de la question"));
-    EXPECT_EQ(w.mnuPop1()->text(), QStringLiteral("Modifier la question en maintenance"));
     w.mnuPopup()->close();
 
-    const QString typed = QStringLiteral(" Quel nuage \"d'orage\" ?");
+    const QString typed = u" Quel nuage \"d'orage\" ?"_s;
     dialogs.inputAnswers = {typed};
     w.mnuPop()->trigger();
     ASSERT_EQ(dialogs.inputs.size(), 1);
     EXPECT_EQ(dialogs.inputs[0].prompt, kPrompt);
-    EXPECT_EQ(dialogs.inputs[0].title, QStringLiteral("Corriger un libellé"));
-    EXPECT_EQ(dialogs.inputs[0].defaultText, QStringLiteral("Quel nuage ?"));
+    EXPECT_EQ(dialogs.inputs[0].title, u"Corriger un libellé"_s);
+    EXPECT_EQ(dialogs.inputs[0].defaultText, u"Quel nuage ?"_s);
     EXPECT_EQ(w.lbl(3)->text(), typed);
-    EXPECT_EQ(stored(QStringLiteral("Libellé")).toString(), typed);
+    EXPECT_EQ(stored(u"Libellé"_s).toString(), typed);
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     // The answer on view is not touched.
     EXPECT_TRUE(w.chkVal(0)->isChecked());
@@ -96,18 +92,17 @@ TEST_F(Corrections, TheFourthChoiceIsStoredInItsOwnFieldAndKeepsItsPoints)
     ASSERT_TRUE(w.mnuPopupRep()->isVisible());
     w.mnuPopupRep()->close();
     ASSERT_EQ(state.ChosenAnswer, 3);
-    EXPECT_EQ(w.mnuPopRep()->text(), QStringLiteral("Corriger le libellé de la réponse"));
-    const QString typed = QStringLiteral("Altocumulus \"lenticulaire\" d'onde");
+    const QString typed = u"Altocumulus \"lenticulaire\" d'onde"_s;
     dialogs.inputAnswers = {typed};
     w.mnuPopRep()->trigger();
     ASSERT_EQ(dialogs.inputs.size(), 1);
-    EXPECT_EQ(dialogs.inputs[0].title, QStringLiteral("Corriger une réponse"));
-    EXPECT_EQ(dialogs.inputs[0].defaultText, QStringLiteral("Altocumulus"));
+    EXPECT_EQ(dialogs.inputs[0].title, u"Corriger une réponse"_s);
+    EXPECT_EQ(dialogs.inputs[0].defaultText, u"Altocumulus"_s);
     EXPECT_EQ(w.lblLib(3)->text(), typed);
-    EXPECT_EQ(stored(QStringLiteral("lib3")).toString(), typed);
-    EXPECT_EQ(stored(QStringLiteral("Val3")).toInt(), -2);
-    EXPECT_EQ(stored(QStringLiteral("lib2")).toString(), QStringLiteral("Cirrus"));
-    EXPECT_EQ(stored(QStringLiteral("Libellé")).toString(), QStringLiteral("Quel nuage ?"));
+    EXPECT_EQ(stored(u"lib3"_s).toString(), typed);
+    EXPECT_EQ(stored(u"Val3"_s).toInt(), -2);
+    EXPECT_EQ(stored(u"lib2"_s).toString(), u"Cirrus"_s);
+    EXPECT_EQ(stored(u"Libellé"_s).toString(), u"Quel nuage ?"_s);
 }
 
 TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
@@ -115,13 +110,17 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
     fQCM &w = start();
     const QByteArray before = fileBytes(path);
     // Blanks around the old text, then a cancelled box: no change, no message.
-    dialogs.inputAnswers = {QStringLiteral("   Quel nuage ?  "), QString()};
+    dialogs.inputAnswers = {u"   Quel nuage ?  "_s, QString()};
     w.mnuPop()->trigger();
     w.mnuPop()->trigger();
-    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Quel nuage ?"));
+    EXPECT_EQ(w.lbl(3)->text(), u"Quel nuage ?"_s);
 
     rightClickChoice(1);
-    dialogs.inputAnswers = {QStringLiteral(" Stratus "), QStringLiteral("   "), QString()};
+    EXPECT_FALSE(w.chkVal(1)->isChecked()) << "a right click does not tick";
+    QTest::mouseClick(w.lblLib(4), Qt::RightButton);
+    EXPECT_FALSE(w.mnuPopupRep()->isVisible()) << "an empty choice text opens nothing";
+    EXPECT_EQ(state.ChosenAnswer, 1);
+    dialogs.inputAnswers = {u" Stratus "_s, u"   "_s, QString()};
     dialogs.boxAnswers = {0, 0};
     w.mnuPopRep()->trigger();
     EXPECT_TRUE(dialogs.boxes.isEmpty()) << "the same text with blanks is no change";
@@ -129,9 +128,9 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
     w.mnuPopRep()->trigger();
     // A cancelled box reaches the correction as an empty answer.
     const ScriptedDialogs::Box empty{
-        QStringLiteral("Désolé, je ne peux pas enregistrer une réponse vide !"), 6, "Erreur de saisie !", "OK"};
+        u"Désolé, je ne peux pas enregistrer une réponse vide !"_s, 6, "Erreur de saisie !", "OK"};
     EXPECT_EQ(dialogs.boxes, QList<ScriptedDialogs::Box>(2, empty));
-    EXPECT_EQ(w.lblLib(1)->text(), QStringLiteral("Stratus"));
+    EXPECT_EQ(w.lblLib(1)->text(), u"Stratus"_s);
     EXPECT_EQ(dialogs.inputs.size(), 5);
 
     // No question on view: nothing to correct, nothing asked.
@@ -150,47 +149,46 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
 TEST_F(Corrections, AWriteThatFailsOrAQuestionGoneIsSaidAndTheWindowKeepsWhatTheFileHolds)
 {
     fQCM &w = start();
-    ASSERT_TRUE(state.connection()->db().exec(QStringLiteral("PRAGMA query_only = 1")));
-    dialogs.inputAnswers = {QStringLiteral("Quel nuage d'orage ?")};
+    ASSERT_TRUE(state.connection()->db().exec(u"PRAGMA query_only = 1"_s));
+    dialogs.inputAnswers = {u"Quel nuage d'orage ?"_s};
     dialogs.boxAnswers = {0};
     w.mnuPop()->trigger();
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_EQ(dialogs.boxes[0],
-        (ScriptedDialogs::Box{QStringLiteral("Erreur 3027 La base de données est en lecture seule. dans la procédure "
-                                             "'mnuPop_Click'."),
+        (ScriptedDialogs::Box{u"Erreur 3027 La base de données est en lecture seule. dans la procédure "
+                              "'mnuPop_Click'."_s,
             6, "Erreur", "OK"}));
-    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Quel nuage ?"));
-    EXPECT_EQ(stored(QStringLiteral("Libellé")).toString(), QStringLiteral("Quel nuage ?"));
+    EXPECT_EQ(w.lbl(3)->text(), u"Quel nuage ?"_s);
+    EXPECT_EQ(stored(u"Libellé"_s).toString(), u"Quel nuage ?"_s);
 
     // Deleted meanwhile by another program: nothing stored, and said.
-    ASSERT_TRUE(state.connection()->db().exec(QStringLiteral("PRAGMA query_only = 0")));
+    ASSERT_TRUE(state.connection()->db().exec(u"PRAGMA query_only = 0"_s));
     {
         SqliteDb other;
         ASSERT_TRUE(other.open(path, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(other.exec(QStringLiteral("DELETE FROM Questions WHERE Code = '1' AND Numero = 1")));
+        ASSERT_TRUE(other.exec(u"DELETE FROM Questions WHERE Code = '1' AND Numero = 1"_s));
     }
-    dialogs.inputAnswers = {QStringLiteral("Quel nuage d'orage ?")};
+    dialogs.inputAnswers = {u"Quel nuage d'orage ?"_s};
     dialogs.boxAnswers = {0};
     w.mnuPop()->trigger();
     ASSERT_EQ(dialogs.boxes.size(), 2);
     EXPECT_EQ(dialogs.boxes[1],
-        (ScriptedDialogs::Box{
-            QStringLiteral("La question 1.1 n'existe plus dans la base : la correction n'a pas été enregistrée."), 2,
-            "Correction impossible", "OK"}));
-    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Quel nuage ?"));
-    EXPECT_EQ(stored(QStringLiteral("Libellé")), QVariant(QStringLiteral("(absente)")));
+        (ScriptedDialogs::Box{u"La question 1.1 n'existe plus dans la base : la correction n'a pas été enregistrée."_s,
+            2, "Correction impossible", "OK"}));
+    EXPECT_EQ(w.lbl(3)->text(), u"Quel nuage ?"_s);
+    EXPECT_EQ(stored(u"Libellé"_s), QVariant(u"(absente)"_s));
 }
 
 TEST_F(Corrections, TheEditorOpensOnTheDomainsPlaceInTheListNotOnItsCode)
 {
     fQCM &w = start();
     selectDomain(2);
-    ASSERT_EQ(w.lbl(2)->text(), QStringLiteral("4.7"));
+    ASSERT_EQ(w.lbl(2)->text(), u"4.7"_s);
     QTest::mouseClick(w.lbl(2), Qt::RightButton);
     w.mnuPopup()->close();
     w.mnuPop1()->trigger();
     ASSERT_EQ(windows.editorOpenings.size(), 1);
-    EXPECT_EQ(windows.editorOpenings[0], (std::pair<int, QString>{2, QStringLiteral("7")}));
+    EXPECT_EQ(windows.editorOpenings[0], (std::pair<int, QString>{2, u"7"_s}));
 
     // "Maintenance" opens it on the first domain, with no question chosen.
     w.cmd(6)->click();

@@ -1,13 +1,13 @@
 #include "RunnerFixture.h"
 
 #include "database/Sqlite.h"
-#include "startup/IniFile.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -16,84 +16,64 @@ QColor background(QLabel *label)
     return label->palette().color(QPalette::Window);
 }
 
-TEST_F(RunnerTest, StartsOnTheFirstQuestionOfTheFirstDomain)
+TEST_F(RunnerTest, StartsOnTheFirstQuestionOfTheFirstDomainAndShowsOnlyWhatExists)
 {
     fQCM &w = start();
     ASSERT_EQ(w.lstDomaine()->count(), 3);
-    EXPECT_EQ(w.lstDomaine()->itemText(0), QStringLiteral("1  Météo"));
-    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 1 sur 3"));
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
+    EXPECT_EQ(w.lstDomaine()->itemText(0), u"1  Météo"_s);
+    EXPECT_EQ(w.lbl(1)->text(), u"Question n° 1 sur 3"_s);
+    EXPECT_EQ(w.lbl(2)->text(), u"1.1"_s);
     EXPECT_EQ(w.lbl(3)->text(), kTricky) << "quotes and apostrophes are shown as typed";
-    EXPECT_TRUE(w.baseCaption().endsWith(QStringLiteral(" - Base actuelle : ") + state.DbPath));
-    EXPECT_TRUE(w.baseCaption().startsWith(QStringLiteral("QCM version ")));
 
     // Points by sign; hidden until revealed.
-    EXPECT_EQ(w.lblVal(0)->text(), QStringLiteral("-2"));
+    EXPECT_EQ(w.lblVal(0)->text(), u"-2"_s);
     EXPECT_EQ(background(w.lblVal(0)), QColor(255, 0, 0));
     EXPECT_EQ(background(w.lblVal(1)), QColor(255, 255, 255));
     EXPECT_EQ(background(w.lblVal(2)), QColor(0, 255, 0));
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(w.lblVal(i)->isHidden());
-        EXPECT_EQ(w.chkVal(i)->isHidden(), i >= 3) << i;
-    }
-}
+    EXPECT_EQ(slotStates(), u"o. o. o. -. -. -."_s);
 
-TEST_F(RunnerTest, MissingChoicesAndMissingPointsShowNothing)
-{
-    fQCM &w = start();
     w.ShowNextQuestion();
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
     EXPECT_TRUE(w.lblVal(2)->text().isEmpty()) << "a text without points";
-    EXPECT_FALSE(w.chkVal(2)->isHidden());
-    EXPECT_TRUE(w.chkVal(3)->isHidden()) << "points without a text make no choice";
+    EXPECT_EQ(slotStates(), u"o. o. o. -. -. -."_s) << "points without a text make no choice";
     EXPECT_TRUE(w.lblLib(3)->text().isEmpty());
-    EXPECT_EQ(w.lblVal(3)->text(), QStringLiteral("-1"));
+    EXPECT_EQ(w.lblVal(3)->text(), u"-1"_s);
 }
 
-TEST_F(RunnerTest, ADomainShowsOnlyItsQuestionsInNumberOrder)
+TEST_F(RunnerTest, MovesKeepToTheDomainInNumberOrderAndBothEndsSaySo)
 {
     fQCM &w = start();
+    dialogs.boxAnswers = {0, 0, 0};
+    w.ShowPreviousQuestion();
+    EXPECT_EQ(dialogs.boxes.value(0), ScriptedDialogs::Box("On est à la première question... !", 0, "Avis"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.1"_s);
+    w.cmd(4)->click();
+    w.cmd(4)->click();
+    EXPECT_EQ(w.lbl(2)->text(), u"1.3"_s);
+    w.cmd(4)->click();
+    EXPECT_EQ(dialogs.boxes.value(1), ScriptedDialogs::Box("Terminé !", 0, "Cà y est !"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.3"_s);
+    w.cmd(3)->click();
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
+
     selectDomain(2);
-    dialogs.boxAnswers = {0};
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
         seen.append(w.lbl(2)->text());
         w.ShowNextQuestion();
     }
     EXPECT_EQ(seen, (QStringList{"3.1", "3.2", "3.10"}));
-    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 3 sur 3"));
-}
-
-TEST_F(RunnerTest, BothEndsOfADomainSayWhereTheyAreAndKeepTheQuestion)
-{
-    fQCM &w = start();
-    dialogs.boxAnswers = {0, 0};
-    w.ShowPreviousQuestion();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{"On est à la première question... !", 0, "Avis"}));
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
-
-    w.cmd(4)->click();
-    w.cmd(4)->click();
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
-    w.cmd(4)->click();
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Terminé !", 0, "Cà y est !"}));
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
-    EXPECT_EQ(w.lbl(1)->text(), QStringLiteral("Question n° 3 sur 3"));
-    w.cmd(3)->click();
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.2"));
+    EXPECT_EQ(w.lbl(1)->text(), u"Question n° 3 sur 3"_s);
+    EXPECT_EQ(dialogs.boxes.size(), 3);
 }
 
 TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 {
     fQCM &w = start();
     selectDomain(1);
-    EXPECT_EQ(w.lbl(3)->text(),
-        QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM."));
+    EXPECT_EQ(w.lbl(3)->text(), u"                                  Ce domaine n'est pas encore entré dans le QCM."_s);
     EXPECT_TRUE(w.lbl(1)->text().isEmpty());
-    for (int i = 0; i < 6; ++i)
-        EXPECT_TRUE(w.chkVal(i)->isHidden());
+    EXPECT_EQ(slotStates(), u"-. -. -. -. -. -."_s);
     EXPECT_EQ(state.QuestionCount, 3);
     w.ShowNextQuestion();
     EXPECT_TRUE(dialogs.boxes.isEmpty());
@@ -101,35 +81,21 @@ TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 
 TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
 {
-    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-        QStringLiteral("Base"), QDir(dir.path()).filePath(QStringLiteral("absente.mdb")));
+    remember(QDir(dir.path()).filePath(u"absente.mdb"_s));
     dialogs.openAnswers = {QString()};
     dialogs.boxAnswers = {0};
     fQCM &w = start();
     EXPECT_EQ(w.lstDomaine()->count(), 0);
-    EXPECT_TRUE(w.lbl(3)->text().startsWith(QStringLiteral("Aucune base de données n'est ouverte.")));
+    EXPECT_TRUE(w.lbl(3)->text().startsWith(u"Aucune base de données n'est ouverte."_s));
     w.ShowNextQuestion();
     w.ShowPreviousQuestion();
-    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Aucune modification")}) << "moves do nothing";
+    EXPECT_EQ(dialogs.messages(), QStringList{u"Aucune modification"_s}) << "moves do nothing";
 
     // Choosing the bank from the window puts the first question on view.
-    dialogs.openAnswers = {QDir(dir.path()).filePath(QStringLiteral("VAR-irururiza.zov"))};
+    dialogs.openAnswers = {QDir(dir.path()).filePath(u"VAR-irururiza.zov"_s)};
     w.cmd(10)->click();
     EXPECT_EQ(w.lstDomaine()->count(), 3);
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.1"));
-}
-
-TEST_F(RunnerTest, ABankWithoutDomainsKeepsTheDesignTexts)
-{
-    QTemporaryDir other;
-    BankContent bank;
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
-    const QString path = makeBank(other, QStringLiteral("sans-domaine.mdb"), bank);
-    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-        QStringLiteral("Base"), path);
-    fQCM &w = start();
-    EXPECT_EQ(w.lstDomaine()->count(), 0);
-    EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.1"_s);
 }
 
 TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuestion)
@@ -140,19 +106,17 @@ TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuest
     w.cmd(1)->click();
     QTemporaryDir other;
     BankContent bank;
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Orpheline"), {6})};
-    dialogs.openAnswers = {makeBank(other, QStringLiteral("sans-domaine.mdb"), bank)};
+    bank.questions = {makeQuestion(u"1"_s, 1, u"Orpheline"_s, {6})};
+    dialogs.openAnswers = {makeBank(other, u"sans-domaine.mdb"_s, bank)};
     w.cmd(10)->click();
     auto expectDesign = [&] {
         EXPECT_EQ(w.lstDomaine()->count(), 0);
-        EXPECT_EQ(w.lbl(3)->text(), QStringLiteral("Choisissez un domaine"));
+        EXPECT_EQ(w.lbl(3)->text(), u"Choisissez un domaine"_s);
         EXPECT_TRUE(w.lbl(1)->text().isEmpty());
         EXPECT_TRUE(w.lbl(2)->text().isEmpty());
-        EXPECT_EQ(shownTexts(), QStringList(6, QString()));
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_TRUE(w.chkVal(i)->isHidden());
-            EXPECT_TRUE(w.lblVal(i)->isHidden());
-        }
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(w.lblLib(i)->text(), QString()) << i;
+        EXPECT_EQ(slotStates(), u"-. -. -. -. -. -."_s);
     };
     expectDesign();
     // The window's turn after a box of the program shows no row of the whole bank.
@@ -165,14 +129,13 @@ TEST_F(RunnerTest, ALongStatementIsReadWholeAndLeavesItsChoicesInReach)
 {
     QString regulation;
     while (regulation.size() < 3000)
-        regulation += QStringLiteral("Le pilote respecte les hauteurs minimales de survol et les espaces aériens. ");
+        regulation += u"Le pilote respecte les hauteurs minimales de survol et les espaces aériens. "_s;
     QTemporaryDir other;
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Réglementation")}};
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, regulation, {6, 0, -1, -2}),
-        makeQuestion(QStringLiteral("1"), 2, QStringLiteral("Courte ?"), {6, 0})};
-    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-        QStringLiteral("Base"), makeBank(other, QStringLiteral("longue.mdb"), bank));
+    bank.domains = {{u"1"_s, u"Réglementation"_s}};
+    bank.questions
+        = {makeQuestion(u"1"_s, 1, regulation, {6, 0, -1, -2}), makeQuestion(u"1"_s, 2, u"Courte ?"_s, {6, 0})};
+    remember(makeBank(other, u"longue.mdb"_s, bank));
     fQCM &w = start();
     const QSize panel = w.fra()->size();
     auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
@@ -201,51 +164,56 @@ TEST_F(RunnerTest, AFailedWorkingCopyRefreshKeepsTheListAndTheQuestionsTogether)
 {
     fQCM &w = start();
     selectDomain(2);
-    ASSERT_EQ(w.lbl(2)->text(), QStringLiteral("3.1"));
+    ASSERT_EQ(w.lbl(2)->text(), u"3.1"_s);
     ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
     QTemporaryDir other;
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Autre")}};
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Autre"), {6})};
-    dialogs.openAnswers = {makeBank(other, QStringLiteral("autre.mdb"), bank)};
+    bank.domains = {{u"1"_s, u"Autre"_s}};
+    bank.questions = {makeQuestion(u"1"_s, 1, u"Autre"_s, {6})};
+    const QString otherBank = makeBank(other, u"autre.mdb"_s, bank);
+    dialogs.openAnswers = {otherBank};
     dialogs.boxAnswers = {0};
     w.cmd(10)->click();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].title, QStringLiteral("Copie impossible"));
+    EXPECT_EQ(dialogs.boxes,
+        QList<ScriptedDialogs::Box>{
+            ScriptedDialogs::Box(u"La copie de « %1 » vers « %2 » a échoué :\r\nun dossier porte déjà ce nom."_s.arg(
+                                     otherBank, state.workingCopyPath()),
+                6, u"Copie impossible"_s, u"OK"_s)});
+    EXPECT_EQ(state.DbPath, QDir(dir.path()).filePath(u"VAR-irururiza.zov"_s)) << "the switch is stopped";
+    EXPECT_FALSE(QFile::exists(state.IniPath)) << "and not remembered";
     // The entry on the list is the domain walked through.
     for (int step = 0; step < 2; ++step) {
         EXPECT_EQ(w.lstDomaine()->currentText().left(1), w.lbl(2)->text().left(1)) << step;
         w.ShowNextQuestion();
     }
-    EXPECT_EQ(w.lbl(2)->text(), QStringLiteral("1.3"));
+    EXPECT_EQ(w.lbl(2)->text(), u"1.3"_s);
 }
 
 TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
 {
     QTemporaryDir other;
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Abîmé")}};
-    Question q = makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Points hors limites"), {6, 0, 0, 0});
+    bank.domains = {{u"1"_s, u"Abîmé"_s}};
+    Question q = makeQuestion(u"1"_s, 1, u"Points hors limites"_s, {6, 0, 0, 0});
     q.val[0] = 1000000000000;
     q.val[1] = 2147483648;
     q.val[2] = -7;
     bank.questions = {q};
-    const QString path = makeBank(other, QStringLiteral("abimee.mdb"), bank);
+    const QString path = makeBank(other, u"abimee.mdb"_s, bank);
     {
         SqliteDb db;
         ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(QStringLiteral("UPDATE Questions SET Val3 = 'trois'")));
+        ASSERT_TRUE(db.exec(u"UPDATE Questions SET Val3 = 'trois'"_s));
     }
-    IniFile::writeString(QDir(dir.path()).filePath(QStringLiteral("QCM.ini")), QStringLiteral("Dernière base"),
-        QStringLiteral("Base"), path);
+    remember(path);
     fQCM &w = start();
     w.chkApprendre()->click();
-    EXPECT_EQ(w.lblVal(0)->text(), QStringLiteral("1000000000000"));
+    EXPECT_EQ(w.lblVal(0)->text(), u"1000000000000"_s);
     EXPECT_EQ(background(w.lblVal(0)), QColor(0, 255, 0));
-    EXPECT_EQ(w.lblVal(1)->text(), QStringLiteral("2147483648"));
-    EXPECT_EQ(w.lblVal(2)->text(), QStringLiteral("-7"));
+    EXPECT_EQ(w.lblVal(1)->text(), u"2147483648"_s);
+    EXPECT_EQ(w.lblVal(2)->text(), u"-7"_s);
     EXPECT_EQ(background(w.lblVal(2)), QColor(255, 0, 0));
-    EXPECT_EQ(w.lblVal(3)->text(), QStringLiteral("trois")) << "not a number: shown as it is, not as 0";
+    EXPECT_EQ(w.lblVal(3)->text(), u"trois"_s) << "not a number: shown as it is, not as 0";
     EXPECT_NE(background(w.lblVal(3)), QColor(255, 255, 255));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     EXPECT_GE(w.lblVal(0)->contentsRect().width(), w.lblVal(0)->fontMetrics().horizontalAdvance(w.lblVal(0)->text()))
@@ -258,15 +226,9 @@ namespace {
 
 struct CountingTarget : PaintTarget {
     int bands = 0, stars = 0;
-    QColor first, last;
     int widthTwips() const override { return 18000; }
     int heightTwips() const override { return 12000; }
-    void fillRect(int, int, int, int, const QColor &c) override
-    {
-        if (bands++ == 0)
-            first = c;
-        last = c;
-    }
+    void fillRect(int, int, int, int, const QColor &) override { ++bands; }
     void drawLine(int, int, int, int, const QColor &) override { ++stars; }
 };
 
@@ -278,8 +240,6 @@ TEST_F(RunnerTest, TheStarrySkyFollowsTheSetting)
         CountingTarget target;
         w.paintBackground(target, [] { return 0.5; });
         EXPECT_EQ(target.bands, 256);
-        EXPECT_EQ(target.first, QColor(41, 57, 93));
-        EXPECT_EQ(target.last, QColor(92, 163, 207));
         EXPECT_EQ(target.stars, option == 0 ? 0 : 552) << option;
     }
 }

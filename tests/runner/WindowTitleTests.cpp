@@ -10,6 +10,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -22,17 +23,17 @@ QString shownTitle(QWidget *window)
 {
     EXPECT_NE(window->windowHandle(), nullptr);
     const QString title = window->windowHandle() ? window->windowHandle()->title() : QString();
-    return PlatformTitle::formatWindowTitle(title, QStringLiteral(" \u2014 "));
+    return PlatformTitle::formatWindowTitle(title, u" \u2014 "_s);
 }
 
 TEST_F(RunnerTest, WindowSystemShowsEveryTitleExactlyAsGiven)
 {
     configureApplication();
     fQCM &w = start();
-    EXPECT_EQ(shownTitle(&w), QStringLiteral("QCM Vol Libre"));
+    EXPECT_EQ(shownTitle(&w), u"QCM Vol Libre"_s);
     QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
     ASSERT_NE(w.aboutBox(), nullptr);
-    EXPECT_EQ(shownTitle(w.aboutBox()), QStringLiteral("À propos de QCM Vol Libre"));
+    EXPECT_EQ(shownTitle(w.aboutBox()), u"À propos de QCM Vol Libre"_s);
     w.aboutBox()->close();
 
     WidgetDialogs real;
@@ -41,16 +42,16 @@ TEST_F(RunnerTest, WindowSystemShowsEveryTitleExactlyAsGiven)
         boxTitle = shownTitle(box);
         QTest::keyClick(box->focusWidget(), Qt::Key_Return);
     });
-    real.MoxBox(QStringLiteral("Terminé !"), Icon::Information, QStringLiteral("Cà y est !"));
-    EXPECT_EQ(boxTitle, QStringLiteral("Cà y est !"));
+    real.MoxBox(u"Terminé !"_s, Icon::Information, u"Cà y est !"_s);
+    EXPECT_EQ(boxTitle, u"Cà y est !"_s);
 
     whenShown<fInBox>([&](fInBox *box) {
         inputTitle = shownTitle(box);
         QTest::keyClick(box->focusWidget(), Qt::Key_Escape);
     });
     int left = 0, top = 0;
-    real.InBox(QStringLiteral("Corrigez"), QStringLiteral("Corriger un libellé"), QStringLiteral("x"), left, top);
-    EXPECT_EQ(inputTitle, QStringLiteral("Corriger un libellé"));
+    real.InBox(u"Corrigez"_s, u"Corriger un libellé"_s, u"x"_s, left, top);
+    EXPECT_EQ(inputTitle, u"Corriger un libellé"_s);
 }
 
 } // namespace

@@ -19,40 +19,65 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using Box = ScriptedDialogs::Box;
+const QString kCrLf = u"\r\n"_s;
 
 BankContent bankWith(const QString &domain)
 {
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), domain}};
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, domain, {6, -2})};
+    bank.domains = {{u"1"_s, domain}};
+    bank.questions = {makeQuestion(u"1"_s, 1, domain, {6, -2})};
     return bank;
+}
+
+Box replaceBox(const QString &fileName)
+{
+    return {u"Attention, le fichier"_s + kCrLf + u'\'' + fileName + u'\'' + kCrLf + u"existe déjà."_s + kCrLf
+            + u"Voulez-vous le remplacer ?"_s,
+        9, "Remplacer", "Remplacer", "Annuler", {}, 2};
 }
 
 class DatabaseFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral(".")));
-        current = makeBank(program, QStringLiteral("VAR-irururiza.zov"), bankWith(QStringLiteral("Courante")));
-        other = makeBank(elsewhere, QStringLiteral("Club été.mdb"), bankWith(QStringLiteral("Autre")));
+        ASSERT_TRUE(QDir(program.path()).mkpath(u"."_s));
+        current = makeBank(program, u"VAR-irururiza.zov"_s, bankWith(u"Courante"_s));
+        other = makeBank(elsewhere, u"Club été.mdb"_s, bankWith(u"Autre"_s));
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
     }
-    QString inProgram(const QString &name) const { return QDir(program.path()).filePath(name); }
     QString inElsewhere(const QString &name) const { return QDir(elsewhere.path()).filePath(name); }
-    QString rememberedBase() const
+    QString rememberedBase() const { return IniFile::readString(state.IniPath, u"Dernière base"_s, u"Base"_s, {}); }
+    void remember(const QString &path) { IniFile::writeString(state.IniPath, u"Dernière base"_s, u"Base"_s, path); }
+    // "Choisir une base" with the file picked and the answers given; the boxes
+    // of the previous call are forgotten, its answers must all have been used.
+    void choose(const QString &path, const QList<int> &answers = {}, const QStringList &saves = {})
     {
-        return IniFile::readString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), {});
+        dialogs.expectAllAnswersUsed();
+        dialogs.boxes.clear();
+        dialogs.openAnswers = {path};
+        dialogs.boxAnswers = answers;
+        dialogs.saveAnswers = saves;
+        state.ChooseDatabase();
+    }
+    void backUp(const QStringList &saves, const QList<int> &answers)
+    {
+        dialogs.expectAllAnswersUsed();
+        dialogs.boxes.clear();
+        dialogs.saveAnswers = saves;
+        dialogs.boxAnswers = answers;
+        state.SaveDatabaseAs();
     }
     void expectStillOnCurrent()
     {
         EXPECT_EQ(state.DbPath, current);
         EXPECT_TRUE(state.isBound());
-        EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Courante")});
+        EXPECT_EQ(state.domainEntries(), QStringList{u"1  Courante"_s});
     }
 
     QTemporaryDir program, elsewhere;
@@ -64,15 +89,12 @@ protected:
 TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
 {
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
-    dialogs.openAnswers = {other};
-    state.ChooseDatabase();
+    choose(other);
     ASSERT_EQ(dialogs.openRequests.size(), 1);
-    EXPECT_EQ(dialogs.openRequests[0].filterName, QStringLiteral("Fichiers Access"));
-    EXPECT_EQ(dialogs.openRequests[0].pattern, QStringLiteral("*.mdb"));
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
-    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Autre")});
+    EXPECT_EQ(state.domainEntries(), QStringList{u"1  Autre"_s});
     EXPECT_EQ(rememberedBase(), other);
     EXPECT_FALSE(QFile::exists(state.workingCopyPath())) << "no working copy is made when none existed";
 
@@ -81,193 +103,138 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
     next.readSettings();
     EXPECT_EQ(next.DbPath, other);
     EXPECT_TRUE(next.BindDatabase());
-}
 
-TEST_F(DatabaseFiles, AnExistingWorkingCopyIsRefreshedFromTheChosenBank)
-{
+    // An existing working copy is refreshed from the chosen bank.
     writeFile(state.workingCopyPath(), "ancienne copie");
-    dialogs.openAnswers = {other};
-    state.ChooseDatabase();
-    EXPECT_EQ(databaseContent(state.workingCopyPath()), databaseContent(other));
+    choose(current);
+    EXPECT_EQ(databaseContent(state.workingCopyPath()), databaseContent(current));
 }
 
 TEST_F(DatabaseFiles, CancellingTheChoiceChangesNothing)
 {
-    dialogs.openAnswers = {QString()};
-    dialogs.boxAnswers = {0};
-    state.ChooseDatabase();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{"Aucune modification", 0, "Opération annulée", "OK"}));
+    choose(QString(), {0});
+    EXPECT_EQ(dialogs.boxes, QList<Box>{Box("Aucune modification", 0, "Opération annulée", "OK")});
     expectStillOnCurrent();
     EXPECT_FALSE(QFile::exists(state.IniPath));
 }
 
 TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
 {
-    const QString offer = QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
-        + QStringLiteral("la base QCM.MDB qui est utilisée par le programme.") + kCrLf
-        + QStringLiteral("Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?");
-    for (const QString &name : {QStringLiteral("QCM.MDB"), QStringLiteral("Qcm.mdb")}) {
-        const QString working = makeBank(elsewhere, name, bankWith(QStringLiteral("Copie")));
-        dialogs.boxes.clear();
-        dialogs.openAnswers = {working};
-        dialogs.boxAnswers = {1, 0};
-        state.ChooseDatabase();
-        ASSERT_EQ(dialogs.boxes.size(), 2);
-        EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{offer, 2, "Attention", "Oui", "Non", {}, 2}));
-        EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Aucune modification", 2, "Opération annulée", "OK"}));
+    const Box offer{u"Attention ! Vous ne devez pas ouvrir directement"_s + kCrLf
+            + u"la base QCM.MDB qui est utilisée par le programme."_s + kCrLf
+            + u"Voulez-vous créer une copie de QCM.MDB vers un nom de votre choix ?"_s,
+        2, "Attention", "Oui", "Non", {}, 2};
+    for (const QString &name : {u"QCM.MDB"_s, u"Qcm.mdb"_s}) {
+        choose(makeBank(elsewhere, name, bankWith(u"Copie"_s)), {1, 0});
+        EXPECT_EQ(dialogs.boxes, (QList<Box>{offer, {"Aucune modification", 2, "Opération annulée", "OK"}}));
         expectStillOnCurrent();
     }
 
-    const QString working = makeBank(elsewhere, QStringLiteral("qcm.mdb"), bankWith(QStringLiteral("Copie")));
-    const QString copy = inElsewhere(QStringLiteral("copie.mdb"));
-    dialogs.boxes.clear();
-    dialogs.openAnswers = {working};
-    dialogs.boxAnswers = {0};
-    dialogs.saveAnswers = {copy};
-    state.ChooseDatabase();
+    const QString working = makeBank(elsewhere, u"qcm.mdb"_s, bankWith(u"Copie"_s));
+    const QString copy = inElsewhere(u"copie.mdb"_s);
+    choose(working, {0}, {copy});
     ASSERT_EQ(dialogs.saveRequests.size(), 1);
-    EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."));
+    EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
     EXPECT_EQ(databaseContent(copy), databaseContent(working));
     EXPECT_EQ(state.DbPath, copy);
     EXPECT_TRUE(state.isBound());
     EXPECT_FALSE(QFile::exists(state.IniPath)) << "the copy is used without being remembered";
 }
 
-TEST_F(DatabaseFiles, FilesThatAreNotBanksAreRefusedAndNothingIsTouched)
-{
-    const QString text = inElsewhere(QStringLiteral("notes.mdb"));
-    writeFile(text, "Liste des élèves\r\n");
-    const QString empty = inElsewhere(QStringLiteral("vide.mdb"));
-    makeSqliteFile(empty, QStringLiteral("CREATE TABLE Notes (x)"));
-    writeFile(state.workingCopyPath(), "copie de travail");
-    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
-    const QByteArray settingsBefore = fileBytes(state.IniPath);
-    const QString refused
-        = QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf;
-    const QMap<QString, QString> reasons{
-        {text, QStringLiteral("Le fichier « %1 » n'est pas une base de données.").arg(text)},
-        {empty,
-            QStringLiteral("La base « %1 » est incomplète : il lui manque les tables Questions, Domaines, QCM, ")
-                    .arg(empty)
-                + QStringLiteral("Spécialité, Sessions, Examen.")}};
-    for (const QString &path : {text, empty}) {
-        const QByteArray before = fileBytes(path);
-        dialogs.boxes.clear();
-        dialogs.openAnswers = {path};
-        dialogs.boxAnswers = {0};
-        state.ChooseDatabase();
-        ASSERT_EQ(dialogs.boxes.size(), 1);
-        EXPECT_EQ(dialogs.boxes[0], (ScriptedDialogs::Box{refused + reasons[path], 6, "Base refusée", "OK"}));
-        EXPECT_EQ(fileBytes(path), before);
-        EXPECT_EQ(fileBytes(state.IniPath), settingsBefore);
-        EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
-        expectStillOnCurrent();
-    }
-}
-
-TEST_F(DatabaseFiles, ACopyOfTheWorkingCopyReplacesNoFileUnaskedAndNeverTheBankInUse)
-{
-    const QString working = makeBank(elsewhere, QStringLiteral("qcm.mdb"), bankWith(QStringLiteral("Copie")));
-    const QByteArray otherBefore = fileBytes(other), currentBefore = fileBytes(current);
-    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
-    auto choose = [&](const QString &target, QList<int> answers) {
-        dialogs.boxes.clear();
-        dialogs.openAnswers = {working};
-        dialogs.saveAnswers = {target};
-        dialogs.boxAnswers = answers;
-        state.ChooseDatabase();
-    };
-
-    choose(other, {0, 1});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1],
-        (ScriptedDialogs::Box{QStringLiteral("Attention, le fichier") + kCrLf + QStringLiteral("'Club été.mdb'") + kCrLf
-                + QStringLiteral("existe déjà.") + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"),
-            9, "Remplacer", "Remplacer", "Annuler", {}, 2}));
-    EXPECT_EQ(fileBytes(other), otherBefore);
-    expectStillOnCurrent();
-
-    choose(current, {0, 0});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1],
-        (ScriptedDialogs::Box{
-            QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :") + kCrLf
-                + current + kCrLf + QStringLiteral("Choisissez un autre nom."),
-            0, "Annulation", "OK"}));
-    EXPECT_EQ(fileBytes(current), currentBefore);
-    expectStillOnCurrent();
-    EXPECT_EQ(refill.count(), 2) << "the list follows the binding each time";
-
-    choose(other, {0, 0});
-    EXPECT_EQ(databaseContent(other), databaseContent(working));
-    EXPECT_EQ(state.DbPath, other);
-    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Copie")});
-}
-
-// Files that pass for banks at first sight: six tables, or an intact first
-// page. Refused before the current bank is closed, the working copy
+// Some pass for banks at first sight: six tables, or an intact first page.
+// All are refused before the current bank is closed, the working copy
 // replaced or the choice remembered.
-TEST_F(DatabaseFiles, FilesThatCannotReallyBeReadAreRefusedAndNothingIsTouched)
+TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 {
-    QString questionsWithoutCode = QStringLiteral("CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT");
-    for (int i = 0; i < 6; ++i)
-        questionsWithoutCode += QStringLiteral(", lib%1 TEXT, Val%1 INTEGER").arg(i);
-    const QString noCode = inElsewhere(QStringLiteral("sans-code.mdb"));
-    makeSqliteFile(noCode,
-        questionsWithoutCode
-            + QStringLiteral("); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
-                             "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
-                             "CREATE TABLE Examen (x);"));
+    const QString text = inElsewhere(u"notes.mdb"_s);
+    writeFile(text, "Liste des élèves\r\n");
+    const QString empty = inElsewhere(u"vide.mdb"_s);
+    makeSqliteFile(empty, u"CREATE TABLE Notes (x)"_s);
 
-    BankContent big = bankWith(QStringLiteral("Abîmée"));
+    QString questionsWithoutCode = u"CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT"_s;
+    for (int i = 0; i < 6; ++i)
+        questionsWithoutCode += u", lib%1 TEXT, Val%1 INTEGER"_s.arg(i);
+    const QString otherTables
+        = u"); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
+          "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
+          "CREATE TABLE Examen (x);"_s;
+    const QString noCode = inElsewhere(u"sans-code.mdb"_s);
+    makeSqliteFile(noCode, questionsWithoutCode + otherTables);
+
+    BankContent big = bankWith(u"Abîmée"_s);
     for (int n = 2; n <= 400; ++n)
-        big.questions.append(makeQuestion(QStringLiteral("1"), n, QString(300, u'x'), {6, 0}));
-    const QString damaged = makeBank(elsewhere, QStringLiteral("abimee.mdb"), big);
+        big.questions.append(makeQuestion(u"1"_s, n, QString(300, u'x'), {6, 0}));
+    const QString damaged = makeBank(elsewhere, u"abimee.mdb"_s, big);
     QByteArray bytes = fileBytes(damaged);
     ASSERT_GT(bytes.size(), 20 * 4096);
     bytes.replace(bytes.size() - 3 * 4096, 3 * 4096, QByteArray(3 * 4096, '\x5a'));
     writeFile(damaged, bytes);
 
     writeFile(state.workingCopyPath(), "copie de travail");
-    IniFile::writeString(state.IniPath, QStringLiteral("Dernière base"), QStringLiteral("Base"), current);
+    remember(current);
     const QByteArray currentBefore = fileBytes(current), settingsBefore = fileBytes(state.IniPath);
-    const QMap<QString, ScriptedDialogs::Box> boxes{
+    const QString refused = u"Ce fichier ne peut pas être utilisé comme base de données."_s + kCrLf + kCrLf;
+    const std::pair<QString, Box> cases[] = {
+        {text, {refused + u"Le fichier « %1 » n'est pas une base de données."_s.arg(text), 6, "Base refusée", "OK"}},
+        {empty,
+            {refused
+                    + u"La base « %1 » est incomplète : il lui manque les tables Questions, Domaines, "
+                      "QCM, Spécialité, Sessions, Examen."_s.arg(empty),
+                6, "Base refusée", "OK"}},
         {noCode,
-            {QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
-                    + QStringLiteral("La base « %1 » est incomplète : il manque le champ Code à la table Questions.")
-                          .arg(noCode),
+            {refused + u"La base « %1 » est incomplète : il manque le champ Code à la table Questions."_s.arg(noCode),
                 6, "Base refusée", "OK"}},
         {damaged,
-            {QStringLiteral("La base « %1 » est endommagée.").arg(damaged) + kCrLf
-                    + QStringLiteral("Elle n'a pas été ouverte : la base actuelle reste en service."),
-                6, "Base endommagée", "OK"}}};
-    for (const QString &path : {noCode, damaged}) {
-        dialogs.boxes.clear();
-        dialogs.openAnswers = {path};
-        dialogs.boxAnswers = {0};
-        state.ChooseDatabase();
-        ASSERT_EQ(dialogs.boxes.size(), 1);
-        EXPECT_EQ(dialogs.boxes[0], boxes[path]);
+            {u"La base « %1 » est endommagée."_s.arg(damaged) + kCrLf
+                    + u"Elle n'a pas été ouverte : la base actuelle reste en service."_s,
+                6, "Base endommagée", "OK"}},
+    };
+    for (const auto &[path, box] : cases) {
+        const QByteArray before = fileBytes(path);
+        choose(path, {0});
+        EXPECT_EQ(dialogs.boxes, QList<Box>{box});
+        EXPECT_EQ(fileBytes(path), before);
         EXPECT_EQ(fileBytes(current), currentBefore);
-        EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
         EXPECT_EQ(fileBytes(state.IniPath), settingsBefore);
+        EXPECT_EQ(fileBytes(state.workingCopyPath()), QByteArray("copie de travail"));
         expectStillOnCurrent();
     }
 
     // A bank without the speciality flags is still taken: the composer deals with it.
-    QString withoutFlags = questionsWithoutCode;
-    withoutFlags.replace(QStringLiteral("(Numero INTEGER"), QStringLiteral("(Code TEXT, Numero INTEGER"));
-    const QString noFlags = inElsewhere(QStringLiteral("sans-specialites.mdb"));
-    makeSqliteFile(noFlags,
-        withoutFlags
-            + QStringLiteral("); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
-                             "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
-                             "CREATE TABLE Examen (x); INSERT INTO Domaines VALUES ('1', 'Ancienne');"));
-    dialogs.openAnswers = {noFlags};
-    state.ChooseDatabase();
+    questionsWithoutCode.replace(u"(Numero INTEGER"_s, u"(Code TEXT, Numero INTEGER"_s);
+    const QString noFlags = inElsewhere(u"sans-specialites.mdb"_s);
+    makeSqliteFile(noFlags, questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
+    choose(noFlags);
     EXPECT_EQ(state.DbPath, noFlags);
     EXPECT_EQ(rememberedBase(), noFlags);
+}
+
+TEST_F(DatabaseFiles, ACopyOfTheWorkingCopyReplacesNoFileUnaskedAndNeverTheBankInUse)
+{
+    const QString working = makeBank(elsewhere, u"qcm.mdb"_s, bankWith(u"Copie"_s));
+    const QByteArray otherBefore = fileBytes(other), currentBefore = fileBytes(current);
+    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
+
+    choose(working, {0, 1}, {other});
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1], replaceBox(u"Club été.mdb"_s));
+    EXPECT_EQ(fileBytes(other), otherBefore);
+    expectStillOnCurrent();
+
+    choose(working, {0, 0}, {current});
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1],
+        Box(u"Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :"_s + kCrLf + current
+                + kCrLf + u"Choisissez un autre nom."_s,
+            0, "Annulation", "OK"));
+    EXPECT_EQ(fileBytes(current), currentBefore);
+    expectStillOnCurrent();
+    EXPECT_EQ(refill.count(), 2) << "the list follows the binding each time";
+
+    choose(working, {0, 0}, {other});
+    EXPECT_EQ(databaseContent(other), databaseContent(working));
+    EXPECT_EQ(state.DbPath, other);
+    EXPECT_EQ(state.domainEntries(), QStringList{u"1  Copie"_s});
 }
 
 // RAII: the rest of the scope runs as an ordinary user, for whom folder
@@ -296,145 +263,94 @@ TEST_F(DatabaseFiles, AGoodFileThatIsLockedOrInAReadOnlyFolderIsNotCalledBad)
     {
         SqliteDb holder;
         ASSERT_TRUE(holder.open(other, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        dialogs.openAnswers = {other};
-        dialogs.boxAnswers = {0};
-        state.ChooseDatabase();
-        ASSERT_EQ(dialogs.boxes.size(), 1);
-        EXPECT_EQ(dialogs.boxes[0],
-            (ScriptedDialogs::Box{QStringLiteral("La base « %1 » est utilisée par un autre programme, qui en interdit "
-                                                 "la lecture pour le moment.")
-                                      .arg(other)
+        ASSERT_TRUE(holder.exec(u"BEGIN EXCLUSIVE"_s));
+        choose(other, {0});
+        EXPECT_EQ(dialogs.boxes,
+            QList<Box>{Box(u"La base « %1 » est utilisée par un autre programme, qui en interdit la "
+                           "lecture pour le moment."_s.arg(other)
                     + kCrLf
-                    + QStringLiteral("Le fichier n'est pas abîmé : fermez l'autre programme, puis choisissez de "
-                                     "nouveau cette base."),
-                2, "Base verrouillée", "OK"}));
+                    + u"Le fichier n'est pas abîmé : fermez l'autre programme, puis choisissez de "
+                      "nouveau cette base."_s,
+                2, "Base verrouillée", "OK")});
         expectStillOnCurrent();
     }
 
     // A write-ahead-log bank needs its folder to be writable, even to be read.
     QTemporaryDir readOnly;
-    const QString wal = makeBank(readOnly, QStringLiteral("club.mdb"), bankWith(QStringLiteral("Journal")));
+    const QString wal = makeBank(readOnly, u"club.mdb"_s, bankWith(u"Journal"_s));
     {
         SqliteDb db;
         ASSERT_TRUE(db.open(wal, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA journal_mode=WAL")));
+        ASSERT_TRUE(db.exec(u"PRAGMA journal_mode=WAL"_s));
     }
     const auto readAndEnter
         = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter));
     ASSERT_TRUE(QFile::setPermissions(wal, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    dialogs.boxes.clear();
-    dialogs.openAnswers = {wal};
-    dialogs.boxAnswers = {0};
     {
         AsOrdinaryUser user;
-        state.ChooseDatabase();
+        choose(wal, {0});
     }
     ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter | QFile::WriteOwner));
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0],
-        (ScriptedDialogs::Box{QStringLiteral("La base « %1 » ne peut pas être lue là où elle est : son dossier est en "
-                                             "lecture seule.")
-                                  .arg(wal)
+    EXPECT_EQ(dialogs.boxes,
+        QList<Box>{Box(u"La base « %1 » ne peut pas être lue là où elle est : son dossier est en "
+                       "lecture seule."_s.arg(wal)
                 + kCrLf
-                + QStringLiteral("Le fichier n'est pas abîmé : copiez-le dans un dossier où vous pouvez écrire, puis "
-                                 "choisissez la copie."),
-            2, "Base en lecture seule", "OK"}));
+                + u"Le fichier n'est pas abîmé : copiez-le dans un dossier où vous pouvez écrire, puis "
+                  "choisissez la copie."_s,
+            2, "Base en lecture seule", "OK")});
     expectStillOnCurrent();
 
     // Released, the same file is taken.
-    dialogs.openAnswers = {other};
-    state.ChooseDatabase();
+    choose(other);
     EXPECT_EQ(state.DbPath, other);
-}
-
-TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
-{
-    ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
-    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
-    dialogs.openAnswers = {other};
-    dialogs.boxAnswers = {0};
-    state.ChooseDatabase();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].icon, 6);
-    EXPECT_TRUE(dialogs.boxes[0].message.startsWith(QStringLiteral("La copie de")));
-    expectStillOnCurrent();
-    EXPECT_EQ(refill.count(), 1) << "bound again, the domain list starts over with it";
-    EXPECT_FALSE(QFile::exists(state.IniPath));
 }
 
 TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
 {
     // Under the current file's own name, in another folder.
-    const QString backup = inElsewhere(QStringLiteral("VAR-irururiza.zov"));
-    dialogs.boxAnswers = {0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[0].message,
-        QStringLiteral("Cette option permet d'enregistrer votre base de données") + kCrLf
-            + QStringLiteral("actuelle sous un autre nom.") + kCrLf + QStringLiteral("Voulez-vous continuer ?"));
-    EXPECT_EQ(dialogs.boxes[0].icon, 14);
-    EXPECT_EQ(dialogs.boxes[0].caption0, QStringLiteral("Sauvegarder"));
-    EXPECT_EQ(dialogs.boxes[0].caption1, QStringLiteral("Annuler"));
-    EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Enregistrer sous..."));
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
-    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Sauvegarde"));
+    const QString backup = inElsewhere(u"VAR-irururiza.zov"_s);
+    const Box ask{u"Cette option permet d'enregistrer votre base de données"_s + kCrLf
+            + u"actuelle sous un autre nom."_s + kCrLf + u"Voulez-vous continuer ?"_s,
+        14, "Sauvegarde", "Sauvegarder", "Annuler", {}, 2};
+    backUp({backup}, {0, 0});
+    EXPECT_EQ(dialogs.boxes, (QList<Box>{ask, {"Sauvegarde effectuée.", 14, "Sauvegarde", "OK"}}));
+    EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer sous..."_s);
     EXPECT_EQ(databaseContent(backup), databaseContent(current));
     expectStillOnCurrent();
 
     // Saving again over it asks first, naming the file.
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 1};
-    dialogs.saveAnswers = {backup};
     writeFile(backup, "à garder");
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message,
-        QStringLiteral("Attention, le fichier") + kCrLf + QStringLiteral("'VAR-irururiza.zov'") + kCrLf
-            + QStringLiteral("existe déjà.") + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"));
-    EXPECT_EQ(dialogs.boxes[1].icon, 9);
-    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Remplacer"));
+    backUp({backup}, {0, 1});
+    EXPECT_EQ(dialogs.boxes, (QList<Box>{ask, replaceBox(u"VAR-irururiza.zov"_s)}));
     EXPECT_EQ(fileBytes(backup), QByteArray("à garder"));
 }
 
 TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
 {
-    dialogs.boxAnswers = {1};
-    state.SaveDatabaseAs();
+    backUp({}, {1});
     EXPECT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.saveRequests.isEmpty());
 
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0};
-    dialogs.saveAnswers = {QString()};
-    state.SaveDatabaseAs();
+    backUp({QString()}, {0, 0});
     ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1], (ScriptedDialogs::Box{"Opération annulée", 0, "Annulation", "OK"}));
+    EXPECT_EQ(dialogs.boxes[1], Box("Opération annulée", 0, "Annulation", "OK"));
 
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0};
-    dialogs.saveAnswers = {inElsewhere(QStringLiteral("QCM.Mdb"))};
-    state.SaveDatabaseAs();
+    backUp({inElsewhere(u"QCM.Mdb"_s)}, {0, 0});
     ASSERT_EQ(dialogs.boxes.size(), 2);
     EXPECT_EQ(dialogs.boxes[1],
-        (ScriptedDialogs::Box{
-            QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme.")
-                + kCrLf + QStringLiteral("Choisissez un autre nom."),
-            0, "Annulation", "OK"}));
-    EXPECT_FALSE(QFile::exists(inElsewhere(QStringLiteral("QCM.Mdb"))));
+        Box(u"Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme."_s + kCrLf
+                + u"Choisissez un autre nom."_s,
+            0, "Annulation", "OK"));
+    EXPECT_FALSE(QFile::exists(inElsewhere(u"QCM.Mdb"_s)));
 
     // A copy that fails says so and never claims success.
-    const QString inTheWay = inElsewhere(QStringLiteral("dossier.mdb"));
+    const QString inTheWay = inElsewhere(u"dossier.mdb"_s);
     ASSERT_TRUE(QDir().mkpath(inTheWay));
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0, 0};
-    dialogs.saveAnswers = {inTheWay};
-    state.SaveDatabaseAs();
+    backUp({inTheWay}, {0, 0, 0});
     ASSERT_EQ(dialogs.boxes.size(), 3);
     EXPECT_EQ(dialogs.boxes[2].icon, 6);
-    EXPECT_FALSE(dialogs.messages().contains(QStringLiteral("Sauvegarde effectuée.")));
+    EXPECT_FALSE(dialogs.messages().contains(u"Sauvegarde effectuée."_s));
     EXPECT_TRUE(QFileInfo(inTheWay).isDir());
     expectStillOnCurrent();
 }
@@ -443,72 +359,49 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
 // is refused while that program is halfway through writing the file itself.
 TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
 {
-    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
-    ASSERT_TRUE(
-        other.exec(QStringLiteral("PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')")));
-    ASSERT_GT(QFileInfo(current + QStringLiteral("-wal")).size(), 0) << "the row is still in the write-ahead log";
-    dialogs.boxAnswers = {0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
+    ASSERT_TRUE(other.exec(u"PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')"_s));
+    ASSERT_GT(QFileInfo(current + u"-wal"_s).size(), 0) << "the row is still in the write-ahead log";
+    backUp({backup}, {0, 0});
+    EXPECT_EQ(dialogs.messages().value(1), u"Sauvegarde effectuée."_s);
     EXPECT_EQ(fileBytes(backup).mid(18, 2), QByteArray("\x01\x01")) << "the copy is one file, without a log";
-    EXPECT_TRUE(databaseContent(backup).contains(QStringLiteral("Domaines|2|Dans le journal")));
-    EXPECT_FALSE(QFile::exists(backup + QStringLiteral("-wal")));
+    EXPECT_TRUE(databaseContent(backup).contains(u"Domaines|2|Dans le journal"_s));
+    EXPECT_FALSE(QFile::exists(backup + u"-wal"_s));
 }
 
 TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
 {
-    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
-    ASSERT_TRUE(other.exec(QStringLiteral("BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')")));
-    dialogs.boxAnswers = {0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1].message, QStringLiteral("Sauvegarde effectuée."));
+    ASSERT_TRUE(other.exec(u"BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')"_s));
+    backUp({backup}, {0, 0});
+    EXPECT_EQ(dialogs.messages().value(1), u"Sauvegarde effectuée."_s);
     EXPECT_EQ(databaseContent(backup), databaseContent(current));
     const QByteArray committed = fileBytes(backup);
 
     // A large write spills into the file before its commit.
-    ASSERT_TRUE(other.exec(QStringLiteral("PRAGMA cache_size=10; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-                                          "i + 1 FROM n WHERE i < 2000) "
-                                          "INSERT INTO Domaines SELECT 'x', hex(randomblob(250)) FROM n")));
+    ASSERT_TRUE(other.exec(u"PRAGMA cache_size=10; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+                           "i + 1 FROM n WHERE i < 2000) "
+                           "INSERT INTO Domaines SELECT 'x', hex(randomblob(250)) FROM n"_s));
     SqliteDb probe;
     ASSERT_TRUE(probe.open(current, SqliteDb::Mode::ReadOnly));
     sqlite3_busy_timeout(probe.handle(), 0);
-    ASSERT_FALSE(probe.exec(QStringLiteral("SELECT count(*) FROM Domaines"))) << "the writer holds the file";
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
+    ASSERT_FALSE(probe.exec(u"SELECT count(*) FROM Domaines"_s)) << "the writer holds the file";
+    backUp({backup}, {0, 0, 0});
     ASSERT_EQ(dialogs.boxes.size(), 3);
-    const auto &box = dialogs.boxes[2];
-    EXPECT_EQ(box.message,
-        QStringLiteral("La copie de « %1 » vers « %2 » a échoué :").arg(current, backup) + kCrLf
-            + QStringLiteral("la base est en cours de modification par un autre programme ; réessayez quand il aura "
-                             "terminé."));
-    EXPECT_EQ(box.icon, 6);
-    EXPECT_EQ(box.title, QStringLiteral("Copie impossible"));
-    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
+    EXPECT_EQ(dialogs.boxes[2],
+        Box(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(current, backup) + kCrLf
+                + u"la base est en cours de modification par un autre programme ; réessayez quand il "
+                  "aura terminé."_s,
+            6, "Copie impossible", "OK"));
     EXPECT_EQ(fileBytes(backup), committed);
 
-    ASSERT_TRUE(other.exec(QStringLiteral("ROLLBACK")));
+    ASSERT_TRUE(other.exec(u"ROLLBACK"_s));
     EXPECT_TRUE(state.BindDatabase());
     expectStillOnCurrent();
-}
-
-TEST_F(DatabaseFiles, ClosingReleasesTheFileAndBindingAgainWorks)
-{
-    state.CloseDatabases();
-    const QString moved = inElsewhere(QStringLiteral("déplacée.mdb"));
-    ASSERT_TRUE(QFile::rename(current, moved));
-    ASSERT_TRUE(QFile::copy(moved, current));
-    EXPECT_TRUE(state.BindDatabase());
-    EXPECT_EQ(state.domainEntries(), QStringList{QStringLiteral("1  Courante")});
 }
 
 // A copy killed halfway, as by a power cut or the system ending the program,
@@ -516,11 +409,11 @@ TEST_F(DatabaseFiles, ClosingReleasesTheFileAndBindingAgainWorks)
 // is complete and takes its place in one step.
 TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
 {
-    BankContent big = bankWith(QStringLiteral("Grande"));
+    BankContent big = bankWith(u"Grande"_s);
     for (int n = 2; n <= 20000; ++n)
-        big.questions.append(makeQuestion(QStringLiteral("1"), n, QString(200, u'x'), {6, -1}));
-    const QString source = makeBank(elsewhere, QStringLiteral("grande.mdb"), big);
-    const QString backup = inElsewhere(QStringLiteral("sauvegarde.mdb"));
+        big.questions.append(makeQuestion(u"1"_s, n, QString(200, u'x'), {6, -1}));
+    const QString source = makeBank(elsewhere, u"grande.mdb"_s, big);
+    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
     ASSERT_TRUE(copyDatabaseAtomic(current, backup, nullptr));
     const QByteArray before = fileBytes(backup);
 
@@ -534,7 +427,7 @@ TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
     const QDir folder(elsewhere.path());
     bool seen = false;
     for (int i = 0; i < 200000 && !seen; ++i)
-        seen = !folder.entryList({QStringLiteral(".sauvegarde.mdb.*")}, QDir::Hidden | QDir::Files).isEmpty();
+        seen = !folder.entryList({u".sauvegarde.mdb.*"_s}, QDir::Hidden | QDir::Files).isEmpty();
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);

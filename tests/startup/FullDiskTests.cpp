@@ -17,10 +17,11 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+const QString kCrLf = u"\r\n"_s;
 
 // A disk of 256 KiB that really runs full: a tmpfs mounted for the test,
 // which needs root; elsewhere the tests are skipped.
@@ -30,7 +31,7 @@ protected:
     {
         if (::geteuid() != 0)
             GTEST_SKIP() << "mounting a tmpfs needs root";
-        mountPoint = QDir(outside.path()).filePath(QStringLiteral("petit-disque"));
+        mountPoint = QDir(outside.path()).filePath(u"petit-disque"_s);
         ASSERT_TRUE(QDir().mkpath(mountPoint));
         if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k")
             != 0)
@@ -55,7 +56,7 @@ protected:
     void fillLeaving(qint64 room)
     {
         ASSERT_GE(freeBytes(), room);
-        writeFile(onDisk(QStringLiteral("remplissage")), QByteArray(freeBytes() - room, 'x'));
+        writeFile(onDisk(u"remplissage"_s), QByteArray(freeBytes() - room, 'x'));
         ASSERT_EQ(freeBytes(), room);
     }
     QStringList filesOnDisk() const
@@ -72,10 +73,10 @@ protected:
 TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
 {
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Courante")}};
+    bank.domains = {{u"1"_s, u"Courante"_s}};
     QString error;
-    ASSERT_TRUE(writeBank(onDisk(QStringLiteral("VAR-irururiza.zov")), bank, &error));
-    const QString other = QDir(outside.path()).filePath(QStringLiteral("Club.mdb"));
+    ASSERT_TRUE(writeBank(onDisk(u"VAR-irururiza.zov"_s), bank, &error));
+    const QString other = QDir(outside.path()).filePath(u"Club.mdb"_s);
     ASSERT_TRUE(writeBank(other, bank, &error));
     QCMBas state(dialogs, mountPoint);
     writeFile(state.IniPath, "[Options]\r\nRepeindre=0\r\n");
@@ -86,42 +87,36 @@ TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
     dialogs.openAnswers = {other};
     dialogs.boxAnswers = {0};
     state.ChooseDatabase();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    const ScriptedDialogs::Box &box = dialogs.boxes[0];
-    EXPECT_EQ(box.message,
-        QStringLiteral("La base choisie est ouverte, mais le fichier de paramètres") + kCrLf + state.IniPath + kCrLf
-            + QStringLiteral("n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage.") + kCrLf + kCrLf
-            + QStringLiteral("Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué (%2) ; le "
-                             "fichier est resté tel qu'il était.")
-                  .arg(state.IniPath, qt_error_string(ENOSPC)));
-    EXPECT_EQ(box.icon, 2);
-    EXPECT_EQ(box.title, QStringLiteral("Paramètres non enregistrés"));
-    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
-    EXPECT_EQ(box.alignment, 0);
+    EXPECT_EQ(dialogs.boxes,
+        QList<ScriptedDialogs::Box>{ScriptedDialogs::Box(u"La base choisie est ouverte, mais le fichier de paramètres"_s
+                + kCrLf + state.IniPath + kCrLf
+                + u"n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."_s + kCrLf + kCrLf
+                + u"Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué "
+                  "(%2) ; le fichier est resté tel qu'il était."_s.arg(state.IniPath, qt_error_string(ENOSPC)),
+            2, "Paramètres non enregistrés", "OK")});
     EXPECT_EQ(fileBytes(state.IniPath), QByteArray("[Options]\r\nRepeindre=0\r\n"));
     EXPECT_EQ(state.DbPath, other) << "the chosen bank is in use all the same";
-    EXPECT_EQ(filesOnDisk(),
-        QStringList({QStringLiteral("QCM.ini"), QStringLiteral("VAR-irururiza.zov"), QStringLiteral("remplissage")}));
+    EXPECT_EQ(filesOnDisk(), QStringList({u"QCM.ini"_s, u"VAR-irururiza.zov"_s, u"remplissage"_s}));
 }
 
 TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
 {
     QTemporaryDir program;
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}};
-    bank.questions = {makeQuestion(QStringLiteral("1"), 1, QStringLiteral("Un cumulus ?"), {6, -2})};
-    const QString current = makeBank(program, QStringLiteral("VAR-irururiza.zov"), bank);
+    bank.domains = {{u"1"_s, u"Météo"_s}};
+    bank.questions = {makeQuestion(u"1"_s, 1, u"Un cumulus ?"_s, {6, -2})};
+    const QString current = makeBank(program, u"VAR-irururiza.zov"_s, bank);
     {
         // Small enough to fit in one write buffer, where a lost write went unseen.
         SqliteDb db;
         ASSERT_TRUE(db.open(current, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(QStringLiteral("PRAGMA page_size=1024; VACUUM")));
+        ASSERT_TRUE(db.exec(u"PRAGMA page_size=1024; VACUUM"_s));
     }
     ASSERT_LT(QFileInfo(current).size(), 16384);
     QCMBas state(dialogs, program.path());
     state.readSettings();
     ASSERT_TRUE(state.BindDatabase());
-    const QString backup = onDisk(QStringLiteral("sauvegarde.mdb"));
+    const QString backup = onDisk(u"sauvegarde.mdb"_s);
     const QByteArray old(8192, 'a');
     writeFile(backup, old);
     // A few KiB too little for the copy, beside the old backup that it would replace.
@@ -131,30 +126,25 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
     dialogs.saveAnswers = {backup};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[1].title, QStringLiteral("Remplacer"));
-    const ScriptedDialogs::Box &box = dialogs.boxes[2];
-    EXPECT_EQ(box.message,
-        QStringLiteral("La copie de « %1 » vers « %2 » a échoué :").arg(state.DbPath, backup) + kCrLf
-            + QStringLiteral("le disque est plein."));
-    EXPECT_EQ(box.icon, 6);
-    EXPECT_EQ(box.title, QStringLiteral("Copie impossible"));
-    EXPECT_EQ(QStringList({box.caption0, box.caption1, box.caption2}), QStringList({QStringLiteral("OK"), {}, {}}));
-    EXPECT_EQ(box.alignment, 0);
+    EXPECT_EQ(dialogs.boxes[1].title, u"Remplacer"_s);
+    EXPECT_EQ(dialogs.boxes[2],
+        ScriptedDialogs::Box(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(state.DbPath, backup) + kCrLf
+                + u"le disque est plein."_s,
+            6, "Copie impossible", "OK"));
     EXPECT_EQ(fileBytes(backup), old);
-    EXPECT_EQ(filesOnDisk(), QStringList({QStringLiteral("remplissage"), QStringLiteral("sauvegarde.mdb")}))
-        << "no partial copy is left behind";
+    EXPECT_EQ(filesOnDisk(), QStringList({u"remplissage"_s, u"sauvegarde.mdb"_s})) << "no partial copy is left behind";
     EXPECT_TRUE(state.isBound());
 
     // With room enough the same backup is made.
-    ASSERT_TRUE(QFile::remove(onDisk(QStringLiteral("remplissage"))));
+    ASSERT_TRUE(QFile::remove(onDisk(u"remplissage"_s)));
     dialogs.boxes.clear();
     dialogs.boxAnswers = {0, 0, 0};
     dialogs.saveAnswers = {backup};
     state.SaveDatabaseAs();
     ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[2].message, QStringLiteral("Sauvegarde effectuée."));
+    EXPECT_EQ(dialogs.boxes[2].message, u"Sauvegarde effectuée."_s);
     EXPECT_EQ(databaseContent(backup), databaseContent(state.DbPath));
-    EXPECT_EQ(filesOnDisk(), QStringList({QStringLiteral("sauvegarde.mdb")}));
+    EXPECT_EQ(filesOnDisk(), QStringList({u"sauvegarde.mdb"_s}));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 using namespace qcm;
 using namespace qcm::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,50 +25,44 @@ class Settings : public ::testing::Test {
 protected:
     QString base(const QString &fallback = {}) const
     {
-        return IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), fallback);
+        return IniFile::readString(ini, u"Dernière base"_s, u"Base"_s, fallback);
     }
-    int repaint() const { return IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1); }
+    int repaint() const { return IniFile::readInt(ini, u"Options"_s, u"Repeindre"_s, -1); }
+    bool writeRepaint(const QString &value) { return IniFile::writeString(ini, u"Options"_s, u"Repeindre"_s, value); }
     bool writeBase(const QString &value, QString *error = nullptr)
     {
-        return IniFile::writeString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), value, error);
+        return IniFile::writeString(ini, u"Dernière base"_s, u"Base"_s, value, error);
     }
 
     QTemporaryDir dir;
-    QString ini = QDir(dir.path()).filePath(QStringLiteral("QCM.ini"));
+    QString ini = QDir(dir.path()).filePath(u"QCM.ini"_s);
 };
 
 TEST_F(Settings, MissingOrGarbledFilesGiveTheDefaults)
 {
-    EXPECT_EQ(
-        IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), QStringLiteral("défaut")),
-        QStringLiteral("défaut"));
-    EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1), -1);
-
+    EXPECT_EQ(base(u"défaut"_s), u"défaut"_s);
+    EXPECT_EQ(repaint(), -1);
     writeFile(ini, QByteArray("\x00\x01\x02garbage\xff\xfe", 12));
-    EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1), -1);
+    EXPECT_EQ(repaint(), -1);
     writeFile(ini, "Base=ailleurs\n[Options\nRepeindre=0\n");
-    EXPECT_EQ(IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), QStringLiteral("d")),
-        QStringLiteral("d"))
-        << "a key outside its section does not count";
-    EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1), -1);
+    EXPECT_EQ(base(u"d"_s), u"d"_s) << "a key outside its section does not count";
+    EXPECT_EQ(repaint(), -1);
 }
 
 TEST_F(Settings, KeysAreWrittenOneByOneAndReadBackWhole)
 {
-    const QString longPath = QStringLiteral("/données/") + QString(300, u'x') + QStringLiteral("/Banque d'été.mdb");
-    ASSERT_TRUE(IniFile::writeString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), longPath));
-    ASSERT_TRUE(IniFile::writeString(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("0")));
-    ASSERT_TRUE(IniFile::writeString(
-        ini, QStringLiteral("Disposition"), QStringLiteral("fInBox.Left"), QStringLiteral("3000")));
-    ASSERT_TRUE(IniFile::writeString(ini, QStringLiteral("dernière BASE"), QStringLiteral("base"), longPath + u'2'));
+    const QString longPath = u"/données/"_s + QString(300, u'x') + u"/Banque d'été.mdb"_s;
+    ASSERT_TRUE(writeBase(longPath));
+    ASSERT_TRUE(writeRepaint(u"0"_s));
+    ASSERT_TRUE(IniFile::writeString(ini, u"Disposition"_s, u"fInBox.Left"_s, u"3000"_s));
+    ASSERT_TRUE(IniFile::writeString(ini, u"dernière BASE"_s, u"base"_s, longPath + u'2'));
 
-    EXPECT_EQ(IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), {}), longPath + u'2')
-        << "a value longer than 254 characters is kept whole";
-    EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1), 0);
+    EXPECT_EQ(base(), longPath + u'2') << "a value longer than 254 characters is kept whole";
+    EXPECT_EQ(repaint(), 0);
     const QString text = QString::fromUtf8(fileBytes(ini));
-    EXPECT_EQ(text.count(QStringLiteral("[Dernière base]")), 1) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("[Options]\r\nRepeindre=0\r\n")));
-    EXPECT_EQ(text.count(QStringLiteral("base="), Qt::CaseInsensitive), 1);
+    EXPECT_EQ(text.count(u"[Dernière base]"_s), 1) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"[Options]\r\nRepeindre=0\r\n"_s));
+    EXPECT_EQ(text.count(u"base="_s, Qt::CaseInsensitive), 1);
 }
 
 TEST_F(Settings, OtherLinesAndTextFromOlderToolsSurvive)
@@ -75,41 +70,23 @@ TEST_F(Settings, OtherLinesAndTextFromOlderToolsSurvive)
     // A file written by a Windows tool: Latin-1, CR LF, comments and other keys.
     writeFile(
         ini, QByteArray("; r\xe9glages\r\n[Derni\xe8re base]\r\nBase=C:\\QCM\\VAR.zov\r\n\r\n[Autre]\r\nCl\xe9=1\r\n"));
-    EXPECT_EQ(IniFile::readString(ini, QStringLiteral("Dernière base"), QStringLiteral("Base"), {}),
-        QStringLiteral("C:\\QCM\\VAR.zov"));
-    ASSERT_TRUE(
-        IniFile::writeString(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("-1")));
-    EXPECT_EQ(IniFile::readString(ini, QStringLiteral("Autre"), QStringLiteral("Clé"), {}), QStringLiteral("1"));
-    EXPECT_TRUE(QString::fromUtf8(fileBytes(ini)).startsWith(QStringLiteral("; réglages")));
-    EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), 5), -1);
-}
-
-TEST_F(Settings, AFailedWriteLeavesTheFileAsItWas)
-{
-    writeFile(ini, "[Options]\r\nRepeindre=0\r\n");
-    const QString locked = QDir(dir.path()).filePath(QStringLiteral("verrou"));
-    ASSERT_TRUE(QDir().mkpath(locked));
-    const QString inside = QDir(locked).filePath(QStringLiteral("QCM.ini"));
-    ASSERT_TRUE(QDir().mkpath(inside)) << "a folder standing where the file should be";
-    QString error;
-    EXPECT_FALSE(IniFile::writeString(
-        inside, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("1"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(fileBytes(ini), QByteArray("[Options]\r\nRepeindre=0\r\n"));
+    EXPECT_EQ(base(), u"C:\\QCM\\VAR.zov"_s);
+    ASSERT_TRUE(writeRepaint(u"-1"_s));
+    EXPECT_EQ(IniFile::readString(ini, u"Autre"_s, u"Clé"_s, {}), u"1"_s);
+    EXPECT_TRUE(QString::fromUtf8(fileBytes(ini)).startsWith(u"; réglages"_s));
+    EXPECT_EQ(IniFile::readInt(ini, u"Options"_s, u"Repeindre"_s, 5), -1);
 }
 
 TEST_F(Settings, EveryValueReadsBackExactlyAndOrdinaryOnesAreWrittenAsTheyAre)
 {
     writeFile(ini, "[Options]\r\nRepeindre=0\r\n");
-    const QString ordinary = QStringLiteral("/données/Banque d'été = 2024 ; [club].mdb");
+    const QString ordinary = u"/données/Banque d'été = 2024 ; [club].mdb"_s;
     ASSERT_TRUE(writeBase(ordinary));
-    EXPECT_TRUE(
-        QString::fromUtf8(fileBytes(ini)).contains(QStringLiteral("\r\nBase=") + ordinary + QStringLiteral("\r\n")));
-    for (const QString &value : {QStringLiteral("/banque.mdb "), QStringLiteral(" /banque.mdb"),
-             QStringLiteral("\t/b.mdb\t"), QStringLiteral("\"/b.mdb\""), QStringLiteral("\""), QStringLiteral("\"\""),
-             QStringLiteral("   "), QString(), QStringLiteral("\" b \"")}) {
+    EXPECT_TRUE(QString::fromUtf8(fileBytes(ini)).contains(u"\r\nBase="_s + ordinary + u"\r\n"_s));
+    for (const QString &value : {u"/banque.mdb "_s, u" /banque.mdb"_s, u"\t/b.mdb\t"_s, u"\"/b.mdb\""_s, u"\""_s,
+             u"\"\""_s, u"   "_s, QString(), u"\" b \""_s}) {
         ASSERT_TRUE(writeBase(value)) << value.toStdString();
-        EXPECT_EQ(base(QStringLiteral("absent")), value) << value.toStdString();
+        EXPECT_EQ(base(u"absent"_s), value) << value.toStdString();
     }
     EXPECT_EQ(repaint(), 0);
 }
@@ -118,14 +95,13 @@ TEST_F(Settings, ValuesWithLineBreaksAreRefusedAndInjectNothing)
 {
     writeFile(ini, "[Dernière base]\r\nBase=/b.mdb\r\n[Options]\r\nRepeindre=-1\r\n");
     const QByteArray before = fileBytes(ini);
-    for (const QString &value :
-        {QStringLiteral("/tmp/b.mdb\n[Options]\nRepeindre=0"), QStringLiteral("a\rb"), QStringLiteral("a\u2028b"),
-            QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QString(QChar(0xD800))}) {
+    for (const QString &value : {u"/tmp/b.mdb\n[Options]\nRepeindre=0"_s, u"a\rb"_s, u"a\u2028b"_s,
+             u"a"_s + QChar(0) + u"b"_s, QString(QChar(0xD800))}) {
         QString error;
         EXPECT_FALSE(writeBase(value, &error));
         EXPECT_EQ(error,
-            QStringLiteral("La valeur à enregistrer contient un saut de ligne ou un caractère de contrôle, que le "
-                           "fichier de paramètres ne peut pas conserver."));
+            u"La valeur à enregistrer contient un saut de ligne ou un caractère de contrôle, que le "
+            "fichier de paramètres ne peut pas conserver."_s);
         EXPECT_EQ(fileBytes(ini), before);
     }
     EXPECT_EQ(repaint(), -1);
@@ -133,30 +109,12 @@ TEST_F(Settings, ValuesWithLineBreaksAreRefusedAndInjectNothing)
 
 TEST_F(Settings, NumbersOutOfRangeKeepTheirSign)
 {
-    writeFile(ini, "[Options]\r\nRepeindre=99999999999\r\n");
-    EXPECT_EQ(repaint(), std::numeric_limits<int>::max()) << "still the starry sky";
-    writeFile(ini, "[Options]\r\nRepeindre=-000000000000000000000099999999999999999999\r\n");
-    EXPECT_EQ(repaint(), std::numeric_limits<int>::min());
-    writeFile(ini, "[Options]\r\nRepeindre=-2147483648\r\n");
-    EXPECT_EQ(repaint(), std::numeric_limits<int>::min());
-}
-
-TEST_F(Settings, Utf16FilesAreReadAndStayUtf16)
-{
-    const QString text = QStringLiteral("[Dernière base]\r\nBase=C:\\Club été\\VAR.zov\r\n");
-    for (const bool le : {true, false}) {
-        QByteArray bytes = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
-        for (const QChar c : text) {
-            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
-            bytes.append(le ? lo : hi).append(le ? hi : lo);
-        }
-        writeFile(ini, bytes);
-        EXPECT_EQ(base(), QStringLiteral("C:\\Club été\\VAR.zov"));
-        ASSERT_TRUE(
-            IniFile::writeString(ini, QStringLiteral("Options"), QStringLiteral("Repeindre"), QStringLiteral("0")));
-        EXPECT_TRUE(fileBytes(ini).startsWith(bytes.left(2)));
-        EXPECT_EQ(base(), QStringLiteral("C:\\Club été\\VAR.zov"));
-        EXPECT_EQ(repaint(), 0);
+    const std::pair<const char *, int> cases[] = {{"99999999999", std::numeric_limits<int>::max()},
+        {"-000000000000000000000099999999999999999999", std::numeric_limits<int>::min()},
+        {"-2147483648", std::numeric_limits<int>::min()}};
+    for (const auto &[stored, read] : cases) {
+        writeFile(ini, QByteArray("[Options]\r\nRepeindre=") + stored + "\r\n");
+        EXPECT_EQ(repaint(), read) << stored;
     }
 }
 
@@ -164,7 +122,7 @@ TEST_F(Settings, Utf16FilesAreReadAndStayUtf16)
 TEST_F(Settings, OnlyRegularFilesOfASensibleSizeAreRead)
 {
     ASSERT_EQ(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
-    auto reading = std::async(std::launch::async, [this] { return base(QStringLiteral("défaut")); });
+    auto reading = std::async(std::launch::async, [this] { return base(u"défaut"_s); });
     const bool returned = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     if (!returned) {
         // Unblocks the reader so that the test can end.
@@ -173,23 +131,23 @@ TEST_F(Settings, OnlyRegularFilesOfASensibleSizeAreRead)
             ::close(fd);
     }
     EXPECT_TRUE(returned) << "reading a named pipe does not wait for a writer";
-    EXPECT_EQ(reading.get(), QStringLiteral("défaut"));
+    EXPECT_EQ(reading.get(), u"défaut"_s);
     QString error;
-    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb"), &error));
-    EXPECT_EQ(error, QStringLiteral("« %1 » n'est pas un fichier ordinaire.").arg(ini));
+    EXPECT_FALSE(writeBase(u"/b.mdb"_s, &error));
+    EXPECT_EQ(error, u"« %1 » n'est pas un fichier ordinaire."_s.arg(ini));
     ASSERT_TRUE(QFile::remove(ini));
 
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), ini));
-    EXPECT_EQ(base(QStringLiteral("défaut")), QStringLiteral("défaut"));
-    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb")));
-    EXPECT_EQ(QFile::symLinkTarget(ini), QStringLiteral("/dev/zero"));
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, ini));
+    EXPECT_EQ(base(u"défaut"_s), u"défaut"_s);
+    EXPECT_FALSE(writeBase(u"/b.mdb"_s));
+    EXPECT_EQ(QFile::symLinkTarget(ini), u"/dev/zero"_s);
     ASSERT_TRUE(QFile::remove(ini));
 
     QByteArray huge("[Dernière base]\r\nBase=/b.mdb\r\n");
     huge.append(QByteArray(IniFile::kMaxFileSize, ';'));
     writeFile(ini, huge);
-    EXPECT_EQ(base(QStringLiteral("défaut")), QStringLiteral("défaut"));
-    EXPECT_FALSE(writeBase(QStringLiteral("/b.mdb"), &error));
+    EXPECT_EQ(base(u"défaut"_s), u"défaut"_s);
+    EXPECT_FALSE(writeBase(u"/b.mdb"_s, &error));
     EXPECT_EQ(fileBytes(ini).size(), huge.size());
 }
 

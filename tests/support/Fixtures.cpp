@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace qcm::test {
 
 Question makeQuestion(const QString &code, qint64 numero, const QString &statement, std::initializer_list<int> points)
@@ -18,7 +20,7 @@ Question makeQuestion(const QString &code, qint64 numero, const QString &stateme
     q.libelle = statement;
     int i = 0;
     for (int p : points) {
-        q.lib[size_t(i)] = QStringLiteral("Réponse %1").arg(QChar(u'A' + i));
+        q.lib[size_t(i)] = u"Réponse %1"_s.arg(QChar(u'A' + i));
         q.val[size_t(i)] = p;
         ++i;
     }
@@ -58,12 +60,11 @@ QStringList databaseContent(const QString &path)
     QString error;
     EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly, &error)) << error.toStdString();
     QStringList rows;
-    SqliteStatement tables
-        = db.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    SqliteStatement tables = db.prepare(u"SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
     while (tables.step()) {
         const QString table = tables.column(0).toString();
-        rows.append(QStringLiteral("schema|") + tables.column(1).toString());
-        SqliteStatement st = db.prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+        rows.append(u"schema|"_s + tables.column(1).toString());
+        SqliteStatement st = db.prepare(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table));
         while (st.step()) {
             QStringList values{table};
             for (int i = 0; i < st.columnCount(); ++i)

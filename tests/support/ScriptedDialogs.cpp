@@ -85,31 +85,6 @@ std::optional<int> ScriptedDialogs::printDialog(const PrintRequest &request)
     return take(printAnswers, "print dialog", request.title, std::optional<int>());
 }
 
-void ScriptedDialogs::setClipboardText(const QString &text)
-{
-    clipboard = text;
-}
-
-void ScriptedDialogs::beep()
-{
-    ++beeps;
-}
-
-QDate ScriptedDialogs::today()
-{
-    return date;
-}
-
-void ScriptedDialogs::randomize()
-{
-    ++randomizeCalls;
-}
-
-double ScriptedDialogs::rnd()
-{
-    return random();
-}
-
 QStringList ScriptedDialogs::messages() const
 {
     QStringList list;
