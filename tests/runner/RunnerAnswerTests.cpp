@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <qpa/qwindowsysteminterface.h>
+
 using namespace qcm;
 using namespace qcm::test;
 using namespace Qt::StringLiterals;
@@ -80,6 +82,46 @@ TEST_F(RunnerTest, LearnModeHoldsFromQuestionToQuestionUntilSwitchedOff)
     EXPECT_TRUE(w.cmd(1)->isEnabled());
 }
 
+// What the window system reports when the focus moves; null while another
+// program has it.
+void focusGoesTo(QWindow *window)
+{
+    QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(window);
+}
+
+TEST_F(RunnerTest, ComingBackFromAnotherProgramKeepsTheAnswerButABoxOfOursDoesNot)
+{
+    fQCM &w = start();
+    typeKey('1');
+    typeKey('3');
+    w.cmd(1)->click();
+    auto answerKept = [&] {
+        return w.chkVal(0)->isChecked() && w.chkVal(2)->isChecked() && !w.lblVal(0)->isHidden()
+            && !w.chkVal(0)->isEnabled();
+    };
+    ASSERT_TRUE(answerKept());
+
+    focusGoesTo(nullptr);
+    ASSERT_EQ(QGuiApplication::focusWindow(), nullptr);
+    focusGoesTo(w.windowHandle());
+    EXPECT_TRUE(answerKept()) << "back from another program";
+
+    // A window of the program takes the focus, the user visits another
+    // program, comes back to that window, which then hands the focus back.
+    QWidget box;
+    box.setWindowTitle(u"Avis"_s);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    focusGoesTo(box.windowHandle());
+    EXPECT_TRUE(answerKept());
+    focusGoesTo(nullptr);
+    focusGoesTo(box.windowHandle());
+    focusGoesTo(w.windowHandle());
+    EXPECT_FALSE(w.chkVal(0)->isChecked()) << "the window took its turn after another of its program's windows";
+    EXPECT_TRUE(w.lblVal(0)->isHidden());
+    EXPECT_TRUE(w.chkVal(0)->isEnabled());
+}
+
 TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
 {
     fQCM &w = start();
@@ -101,7 +143,8 @@ TEST_F(RunnerTest, KeyboardAloneDrivesTheWindow)
 
     QTest::keyRelease(QApplication::focusWidget(), Qt::Key_F1);
     ASSERT_NE(w.aboutBox(), nullptr);
-    EXPECT_FALSE(w.aboutBox()->isModal()) << "practice goes on beside it";
+    EXPECT_TRUE(w.aboutBox()->isVisible());
+    EXPECT_FALSE(w.aboutBox()->isModal());
 }
 
 } // namespace

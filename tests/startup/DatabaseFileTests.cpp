@@ -91,6 +91,8 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other);
     ASSERT_EQ(dialogs.openRequests.size(), 1);
+    EXPECT_EQ(dialogs.openRequests[0].filterName, u"Fichiers Access"_s);
+    EXPECT_EQ(dialogs.openRequests[0].pattern, u"*.mdb"_s);
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
@@ -304,6 +306,19 @@ TEST_F(DatabaseFiles, AGoodFileThatIsLockedOrInAReadOnlyFolderIsNotCalledBad)
     // Released, the same file is taken.
     choose(other);
     EXPECT_EQ(state.DbPath, other);
+}
+
+TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
+{
+    ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
+    QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
+    choose(other, {0});
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes[0].icon, 6);
+    EXPECT_TRUE(dialogs.boxes[0].message.startsWith(u"La copie de"_s));
+    expectStillOnCurrent();
+    EXPECT_EQ(refill.count(), 1) << "bound again, the domain list starts over with it";
+    EXPECT_FALSE(QFile::exists(state.IniPath));
 }
 
 TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)

@@ -118,6 +118,24 @@ TEST_F(Settings, NumbersOutOfRangeKeepTheirSign)
     }
 }
 
+TEST_F(Settings, Utf16FilesAreReadAndStayUtf16)
+{
+    const QString text = u"[Dernière base]\r\nBase=C:\\Club été\\VAR.zov\r\n"_s;
+    for (const bool le : {true, false}) {
+        QByteArray bytes = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (const QChar c : text) {
+            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+            bytes.append(le ? lo : hi).append(le ? hi : lo);
+        }
+        writeFile(ini, bytes);
+        EXPECT_EQ(base(), u"C:\\Club été\\VAR.zov"_s);
+        ASSERT_TRUE(writeRepaint(u"0"_s));
+        EXPECT_TRUE(fileBytes(ini).startsWith(bytes.left(2)));
+        EXPECT_EQ(base(), u"C:\\Club été\\VAR.zov"_s);
+        EXPECT_EQ(repaint(), 0);
+    }
+}
+
 // Read in a thread: a read that blocks fails the test instead of hanging it.
 TEST_F(Settings, OnlyRegularFilesOfASensibleSizeAreRead)
 {

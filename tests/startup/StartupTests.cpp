@@ -62,6 +62,13 @@ TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndRelativePathsStartThe
     QDir::setCurrent(startedFrom);
 }
 
+TEST_F(Startup, AppFolderEndsWithOneSeparator)
+{
+    QCMBas root(dialogs, u"/"_s);
+    EXPECT_EQ(root.AppFolder(), u"/"_s);
+    EXPECT_EQ(state.AppFolder(), dir.path() + u'/');
+}
+
 TEST_F(Startup, BindingOpensTheSixBindingsAndCaptionsTheBase)
 {
     state.readSettings();
