@@ -11,8 +11,6 @@
 
 namespace qcm::test {
 
-using namespace Qt::StringLiterals;
-
 using Box = ScriptedDialogs::Box;
 
 // The editor's fields and boxes without a window.
@@ -76,7 +74,7 @@ class EditorTest : public ::testing::Test {
 protected:
     void open(const BankContent &bank = standardBank())
     {
-        path = makeBank(dir, u"VAR-irururiza.zov"_s, bank);
+        path = makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
         editor.FillEditorDomainList();
@@ -91,14 +89,15 @@ protected:
     void typeQuestion(const QString &number, const QStringList &points)
     {
         view.fields[2] = number;
-        view.fields[3] = u"Énoncé "_s + number;
+        view.fields[3] = QStringLiteral("Énoncé ") + number;
         for (int k = 0; k < 6; ++k) {
             const bool has = k < points.size();
-            view.fields[size_t(4 + 2 * k)] = has ? u"Choix %1"_s.arg(QChar(u'A' + k)) : QString();
+            view.fields[size_t(4 + 2 * k)] = has ? QStringLiteral("Choix %1").arg(QChar(u'A' + k)) : QString();
             view.fields[size_t(5 + 2 * k)] = has ? points[k] : QString();
         }
         view.boxes[0] = true;
     }
+    QString questionCount() { return valueOf(path, "SELECT count(*) FROM Questions").toString(); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

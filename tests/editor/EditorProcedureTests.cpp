@@ -35,7 +35,7 @@ TEST_F(EditorTest, SavingStoresTheQuestionAsTypedAndMovesToABlankNextNumber)
     typeQuestion("3", {"6", "0"});
     view.fields[3] = "Nouvel énoncé";
     ASSERT_TRUE(editor.SaveQuestion());
-    EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions"), 8);
+    EXPECT_EQ(questionCount(), "8");
     EXPECT_EQ(valueOf(path, "SELECT \"Libellé\" FROM Questions WHERE Code = '1' AND Numero = 3"), "Nouvel énoncé");
 }
 
@@ -85,6 +85,15 @@ TEST_F(EditorTest, NumbersFollowTheHighestOfTheDomainAcrossGaps)
     EXPECT_EQ(view.fields[2], "6");
     EXPECT_EQ(editor.NextQuestionNumber(), "9");
 
+    // ">" from the last question goes to the free number, blank, and stays there.
+    view.fields[2] = "8";
+    editor.LoadQuestionIntoEditor();
+    EXPECT_EQ(view.fields[4], "Choix A");
+    editor.NextQuestion();
+    EXPECT_EQ(view.fields[2], "9");
+    EXPECT_TRUE(view.fields[4].isEmpty());
+    editor.NextQuestion();
+    EXPECT_EQ(view.fields[2], "9");
     // A free number in between shows a blank question; "<" stops at 1.
     view.fields[2] = "4";
     editor.PreviousQuestion();
@@ -96,6 +105,19 @@ TEST_F(EditorTest, NumbersFollowTheHighestOfTheDomainAcrossGaps)
     EXPECT_EQ(dialogs.boxes.last(), (Box{"On est à la première question !", 0, ""}));
     EXPECT_EQ(view.fields[2], "1");
     EXPECT_TRUE(view.fields[3].isEmpty()) << "nothing moves";
+}
+
+TEST_F(EditorTest, KeepTheseDataKeepsTheSpecialityBoxesForTheNextQuestions)
+{
+    open();
+    view.boxes[2] = view.boxes[kKeepSpecialitiesBox] = true;
+    view.fields[3] = "un énoncé";
+    pick(2);
+    EXPECT_TRUE(view.boxes[2]);
+    EXPECT_TRUE(view.fields[3].isEmpty());
+    view.boxes[kKeepSpecialitiesBox] = false;
+    pick(0);
+    EXPECT_FALSE(view.boxes[2]);
 }
 
 TEST_F(EditorTest, DomainsAreAddedRenamedOnlyOnOuiAndRefilledEverywhere)

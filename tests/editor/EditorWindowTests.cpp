@@ -95,7 +95,9 @@ TEST_F(EditorWindowTest, HandedOverQuestionIsShownAndClosingHandsItBackToThePrac
     EXPECT_FALSE(state.QuestionModified);
     w.setText(2, "7");
     ASSERT_TRUE(w.close());
-    EXPECT_EQ(runner->lbl(2)->text(), "4.7") << "handed back to the practice window";
+    EXPECT_EQ(runner->lstDomaine()->currentText(), "4  Matériel");
+    EXPECT_EQ(runner->lbl(2)->text(), "4.7");
+    EXPECT_EQ(runner->lbl(1)->text(), "Question n° 3 sur 3");
 
     // Opened by the runner's button: nothing handed over, first domain, no number.
     openEditor();
@@ -172,6 +174,19 @@ TEST_F(EditorWindowTest, LeavingFieldsChecksPointsAndLoadsOnlyAChangedNumber)
     QTest::keyClicks(w.txt(2), "7");
     QTest::keyClick(w.txt(2), Qt::Key_Return); // moves on, as Tab
     EXPECT_EQ(w.text(3), "Sept");
+}
+
+TEST_F(EditorWindowTest, TheRightButtonMarksTheDomainAndTextsKeepTheirCharacters)
+{
+    fSaisie &w = openEditor();
+    w.chkOpt(4)->click();
+
+    // The right button asks about the whole domain and leaves the box as it was.
+    dialogs.boxAnswers = {1, 0};
+    QTest::mouseClick(w.chkOpt(4), Qt::RightButton);
+    EXPECT_EQ(dialogs.boxes[0].title, "Traitement par lot");
+    EXPECT_EQ(dialogs.boxes[1], (Box{"Opération annulée.", 0, "Annulation", "OK"}));
+    EXPECT_TRUE(w.chkOpt(4)->isChecked());
 
     // Texts keep their line breaks and non-breaking spaces.
     const QString text = u"Première ligne\r\nSeconde\u00a0?"_s;
@@ -179,11 +194,16 @@ TEST_F(EditorWindowTest, LeavingFieldsChecksPointsAndLoadsOnlyAChangedNumber)
     EXPECT_EQ(w.text(3), text);
 }
 
-TEST_F(EditorWindowTest, TheComposerClosesTheEditorAndReportsHideItGivingThePracticeWindowItsQuestionsBack)
+TEST_F(EditorWindowTest, ComposerAfterARefusedClosingOpensNothingAndReportsHideTheEditor)
 {
     WindowsSpy spy;
     state.setWindows(&spy);
     fSaisie &w = openEditor();
+    state.QuestionModified = true;
+    dialogs.boxAnswers = {1, 0};
+    w.cmd(9)->click();
+    EXPECT_TRUE(spy.calls.isEmpty());
+    EXPECT_TRUE(w.isVisible());
     w.cmd(9)->click();
     EXPECT_EQ(spy.calls, (QStringList{"showComposer", "fillQcmCombo"}));
     EXPECT_FALSE(w.isVisible());
