@@ -17,9 +17,7 @@
 
 namespace qcm::test {
 
-using namespace Qt::StringLiterals;
-
-inline const QString kQuoted = u"Que signifie \"thermique\" ?"_s;
+inline const QString kQuoted = QStringLiteral("Que signifie \"thermique\" ?");
 
 // paragliding questions 1/1 … 1/n for the paragliding syllabus only; then
 // 2/1, in three syllabuses, whose statement holds a double quote and whose
@@ -27,13 +25,13 @@ inline const QString kQuoted = u"Que signifie \"thermique\" ?"_s;
 inline BankContent composerBank(int paragliding)
 {
     BankContent bank;
-    bank.domains = {{u"1"_s, u"Météo"_s}, {u"2"_s, u"Matériel"_s}};
+    bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Matériel")}};
     for (int n = 1; n <= paragliding; ++n)
-        bank.questions.append(makeQuestion(u"1"_s, n, u"Question %1"_s.arg(n), {6, -2}));
-    Question quoted = makeQuestion(u"2"_s, 1, kQuoted, {6, -2});
-    quoted.lib[0] = u"Le vent [fort]"_s;
+        bank.questions.append(makeQuestion(QStringLiteral("1"), n, QStringLiteral("Question %1").arg(n), {6, -2}));
+    Question quoted = makeQuestion(QStringLiteral("2"), 1, kQuoted, {6, -2});
+    quoted.lib[0] = QStringLiteral("Le vent [fort]");
     quoted.flags = {1, 1, 0, 1, 0, 0};
-    Question delta = makeQuestion(u"2"_s, 2, u"Delta seulement"_s, {6, 0});
+    Question delta = makeQuestion(QStringLiteral("2"), 2, QStringLiteral("Delta seulement"), {6, 0});
     delta.flags = {0, 0, 0, 1, 0, 0};
     bank.questions.append(quoted);
     bank.questions.append(delta);
@@ -50,12 +48,12 @@ protected:
     {
         state.CloseDatabases();
         QFile::remove(bankPath());
-        makeBank(dir, u"VAR-irururiza.zov"_s, composerBank(paragliding));
+        makeBank(dir, QStringLiteral("VAR-irururiza.zov"), composerBank(paragliding));
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
     }
-    QString bankPath() const { return QDir(dir.path()).filePath(u"VAR-irururiza.zov"_s); }
-    QString workingCopy() const { return QDir(dir.path()).filePath(u"qcm.mdb"_s); }
+    QString bankPath() const { return QDir(dir.path()).filePath(QStringLiteral("VAR-irururiza.zov")); }
+    QString workingCopy() const { return QDir(dir.path()).filePath(QStringLiteral("qcm.mdb")); }
 
     fCreaQCM &open()
     {
@@ -79,7 +77,7 @@ protected:
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
     }
-    void nameAndDate(const QString &name, const QString &date = u"06/12/2026"_s)
+    void nameAndDate(const QString &name, const QString &date = QStringLiteral("06/12/2026"))
     {
         composer->txt(0)->setText(name);
         composer->txt(1)->setText(date);
@@ -99,13 +97,13 @@ protected:
         while (st.step()) {
             QStringList columns;
             for (int i = 0; i < st.columnCount(); ++i)
-                columns.append(st.column(i).isNull() ? u"NULL"_s : st.column(i).toString());
+                columns.append(st.column(i).isNull() ? QStringLiteral("NULL") : st.column(i).toString());
             out.append(columns.join(u'|'));
         }
         return out;
     }
     // The first row of a query, "-" when there is none.
-    QString first(const QString &sql) const { return rows(sql).value(0, u"-"_s); }
+    QString first(const QString &sql) const { return rows(sql).value(0, QStringLiteral("-")); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

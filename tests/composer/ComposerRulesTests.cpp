@@ -49,6 +49,20 @@ TEST(ComposerRules, TheStatusCountsDownToSixtyWithItsReminder)
     expectLine(20000, u"P a s    p l u s    d e    6 0    q u e s t i o n s   !"_s, std::nullopt, true);
 }
 
+TEST(ComposerRules, CandidateLinesReadBackWhateverTheStatementHolds)
+{
+    const QString statement = u"Le vol - en \"biplace\" / l'été ?"_s;
+    const QString line = candidateLine(u"3"_s, numeroText(qint64(12)), statement);
+    EXPECT_EQ(line, u"3/12- "_s + statement);
+    const CandidateKey key = parseCandidateLine(line);
+    EXPECT_EQ(key.code, u"3"_s);
+    EXPECT_EQ(key.numero, u"12"_s);
+    EXPECT_EQ(key.statement, statement);
+    EXPECT_EQ(numeroText(QVariant(12.0)), u"12"_s);
+    EXPECT_EQ(numeroText(QVariant()), QString());
+    EXPECT_EQ(parseCandidateLine(u"sans barre"_s).code, QString());
+}
+
 TEST(ComposerRules, EachDrawIsUniformOverTheWholeListAndRepeatsAreDrawnAgain)
 {
     std::vector<double> script{0.0, 0.0, 0.999999, 0.5};
@@ -105,10 +119,13 @@ TEST(ComposerRules, SaveChecksComeInOrderAndTheTitleFollowsTheBoxes)
         EXPECT_EQ(d.refusal->box.title, u"Attention ! Saisie incomplète."_s) << title.toStdString();
         EXPECT_EQ(d.refusal->focus, SaveFocus::Title);
     }
+    EXPECT_EQ(
+        checkSave({u"A"_s, date, two, questionnaireTitles()[0], true}).title, u"Brevet A de Vol Libre - Parapente"_s);
     EXPECT_EQ(refusal(checkSave({u"A"_s, date, two, questionnaireTitles()[0], false})),
         u"Il faut au moins une question pour enregistrer un QCM."_s);
 
     // One box: the field as given, else the box's short title.
+    EXPECT_EQ(checkSave({u" A "_s, date, paragliding, {}, true}).title, u"Brevet B de parapente"_s);
     EXPECT_EQ(checkSave({u"A"_s, date, paragliding, placeholderTitle(), true}).title, u"Brevet B de parapente"_s);
     EXPECT_EQ(checkSave({u"A"_s, date, paragliding, titleAfterMouse(paragliding), true}).title,
         u"Brevet B de Vol Libre - Parapente"_s);

@@ -110,6 +110,22 @@ TEST_F(ComposerTest, RandomSelectionTakesSixtyDistinctEntriesOfTheWholeList)
     EXPECT_GE(draws, 61);
 }
 
+TEST_F(ComposerTest, RebuildingTheListKeepsTheSecondListUntilTheNextClick)
+{
+    fCreaQCM &c = open();
+    tick(0);
+    c.cmd(4)->click();
+    tick(1);
+    EXPECT_TRUE(selected().empty());
+    EXPECT_EQ(c.questionnaireLines().size(), 60);
+    QTest::mouseClick(c.lbl(3), Qt::LeftButton);
+    EXPECT_EQ(c.txt(1)->text(), u"06/12/2026"_s) << "today";
+    EXPECT_EQ(c.txt(1)->selectedText(), u"06/12/2026"_s);
+    EXPECT_EQ(c.questionnaireLines().size(), 60);
+    clickEntry(3);
+    EXPECT_EQ(c.questionnaireLines(), QStringList{u"1/4- Question 4"_s});
+}
+
 TEST_F(ComposerTest, ThePreviewShowsThePointsAndTheRightClicksLeadToCorrections)
 {
     fCreaQCM &c = open();
@@ -129,6 +145,7 @@ TEST_F(ComposerTest, ThePreviewShowsThePointsAndTheRightClicksLeadToCorrections)
     EXPECT_EQ(c.lstQCM(0)->currentIndex().row(), 70);
     EXPECT_EQ(c.lblRep(0)->text(), u"Le vent [fort] [6]."_s);
     EXPECT_TRUE(c.mnuPopupModif()->isVisible());
+    EXPECT_TRUE(c.mnuPopModif(0)->isVisible());
     EXPECT_FALSE(c.mnuPopModif(1)->isVisible());
     EXPECT_EQ(selected(), (std::vector<int>{2, 70})) << "the right button selects nothing";
     c.mnuPopupModif()->hide();
@@ -193,6 +210,7 @@ TEST_F(ComposerTest, ANewUserComposesSavesReopensChangesAndDeletesAQuestionnaire
     EXPECT_EQ(windows.composerChoice(), u"  Examen d'avril  "_s);
     EXPECT_FALSE(c.cmd(4)->isEnabled());
     EXPECT_TRUE(c.cmd(5)->isEnabled());
+    EXPECT_EQ(c.lbl(5)->text(), u"Spécialité de ce QCM :"_s);
     EXPECT_FALSE(state.QcmModified);
 
     // Reopened from the list, one question replaced by hand, saved again.
