@@ -147,6 +147,14 @@ TEST_F(Store, MovesFieldsAndEmptyRecordsets)
     EXPECT_EQ(q.val[2], -2);
     EXPECT_EQ(q.flags[0], 1);
     EXPECT_EQ(q.flags[3], 0);
+
+    que.moveLast();
+    EXPECT_EQ(que.recordCount(), 2);
+    que.moveNext();
+    EXPECT_TRUE(que.eof());
+    que.moveFirst();
+    que.movePrevious();
+    EXPECT_TRUE(que.bof());
 }
 
 TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)

@@ -102,5 +102,16 @@ TEST_F(AboutBoxTest, TheAddressAndLogoOpenTheSiteOnlyWhenConnected)
     EXPECT_TRUE(dialogs.boxes[0].message.contains(Branding::webAddress()));
 }
 
+TEST_F(AboutBoxTest, EnterClosesTheBoxEvenWhenConnected)
+{
+    connected = true;
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(QApplication::focusWidget(), control<QPushButton>(u"cmdOK"_s));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 } // namespace
 } // namespace qcm::test

@@ -61,6 +61,17 @@ TEST_F(InputBoxTest, OkReturnsTheTextAsGivenAndRecordsTheBoxsPlace)
     EXPECT_EQ(frame.topLeft(), QPoint(Twips::toPixels(left), Twips::toPixels(top)));
     EXPECT_EQ(disposition(u"fInBox.Left"_s), QString::number(left));
     EXPECT_EQ(disposition(u"fInBox.Top"_s), QString::number(top));
+
+    // A given place is used and left as it was in the caller's variables.
+    left = 1500;
+    top = 3000;
+    whenShown<fInBox>([&](fInBox *box) {
+        frame = box->frameGeometry();
+        QTest::keyClick(txt(box), Qt::Key_Return);
+    });
+    dialogs.InBox(u"Ailleurs"_s, u"Titre"_s, u"x"_s, left, top);
+    EXPECT_EQ(frame.topLeft(), QPoint(Twips::toPixels(1500), Twips::toPixels(3000)));
+    EXPECT_EQ(QPoint(left, top), QPoint(1500, 3000));
 }
 
 TEST_F(InputBoxTest, EveryWayOfCancellingReturnsAnEmptyTextAndOnlyButtonsRecordThePlace)

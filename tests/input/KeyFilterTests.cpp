@@ -71,6 +71,8 @@ TEST(DateAutoSlash, TypedDigitsGetTheirSlashesAndADeletedSlashTakesItsDigitAlong
     EXPECT_EQ(type(u"12"_s), u"12/"_s);
     EXPECT_EQ(type(u"05"_s), u"12/05/"_s);
     EXPECT_EQ(backspace(), u"12/0"_s);
+    EXPECT_EQ(type(u"6"_s), u"12/06/"_s);
+    EXPECT_EQ(backspace(), u"12/0"_s);
     EXPECT_EQ(backspace(), u"12/"_s);
     EXPECT_EQ(backspace(), u"1"_s);
     EXPECT_EQ(type(u"3"_s), u"13/"_s);

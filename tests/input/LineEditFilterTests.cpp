@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -111,6 +112,13 @@ TEST_F(FilteredFields, PastedDroppedOrComposedTextKeepsWhatTypingItWouldKeep)
     QApplication::sendEvent(code, &drop);
     EXPECT_EQ(code->text(), u"263"_s);
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction); // the source keeps what was not taken
+
+    for (const QString &commit : {u"&x"_s, u"4"_s}) {
+        QInputMethodEvent composed;
+        composed.setCommitString(commit);
+        QApplication::sendEvent(points, &composed);
+    }
+    EXPECT_EQ(points->text(), u"-6514"_s);
 }
 
 } // namespace
