@@ -177,12 +177,12 @@ private:
     }
 
     // Fonts are sized in dots, so that they keep their size on every device.
-    int font(const LayoutFont &spec, double scale = 1, std::optional<bool> bold = std::nullopt)
+    int font(const LayoutFont &wanted, double scale = 1, std::optional<bool> bold = std::nullopt)
     {
-        QFont f(spec.family);
-        f.setPixelSize(std::max(1, int(std::lround(spec.size * scale * kPoint))));
-        f.setBold(bold.value_or(spec.bold));
-        f.setItalic(spec.italic);
+        QFont f(wanted.family);
+        f.setPixelSize(std::max(1, int(std::lround(wanted.size * scale * kPoint))));
+        f.setBold(bold.value_or(wanted.bold));
+        f.setItalic(wanted.italic);
         f.setHintingPreference(QFont::PreferNoHinting);
         // No ligatures: a PDF reader then finds "fi" in the text it searches.
         f.setStyleStrategy(QFont::PreferNoShaping);
@@ -549,14 +549,14 @@ private:
 
     // Three texts on one line; long ones are shortened with "…" rather than
     // left to overlap.
-    void band(QList<Item> &page, const LayoutBand &spec, const Fields &fields, double baseline)
+    void band(QList<Item> &page, const LayoutBand &layout, const Fields &fields, double baseline)
     {
-        const int f = font(spec.font);
+        const int f = font(layout.font);
         const QFontMetricsF &fm = metrics(f);
         const double width = m_right - m_left;
         const double gap = 4 * kMm;
-        QString left = expand(spec.left, fields), centre = expand(spec.centre, fields),
-                right = expand(spec.right, fields);
+        QString left = expand(layout.left, fields), centre = expand(layout.centre, fields),
+                right = expand(layout.right, fields);
         double leftRoom = 0, rightRoom = 0;
         if (centre.isEmpty()) {
             rightRoom = std::min(fm.horizontalAdvance(right), left.isEmpty() ? width : width * 0.6);
@@ -568,11 +568,11 @@ private:
         left = fm.elidedText(left, Qt::ElideRight, leftRoom);
         right = fm.elidedText(right, Qt::ElideRight, rightRoom);
         if (!left.isEmpty())
-            page.append(textItem(m_left, baseline, left, f, spec.color));
+            page.append(textItem(m_left, baseline, left, f, layout.color));
         if (!centre.isEmpty())
-            page.append(textItem(m_left + (width - fm.horizontalAdvance(centre)) / 2, baseline, centre, f, spec.color));
+            page.append(textItem(m_left + (width - fm.horizontalAdvance(centre)) / 2, baseline, centre, f, layout.color));
         if (!right.isEmpty())
-            page.append(textItem(m_right - fm.horizontalAdvance(right), baseline, right, f, spec.color));
+            page.append(textItem(m_right - fm.horizontalAdvance(right), baseline, right, f, layout.color));
     }
 
     const ReportLayout &m_layout;
