@@ -570,7 +570,8 @@ private:
         if (!left.isEmpty())
             page.append(textItem(m_left, baseline, left, f, layout.color));
         if (!centre.isEmpty())
-            page.append(textItem(m_left + (width - fm.horizontalAdvance(centre)) / 2, baseline, centre, f, layout.color));
+            page.append(
+                textItem(m_left + (width - fm.horizontalAdvance(centre)) / 2, baseline, centre, f, layout.color));
         if (!right.isEmpty())
             page.append(textItem(m_right - fm.horizontalAdvance(right), baseline, right, f, layout.color));
     }
