@@ -2,7 +2,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "composer/ReportEngine.h"
 #include "database/Schema.h"
 #include "database/Sqlite.h"
+#include "support/Fixtures.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,8 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace qcm::test {
-
-using namespace Qt::StringLiterals;
 
 inline const QString kExamName = u"L'examen \"blanc\" 1/2 d'été"_s;
 

@@ -7,7 +7,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -81,7 +80,7 @@ TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 
 TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
 {
-    remember(QDir(dir.path()).filePath(u"absente.mdb"_s));
+    rememberBank(dir.path(), dir.filePath(u"absente.mdb"_s));
     dialogs.openAnswers = {QString()};
     dialogs.boxAnswers = {0};
     fQCM &w = start();
@@ -92,7 +91,7 @@ TEST_F(RunnerTest, WithoutADatabaseTheWindowInvitesToChooseOne)
     EXPECT_EQ(dialogs.messages(), QStringList{u"Aucune modification"_s}) << "moves do nothing";
 
     // Choosing the bank from the window puts the first question on view.
-    dialogs.openAnswers = {QDir(dir.path()).filePath(u"VAR-irururiza.zov"_s)};
+    dialogs.openAnswers = {dir.filePath(u"VAR-irururiza.zov"_s)};
     w.cmd(10)->click();
     EXPECT_EQ(w.lstDomaine()->count(), 3);
     EXPECT_EQ(w.lbl(2)->text(), u"1.1"_s);
@@ -104,10 +103,7 @@ TEST_F(RunnerTest, SwitchingToABankWithoutDomainsLeavesNothingOfThePreviousQuest
     w.cmd(4)->click();
     typeKey('1');
     w.cmd(1)->click();
-    QTemporaryDir other;
-    BankContent bank;
-    bank.questions = {makeQuestion(u"1"_s, 1, u"Orpheline"_s, {6})};
-    dialogs.openAnswers = {makeBank(other, u"sans-domaine.mdb"_s, bank)};
+    dialogs.openAnswers = {makeBank(dir, u"sans-domaine.mdb"_s, {{}, {makeQuestion(u"1"_s, 1, u"Orpheline"_s, {6})}})};
     w.cmd(10)->click();
     auto expectDesign = [&] {
         EXPECT_EQ(w.lstDomaine()->count(), 0);
@@ -129,12 +125,11 @@ TEST_F(RunnerTest, ALongStatementIsReadWholeAndLeavesItsChoicesInReach)
     QString regulation;
     while (regulation.size() < 3000)
         regulation += u"Le pilote respecte les hauteurs minimales de survol et les espaces aériens. "_s;
-    QTemporaryDir other;
-    BankContent bank;
-    bank.domains = {{u"1"_s, u"Réglementation"_s}};
-    bank.questions
-        = {makeQuestion(u"1"_s, 1, regulation, {6, 0, -1, -2}), makeQuestion(u"1"_s, 2, u"Courte ?"_s, {6, 0})};
-    remember(makeBank(other, u"longue.mdb"_s, bank));
+    rememberBank(dir.path(),
+        makeBank(dir, u"longue.mdb"_s,
+            {{{u"1"_s, u"Réglementation"_s}},
+                {makeQuestion(u"1"_s, 1, regulation, {6, 0, -1, -2}),
+                    makeQuestion(u"1"_s, 2, u"Courte ?"_s, {6, 0})}}));
     fQCM &w = start();
     const QSize panel = w.fra()->size();
     auto settle = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); };
@@ -165,15 +160,11 @@ TEST_F(RunnerTest, AFailedWorkingCopyRefreshKeepsTheListAndTheQuestionsTogether)
     selectDomain(2);
     ASSERT_EQ(w.lbl(2)->text(), u"3.1"_s);
     ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
-    QTemporaryDir other;
-    BankContent bank;
-    bank.domains = {{u"1"_s, u"Autre"_s}};
-    bank.questions = {makeQuestion(u"1"_s, 1, u"Autre"_s, {6})};
-    dialogs.openAnswers = {makeBank(other, u"autre.mdb"_s, bank)};
+    dialogs.openAnswers
+        = {makeBank(dir, u"autre.mdb"_s, {{{u"1"_s, u"Autre"_s}}, {makeQuestion(u"1"_s, 1, u"Autre"_s, {6})}})};
     dialogs.boxAnswers = {0};
     w.cmd(10)->click();
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].title, u"Copie impossible"_s);
+    EXPECT_EQ(dialogs.boxes.value(0).title, u"Copie impossible"_s);
     // The entry on the list is the domain walked through.
     for (int step = 0; step < 2; ++step) {
         EXPECT_EQ(w.lstDomaine()->currentText().left(1), w.lbl(2)->text().left(1)) << step;
@@ -184,21 +175,17 @@ TEST_F(RunnerTest, AFailedWorkingCopyRefreshKeepsTheListAndTheQuestionsTogether)
 
 TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
 {
-    QTemporaryDir other;
-    BankContent bank;
-    bank.domains = {{u"1"_s, u"Abîmé"_s}};
     Question q = makeQuestion(u"1"_s, 1, u"Points hors limites"_s, {6, 0, 0, 0});
     q.val[0] = 1000000000000;
     q.val[1] = 2147483648;
     q.val[2] = -7;
-    bank.questions = {q};
-    const QString path = makeBank(other, u"abimee.mdb"_s, bank);
+    const QString path = makeBank(dir, u"abimee.mdb"_s, {{{u"1"_s, u"Abîmé"_s}}, {q}});
     {
         SqliteDb db;
         ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
         ASSERT_TRUE(db.exec(u"UPDATE Questions SET Val3 = 'trois'"_s));
     }
-    remember(path);
+    rememberBank(dir.path(), path);
     fQCM &w = start();
     w.chkApprendre()->click();
     EXPECT_EQ(w.lblVal(0)->text(), u"1000000000000"_s);
@@ -212,10 +199,6 @@ TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
     EXPECT_GE(w.lblVal(0)->contentsRect().width(), w.lblVal(0)->fontMetrics().horizontalAdvance(w.lblVal(0)->text()))
         << "the whole number fits in its label";
 }
-
-} // namespace
-
-namespace {
 
 struct CountingTarget : PaintTarget {
     int bands = 0, stars = 0;

@@ -19,7 +19,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,10 +27,7 @@ const QString kCrLf = u"\r\n"_s;
 
 BankContent bankWith(const QString &domain)
 {
-    BankContent bank;
-    bank.domains = {{u"1"_s, domain}};
-    bank.questions = {makeQuestion(u"1"_s, 1, domain, {6, -2})};
-    return bank;
+    return {{{u"1"_s, domain}}, {makeQuestion(u"1"_s, 1, domain, {6, -2})}};
 }
 
 Box replaceBox(const QString &fileName)
@@ -53,7 +49,6 @@ protected:
     }
     QString inElsewhere(const QString &name) const { return QDir(elsewhere.path()).filePath(name); }
     QString rememberedBase() const { return IniFile::readString(state.IniPath, u"Dernière base"_s, u"Base"_s, {}); }
-    void remember(const QString &path) { IniFile::writeString(state.IniPath, u"Dernière base"_s, u"Base"_s, path); }
     // "Choisir une base" with the file picked and the answers given; the boxes
     // of the previous call are forgotten, its answers must all have been used.
     void choose(const QString &path, const QList<int> &answers = {}, const QStringList &saves = {})
@@ -173,7 +168,7 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
     writeFile(damaged, bytes);
 
     writeFile(state.workingCopyPath(), "copie de travail");
-    remember(current);
+    rememberBank(program.path(), current);
     const QByteArray currentBefore = fileBytes(current), settingsBefore = fileBytes(state.IniPath);
     const QString refused = u"Ce fichier ne peut pas être utilisé comme base de données."_s + kCrLf + kCrLf;
     const std::pair<QString, Box> cases[] = {

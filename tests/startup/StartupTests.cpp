@@ -13,7 +13,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,16 +20,11 @@ class Startup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BankContent bank;
-        bank.domains = {{u"1"_s, u"Aérologie"_s}, {u"2"_s, u"Matériel"_s}};
-        bank.questions = {makeQuestion(u"1"_s, 1, u"Q"_s, {6, 0})};
-        makeBank(dir, u"VAR-irururiza.zov"_s, bank);
+        makeBank(dir, u"VAR-irururiza.zov"_s,
+            {{{u"1"_s, u"Aérologie"_s}, {u"2"_s, u"Matériel"_s}}, {makeQuestion(u"1"_s, 1, u"Q"_s, {6, 0})}});
     }
     QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
-    void remember(const QString &path)
-    {
-        IniFile::writeString(file(u"QCM.ini"_s), u"Dernière base"_s, u"Base"_s, path);
-    }
+    void remember(const QString &path) { rememberBank(dir.path(), path); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
@@ -119,10 +113,6 @@ TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
         EXPECT_EQ(fileBytes(path), before);
     }
 }
-
-} // namespace
-
-namespace {
 
 TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
 {

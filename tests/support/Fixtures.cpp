@@ -2,13 +2,12 @@
 
 #include "database/BankText.h"
 #include "database/Sqlite.h"
+#include "startup/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace qcm::test {
 
@@ -54,27 +53,35 @@ void makeSqliteFile(const QString &path, const QString &sql)
     ASSERT_TRUE(db.exec(sql, &error)) << error.toStdString();
 }
 
-QStringList databaseContent(const QString &path)
+QStringList queryRows(const QString &path, const QString &sql)
 {
     SqliteDb db;
-    QString error;
-    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly, &error)) << error.toStdString();
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly)) << path.toStdString();
+    SqliteStatement st = db.prepare(sql);
     QStringList rows;
-    SqliteStatement tables = db.prepare(u"SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
-    while (tables.step()) {
-        const QString table = tables.column(0).toString();
-        rows.append(u"schema|"_s + tables.column(1).toString());
-        SqliteStatement st = db.prepare(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table));
-        while (st.step()) {
-            QStringList values{table};
-            for (int i = 0; i < st.columnCount(); ++i)
-                values.append(st.column(i).toString());
-            rows.append(values.join(u'|'));
-        }
-        EXPECT_EQ(st.error(), QString()) << table.toStdString();
+    while (st.step()) {
+        QStringList values;
+        for (int i = 0; i < st.columnCount(); ++i)
+            values.append(st.column(i).isNull() ? u"NULL"_s : st.column(i).toString());
+        rows.append(values.join(u'|'));
     }
-    EXPECT_EQ(tables.error(), QString());
+    EXPECT_EQ(st.error(), QString()) << sql.toStdString();
     return rows;
+}
+
+QStringList databaseContent(const QString &path)
+{
+    QStringList rows;
+    for (const QString &table : queryRows(path, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
+        rows += queryRows(path, u"SELECT 'schema', sql FROM sqlite_master WHERE name = '%1'"_s.arg(table));
+        rows += queryRows(path, u"SELECT '%1', * FROM \"%1\" ORDER BY rowid"_s.arg(table));
+    }
+    return rows;
+}
+
+void rememberBank(const QString &programFolder, const QString &bank)
+{
+    IniFile::writeString(QDir(programFolder).filePath(u"QCM.ini"_s), u"Dernière base"_s, u"Base"_s, bank);
 }
 
 QByteArray fileBytes(const QString &path)
