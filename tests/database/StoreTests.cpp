@@ -33,11 +33,10 @@ class Store : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BankContent bank;
-        bank.domains = {{u"1"_s, u"Météo"_s}, {u"2"_s, u"Vide"_s}, {u"3"_s, u"Matériel"_s}};
-        bank.questions = {makeQuestion(u"3"_s, 2, u"Deuxième"_s, {6, 0}), makeQuestion(u"1"_s, 3, u"Trois"_s, {6}),
-            makeQuestion(u"1"_s, 1, u"Première"_s, {3, 3, -2}), makeQuestion(u"3"_s, 10, u"Dixième"_s, {2, 4}),
-            makeQuestion(u"3"_s, 1, u"Le « foehn » : l'air \"sec\" ?"_s, {6, -1})};
+        BankContent bank{{{u"1"_s, u"Météo"_s}, {u"2"_s, u"Vide"_s}, {u"3"_s, u"Matériel"_s}},
+            {makeQuestion(u"3"_s, 2, u"Deuxième"_s, {6, 0}), makeQuestion(u"1"_s, 3, u"Trois"_s, {6}),
+                makeQuestion(u"1"_s, 1, u"Première"_s, {3, 3, -2}), makeQuestion(u"3"_s, 10, u"Dixième"_s, {2, 4}),
+                makeQuestion(u"3"_s, 1, u"Le « foehn » : l'air \"sec\" ?"_s, {6, -1})}};
         bank.questions[2].lib[2].clear(); // a Null text beside points
         path = makeBank(dir, u"banque.mdb"_s, bank);
         connection = Connection::open(path, nullptr);
