@@ -68,9 +68,9 @@ protected:
     {
         QTest::mouseClick(composer->chkOpt(box), Qt::LeftButton, {}, QPoint(8, composer->chkOpt(box)->height() / 2));
     }
-    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton)
+    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton, int listIndex = 0)
     {
-        QListView *list = composer->lstQCM(0);
+        QListView *list = composer->lstQCM(listIndex);
         const QModelIndex index = list->model()->index(row, 0);
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());

@@ -135,11 +135,9 @@ TEST_F(ComposerTest, ThePreviewShowsThePointsAndTheRightClicksLeadToCorrections)
     EXPECT_EQ(c.lblRep(2)->text(), QString());
 
     // From the second list: back to the first tab, on the same question.
-    clickEntry(2, Qt::LeftButton);
+    clickEntry(2);
     c.SSTab1()->setCurrentIndex(1);
-    QListView *second = c.lstQCM(1);
-    QTest::mouseClick(
-        second->viewport(), Qt::RightButton, {}, second->visualRect(second->model()->index(1, 0)).center());
+    clickEntry(1, Qt::RightButton, 1);
     EXPECT_EQ(c.SSTab1()->currentIndex(), 0);
     EXPECT_EQ(c.lstQCM(0)->currentIndex().row(), 70);
     EXPECT_EQ(c.lblRep(0)->text(), u"Le vent [fort] [6]."_s);

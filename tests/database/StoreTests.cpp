@@ -74,8 +74,7 @@ TEST_F(Store, EveryShapeSelectsItsRowsInItsOrder)
         {StoreQuery("select * from QUESTIONS where Code = \"1\" order by code, Numero"), {"1.1", "1.3"}},
     };
     for (const auto &[query, expected] : cases) {
-        que.setRecordSource(query);
-        ASSERT_TRUE(que.refresh()) << query.text.toStdString() << ": " << que.lastError().description.toStdString();
+        ASSERT_TRUE(load(que, query)) << query.text.toStdString() << ": " << que.lastError().description.toStdString();
         EXPECT_EQ(keys(que), expected) << query.text.toStdString();
     }
 

@@ -22,7 +22,8 @@ class PreviewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        copy.add(u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
+        storeQuestionnaire(
+            copy.path, u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
     }
 
     // Opens the preview the way the engine does for the window destination.

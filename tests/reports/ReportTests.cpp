@@ -76,7 +76,7 @@ int pageOf(const ReportDocument &doc, const QString &text)
 TEST(ReportLayoutTest, QuestionsStayWithTheirChoicesAndGridsFitOnePage)
 {
     WorkingCopy copy;
-    copy.add(u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
+    storeQuestionnaire(copy.path, u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
 
     for (const char *layout : {"QCM Questions élève", "QCM Questions moniteur"}) {
         SCOPED_TRACE(layout);
@@ -115,7 +115,7 @@ TEST(ReportLayoutTest, AQuestionTallerThanAPageIsCutBetweenLinesWithoutLoss)
     QList<StoredQuestion> questions = WorkingCopy::generated(3);
     for (int w = 0; w < 1500; ++w)
         questions[1].statement += u" long%1"_s.arg(w);
-    copy.add(u"Long"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, questions);
+    storeQuestionnaire(copy.path, u"Long"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, questions);
     const ReportOutcome outcome = buildReport(pdfRequest(copy, u"QCM Questions élève"_s, QString()));
     ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
     const ReportDocument &doc = *outcome.document;

@@ -55,10 +55,8 @@ class ReportsWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BankContent bank;
-        bank.domains = {{u"1"_s, u"Météorologie"_s}};
-        bank.questions = {makeQuestion(u"1"_s, 1, u"Une question ?"_s, {6, -2})};
-        database = makeBank(program, u"VAR-irururiza.zov"_s, bank);
+        database = makeBank(program, u"VAR-irururiza.zov"_s,
+            {{{u"1"_s, u"Météorologie"_s}}, {makeQuestion(u"1"_s, 1, u"Une question ?"_s, {6, -2})}});
         store(kExam, u"Examen"_s);
         store(u"L'examen \"blanc\""_s, u"Blanc"_s);
         store(u"Révision"_s, u"Météo"_s);

