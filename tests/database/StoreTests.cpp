@@ -220,8 +220,7 @@ TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
 
         bool failed = false;
         for (int n = 1; n <= 60 && !failed; ++n) {
-            qcm.setRecordSource("QCM");
-            qcm.refresh();
+            load(qcm, "QCM");
             qcm.addNew();
             qcm.setField(u"NomQCM"_s, u"Examen"_s);
             qcm.setField(u"Numero"_s, n);
@@ -262,13 +261,11 @@ TEST_F(Store, FailuresCarryTheirKind)
 
 TEST_F(Store, UnusableFilesFailCleanlyAndAreNeverWritten)
 {
-    const QString text = QDir(dir.path()).filePath(u"notes.mdb"_s);
-    writeFile(text, "Ceci n'est pas une base.\n");
-    const QString empty = QDir(dir.path()).filePath(u"vide.mdb"_s);
-    writeFile(empty, QByteArray());
-    const QString missing = QDir(dir.path()).filePath(u"absent.mdb"_s);
-    const QString longText = QDir(dir.path()).filePath(u"long.mdb"_s);
-    writeFile(longText, QByteArray("Ceci n'est pas une base.\n").repeated(200));
+    const QString text = writeFile(dir.filePath(u"notes.mdb"_s), "Ceci n'est pas une base.\n");
+    const QString empty = writeFile(dir.filePath(u"vide.mdb"_s), QByteArray());
+    const QString missing = dir.filePath(u"absent.mdb"_s);
+    const QString longText
+        = writeFile(dir.filePath(u"long.mdb"_s), QByteArray("Ceci n'est pas une base.\n").repeated(200));
 
     for (const QString &file : {text, empty, missing, longText}) {
         const QByteArray before = fileBytes(file);

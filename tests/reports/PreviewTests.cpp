@@ -41,12 +41,10 @@ protected:
 
     void TearDown() override
     {
-        QList<QPointer<ReportPreview>> previews;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *preview = qobject_cast<ReportPreview *>(w))
-                previews.append(preview);
-        for (const QPointer<ReportPreview> &preview : previews)
-            delete preview.data();
+            if (qobject_cast<ReportPreview *>(w))
+                w->deleteLater();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     WorkingCopy copy;

@@ -203,13 +203,10 @@ TEST(ReportFailureTest, EachFailureHasItsCodeAndLeavesNoFileBehind)
     pdf.workingCopyPath = QDir(copy.dir.path()).filePath(u"absente.mdb"_s);
     EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
     EXPECT_EQ(message, u"La copie de travail « absente.mdb » ne peut pas être lue : le fichier est introuvable."_s);
-    const QString garbage = QDir(copy.dir.path()).filePath(u"garbage.mdb"_s);
-    writeFile(garbage, QByteArray(4096, 'x'));
-    pdf.workingCopyPath = garbage;
+    pdf.workingCopyPath = writeFile(copy.dir.filePath(u"garbage.mdb"_s), QByteArray(4096, 'x'));
     EXPECT_EQ(RunReport(pdf), ReportCode::WorkingCopyUnreadable);
-    const QString other = QDir(copy.dir.path()).filePath(u"other.mdb"_s);
-    makeSqliteFile(other, u"CREATE TABLE QCM (NomQCM TEXT, DateMAJ TEXT)"_s);
-    pdf.workingCopyPath = other;
+    pdf.workingCopyPath
+        = makeSqliteFile(copy.dir.filePath(u"other.mdb"_s), u"CREATE TABLE QCM (NomQCM TEXT, DateMAJ TEXT)"_s);
     EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
     EXPECT_EQ(message,
         u"La copie de travail « other.mdb » ne peut pas être lue : il manque le champ "

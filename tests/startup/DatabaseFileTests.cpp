@@ -140,10 +140,8 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
 // replaced or the choice remembered.
 TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 {
-    const QString text = inElsewhere(u"notes.mdb"_s);
-    writeFile(text, "Liste des élèves\r\n");
-    const QString empty = inElsewhere(u"vide.mdb"_s);
-    makeSqliteFile(empty, u"CREATE TABLE Notes (x)"_s);
+    const QString text = writeFile(inElsewhere(u"notes.mdb"_s), "Liste des élèves\r\n");
+    const QString empty = makeSqliteFile(inElsewhere(u"vide.mdb"_s), u"CREATE TABLE Notes (x)"_s);
 
     QString questionsWithoutCode = u"CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT"_s;
     for (int i = 0; i < 6; ++i)
@@ -152,8 +150,7 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
         = u"); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
           "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
           "CREATE TABLE Examen (x);"_s;
-    const QString noCode = inElsewhere(u"sans-code.mdb"_s);
-    makeSqliteFile(noCode, questionsWithoutCode + otherTables);
+    const QString noCode = makeSqliteFile(inElsewhere(u"sans-code.mdb"_s), questionsWithoutCode + otherTables);
 
     BankContent big = bankWith(u"Abîmée"_s);
     for (int n = 2; n <= 400; ++n)
@@ -196,8 +193,8 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 
     // A bank without the speciality flags is still taken: the composer deals with it.
     questionsWithoutCode.replace(u"(Numero INTEGER"_s, u"(Code TEXT, Numero INTEGER"_s);
-    const QString noFlags = inElsewhere(u"sans-specialites.mdb"_s);
-    makeSqliteFile(noFlags, questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
+    const QString noFlags = makeSqliteFile(inElsewhere(u"sans-specialites.mdb"_s),
+        questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
     choose(noFlags);
     EXPECT_EQ(state.DbPath, noFlags);
     EXPECT_EQ(rememberedBase(), noFlags);

@@ -92,10 +92,8 @@ TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
 
 TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
 {
-    const QString text = file(u"texte.mdb"_s);
-    writeFile(text, "pas une base\r\n");
-    const QString bare = file(u"sans-tables.mdb"_s);
-    makeSqliteFile(bare,
+    const QString text = writeFile(file(u"texte.mdb"_s), "pas une base\r\n");
+    const QString bare = makeSqliteFile(file(u"sans-tables.mdb"_s),
         u"CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
         "INSERT INTO Domaines VALUES ('1', 'Seul');"_s);
     for (const QString &path : {text, bare}) {

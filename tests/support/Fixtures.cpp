@@ -45,12 +45,12 @@ BankContent sampleBank()
     return bank;
 }
 
-void makeSqliteFile(const QString &path, const QString &sql)
+QString makeSqliteFile(const QString &path, const QString &sql)
 {
     SqliteDb db;
     QString error;
-    ASSERT_TRUE(db.open(path, SqliteDb::Mode::Create, &error)) << error.toStdString();
-    ASSERT_TRUE(db.exec(sql, &error)) << error.toStdString();
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::Create, &error) && db.exec(sql, &error)) << error.toStdString();
+    return path;
 }
 
 QStringList queryRows(const QString &path, const QString &sql)
@@ -72,7 +72,8 @@ QStringList queryRows(const QString &path, const QString &sql)
 QStringList databaseContent(const QString &path)
 {
     QStringList rows;
-    for (const QString &table : queryRows(path, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
+    for (const QString &table :
+        queryRows(path, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
         rows += queryRows(path, u"SELECT 'schema', sql FROM sqlite_master WHERE name = '%1'"_s.arg(table));
         rows += queryRows(path, u"SELECT '%1', * FROM \"%1\" ORDER BY rowid"_s.arg(table));
     }
@@ -90,11 +91,11 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+    return path;
 }
 
 } // namespace qcm::test

@@ -26,14 +26,18 @@ QString makeBank(const QTemporaryDir &dir, const QString &name, const BankConten
 // The shipped sample bank, built from its text form.
 BankContent sampleBank();
 
-// An SQLite file that is not a question bank, made by the given statements.
-void makeSqliteFile(const QString &path, const QString &sql);
+// An SQLite file that is not a question bank, made by the given statements;
+// returns its path.
+QString makeSqliteFile(const QString &path, const QString &sql);
 
 // What the file holds, read through a connection of its own: one text per
 // row, the columns joined by "|", a Null written NULL.
 QStringList queryRows(const QString &path, const QString &sql);
 // The first of them, "-" when there is none.
-inline QString queryValue(const QString &path, const QString &sql) { return queryRows(path, sql).value(0, u"-"_s); }
+inline QString queryValue(const QString &path, const QString &sql)
+{
+    return queryRows(path, sql).value(0, u"-"_s);
+}
 // Every row of every table, as text: two copies of a database compare equal
 // when they hold the same data, whatever their bytes.
 QStringList databaseContent(const QString &path);
@@ -42,6 +46,7 @@ QStringList databaseContent(const QString &path);
 void rememberBank(const QString &programFolder, const QString &bank);
 
 QByteArray fileBytes(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
+// Returns the path written.
+QString writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace qcm::test
