@@ -41,12 +41,6 @@ protected:
     {
         return queryValue(path, u"SELECT %1 FROM Questions WHERE Code = '1' AND Numero = 1"_s.arg(columns));
     }
-    void rightClickChoice(int slot)
-    {
-        QTest::mouseClick(window->lblLib(slot), Qt::RightButton);
-        EXPECT_TRUE(window->mnuPopupRep()->isVisible());
-        window->mnuPopupRep()->close();
-    }
 
     QString path;
     RecordingWindows windows{state};
@@ -103,7 +97,9 @@ TEST_F(Corrections, BlanksCancelsAndEmptyChoicesChangeNothing)
     w.mnuPop()->trigger();
     EXPECT_EQ(w.lbl(3)->text(), u"Quel nuage ?"_s);
 
-    rightClickChoice(1);
+    QTest::mouseClick(w.lblLib(1), Qt::RightButton);
+    EXPECT_TRUE(w.mnuPopupRep()->isVisible());
+    w.mnuPopupRep()->close();
     EXPECT_FALSE(w.chkVal(1)->isChecked()) << "a right click does not tick";
     QTest::mouseClick(w.lblLib(4), Qt::RightButton);
     EXPECT_FALSE(w.mnuPopupRep()->isVisible()) << "an empty choice text opens nothing";

@@ -67,14 +67,6 @@ protected:
         return all.join(u' ');
     }
 
-    QStringList shownTexts() const
-    {
-        QStringList texts;
-        for (int i = 0; i < 6; ++i)
-            texts.append(window->lblLib(i)->text());
-        return texts;
-    }
-
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     QCMBas state{dialogs, dir.path()};
