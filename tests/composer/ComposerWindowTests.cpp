@@ -423,13 +423,8 @@ TEST_F(ComposerTest, CorrectingAStatementSavesTheQuestionnaireHoldingIt)
 TEST_F(ComposerTest, AnIncompleteBankSendsTheUserToChooseAnother)
 {
     const QString complete = bankPath();
-    const QString incomplete = QDir(dir.path()).filePath(u"ancienne.mdb"_s);
-    makeBank(dir, u"ancienne.mdb"_s, composerBank(3));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(incomplete, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"ALTER TABLE Questions DROP COLUMN DeltaBiHandi"_s));
-    }
+    const QString incomplete = execOn(
+        makeBank(dir, u"ancienne.mdb"_s, composerBank(3)), u"ALTER TABLE Questions DROP COLUMN DeltaBiHandi"_s);
     state.CloseDatabases();
     state.DbPath = incomplete;
     ASSERT_TRUE(state.BindDatabase());

@@ -61,8 +61,8 @@ protected:
         store(u"L'examen \"blanc\""_s, u"Blanc"_s);
         store(u"Révision"_s, u"Météo"_s);
         for (const ReportKind &kind : reportKinds())
-            ASSERT_TRUE(
-                QFile::copy(QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + kind.fileName, inProgram(kind.fileName)));
+            ASSERT_TRUE(QFile::copy(
+                QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + kind.fileName, program.filePath(kind.fileName)));
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
         state.setWindows(&composer);
@@ -79,7 +79,6 @@ protected:
     {
         storeQuestionnaire(database, name, u"14/06/2024"_s, u"Brevet B de delta"_s, questionsAbout(subject, 2));
     }
-    QString inProgram(const QString &name) const { return QDir(program.path()).filePath(name); }
 
     // Runs the engine, sending to a PDF file what would go to the printer and
     // recording the previews before they open.
@@ -89,7 +88,7 @@ protected:
         ReportRequest actual = request;
         if (request.destination == ReportDestination::Printer) {
             actual.destination = ReportDestination::Pdf;
-            actual.pdfPath = inProgram(u"imprimé.pdf"_s);
+            actual.pdfPath = program.filePath(u"imprimé.pdf"_s);
         }
         actual.preview = [this, open = request.preview](auto document, const QString &title) {
             previews.append({title, document});
@@ -161,7 +160,7 @@ TEST_F(ReportsWindow, PreviewKeepsTheChosenQuestionnaireExceptTheCompleteListing
     ASSERT_EQ(previews.size(), 1);
     EXPECT_EQ(previews[0].first, u"QCM Questions"_s);
     EXPECT_EQ(runs[0].formula, u"{QCM.NomQCM} = \"Examen 1/2\""_s);
-    EXPECT_EQ(runs[0].layoutPath, inProgram(u"QCM Questions élève.rpt"_s));
+    EXPECT_EQ(runs[0].layoutPath, program.filePath(u"QCM Questions élève.rpt"_s));
     EXPECT_EQ(runs[0].workingCopyPath, state.workingCopyPath());
     EXPECT_EQ(dialogs.clipboard, u"Examen 1_2 - QCM Questions élève.pdf"_s);
     EXPECT_TRUE(previewText().contains(u"Examen, question 2"_s));
@@ -179,7 +178,7 @@ TEST_F(ReportsWindow, PreviewKeepsTheChosenQuestionnaireExceptTheCompleteListing
     QTest::mouseDClick(window->opt(3), Qt::LeftButton);
     ASSERT_EQ(previews.size(), 3);
     EXPECT_EQ(previews[2].first, u"QCM Grille réponses"_s);
-    EXPECT_EQ(runs[2].layoutPath, inProgram(u"QCM Grille réponses moniteur.rpt"_s));
+    EXPECT_EQ(runs[2].layoutPath, program.filePath(u"QCM Grille réponses moniteur.rpt"_s));
     EXPECT_TRUE(previewText().contains(u"L'examen \"blanc\""_s));
     EXPECT_FALSE(previewText().contains(kExam));
 
@@ -206,7 +205,7 @@ TEST_F(ReportsWindow, PrintingAsksForCopiesAndACancelPrintsNothing)
     EXPECT_EQ(runs[0].copies, 2);
     EXPECT_EQ(dialogs.clipboard, u"Examen 1_2 - QCM Questions moniteur.pdf"_s);
     if (havePdfToText()) {
-        EXPECT_TRUE(pdfText(inProgram(u"imprimé.pdf"_s)).contains(u"Examen, question 2"_s));
+        EXPECT_TRUE(pdfText(program.filePath(u"imprimé.pdf"_s)).contains(u"Examen, question 2"_s));
     }
 }
 
@@ -214,7 +213,7 @@ TEST_F(ReportsWindow, AFailedRunTellsWhyThenTriesOnePreview)
 {
     composer.choice = kExam;
     window->showWindow(false);
-    ASSERT_TRUE(QFile::remove(inProgram(u"QCM Questions élève.rpt"_s)));
+    ASSERT_TRUE(QFile::remove(program.filePath(u"QCM Questions élève.rpt"_s)));
     dialogs.printAnswers = {1};
     dialogs.boxAnswers = {0, 0};
     press(1);

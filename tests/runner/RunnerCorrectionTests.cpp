@@ -144,11 +144,7 @@ TEST_F(Corrections, AWriteThatFailsOrAQuestionGoneIsSaidAndTheWindowKeepsWhatThe
 
     // Deleted meanwhile by another program: nothing stored, and said.
     ASSERT_TRUE(state.connection()->db().exec(u"PRAGMA query_only = 0"_s));
-    {
-        SqliteDb other;
-        ASSERT_TRUE(other.open(path, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(other.exec(u"DELETE FROM Questions WHERE Code = '1' AND Numero = 1"_s));
-    }
+    execOn(path, u"DELETE FROM Questions WHERE Code = '1' AND Numero = 1"_s);
     dialogs.inputAnswers = {u"Quel nuage d'orage ?"_s};
     dialogs.boxAnswers = {0};
     w.mnuPop()->trigger();

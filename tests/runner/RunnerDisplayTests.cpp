@@ -179,12 +179,7 @@ TEST_F(RunnerTest, StoredPointsAreShownAsTheyAreNeverWrapped)
     q.val[1] = 2147483648;
     q.val[2] = -7;
     const QString path = makeBank(dir, u"abimee.mdb"_s, {{{u"1"_s, u"Abîmé"_s}}, {q}});
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"UPDATE Questions SET Val3 = 'trois'"_s));
-    }
-    rememberBank(dir.path(), path);
+    rememberBank(dir.path(), execOn(path, u"UPDATE Questions SET Val3 = 'trois'"_s));
     fQCM &w = start();
     w.chkApprendre()->click();
     EXPECT_EQ(w.lblVal(0)->text(), u"1000000000000"_s);

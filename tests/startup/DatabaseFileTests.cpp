@@ -47,7 +47,6 @@ protected:
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
     }
-    QString inElsewhere(const QString &name) const { return QDir(elsewhere.path()).filePath(name); }
     QString rememberedBase() const { return IniFile::readString(state.IniPath, u"Dernière base"_s, u"Base"_s, {}); }
     // "Choisir une base" with the file picked and the answers given; the boxes
     // of the previous call are forgotten, its answers must all have been used.
@@ -126,7 +125,7 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
     }
 
     const QString working = makeBank(elsewhere, u"qcm.mdb"_s, bankWith(u"Copie"_s));
-    const QString copy = inElsewhere(u"copie.mdb"_s);
+    const QString copy = elsewhere.filePath(u"copie.mdb"_s);
     choose(working, {0}, {copy});
     EXPECT_EQ(dialogs.saveRequests.value(0).title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
     EXPECT_EQ(databaseContent(copy), databaseContent(working));
@@ -140,8 +139,8 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
 // replaced or the choice remembered.
 TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 {
-    const QString text = writeFile(inElsewhere(u"notes.mdb"_s), "Liste des élèves\r\n");
-    const QString empty = makeSqliteFile(inElsewhere(u"vide.mdb"_s), u"CREATE TABLE Notes (x)"_s);
+    const QString text = writeFile(elsewhere.filePath(u"notes.mdb"_s), "Liste des élèves\r\n");
+    const QString empty = makeSqliteFile(elsewhere.filePath(u"vide.mdb"_s), u"CREATE TABLE Notes (x)"_s);
 
     QString questionsWithoutCode = u"CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT"_s;
     for (int i = 0; i < 6; ++i)
@@ -150,7 +149,7 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
         = u"); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
           "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
           "CREATE TABLE Examen (x);"_s;
-    const QString noCode = makeSqliteFile(inElsewhere(u"sans-code.mdb"_s), questionsWithoutCode + otherTables);
+    const QString noCode = makeSqliteFile(elsewhere.filePath(u"sans-code.mdb"_s), questionsWithoutCode + otherTables);
 
     BankContent big = bankWith(u"Abîmée"_s);
     for (int n = 2; n <= 400; ++n)
@@ -193,7 +192,7 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 
     // A bank without the speciality flags is still taken: the composer deals with it.
     questionsWithoutCode.replace(u"(Numero INTEGER"_s, u"(Code TEXT, Numero INTEGER"_s);
-    const QString noFlags = makeSqliteFile(inElsewhere(u"sans-specialites.mdb"_s),
+    const QString noFlags = makeSqliteFile(elsewhere.filePath(u"sans-specialites.mdb"_s),
         questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
     choose(noFlags);
     EXPECT_EQ(state.DbPath, noFlags);
@@ -266,12 +265,7 @@ TEST_F(DatabaseFiles, AGoodFileThatIsLockedOrInAReadOnlyFolderIsNotCalledBad)
 
     // A write-ahead-log bank needs its folder to be writable, even to be read.
     QTemporaryDir readOnly;
-    const QString wal = makeBank(readOnly, u"club.mdb"_s, bankWith(u"Journal"_s));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(wal, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"PRAGMA journal_mode=WAL"_s));
-    }
+    const QString wal = execOn(makeBank(readOnly, u"club.mdb"_s, bankWith(u"Journal"_s)), u"PRAGMA journal_mode=WAL"_s);
     const auto readAndEnter
         = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter));
@@ -310,7 +304,7 @@ TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
 TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
 {
     // Under the current file's own name, in another folder.
-    const QString backup = inElsewhere(u"VAR-irururiza.zov"_s);
+    const QString backup = elsewhere.filePath(u"VAR-irururiza.zov"_s);
     const Box ask{u"Cette option permet d'enregistrer votre base de données"_s + kCrLf
             + u"actuelle sous un autre nom."_s + kCrLf + u"Voulez-vous continuer ?"_s,
         14, "Sauvegarde", "Sauvegarder", "Annuler", {}, 2};
@@ -335,15 +329,15 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
     backUp({QString()}, {0, 0});
     EXPECT_EQ(dialogs.boxes.value(1), Box("Opération annulée", 0, "Annulation", "OK"));
 
-    backUp({inElsewhere(u"QCM.Mdb"_s)}, {0, 0});
+    backUp({elsewhere.filePath(u"QCM.Mdb"_s)}, {0, 0});
     EXPECT_EQ(dialogs.boxes.value(1),
         Box(u"Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme."_s + kCrLf
                 + u"Choisissez un autre nom."_s,
             0, "Annulation", "OK"));
-    EXPECT_FALSE(QFile::exists(inElsewhere(u"QCM.Mdb"_s)));
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath(u"QCM.Mdb"_s)));
 
     // A copy that fails says so and never claims success.
-    const QString inTheWay = inElsewhere(u"dossier.mdb"_s);
+    const QString inTheWay = elsewhere.filePath(u"dossier.mdb"_s);
     ASSERT_TRUE(QDir().mkpath(inTheWay));
     backUp({inTheWay}, {0, 0, 0});
     EXPECT_EQ(dialogs.boxes.value(2).icon, 6);
@@ -356,7 +350,7 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
 // is refused while that program is halfway through writing the file itself.
 TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
 {
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
     ASSERT_TRUE(other.exec(u"PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')"_s));
@@ -370,7 +364,7 @@ TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
 
 TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
 {
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
     ASSERT_TRUE(other.exec(u"BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')"_s));
@@ -409,7 +403,7 @@ TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
     for (int n = 2; n <= 20000; ++n)
         big.questions.append(makeQuestion(u"1"_s, n, QString(200, u'x'), {6, -1}));
     const QString source = makeBank(elsewhere, u"grande.mdb"_s, big);
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     ASSERT_TRUE(copyDatabaseAtomic(current, backup, nullptr));
     const QByteArray before = fileBytes(backup);
 

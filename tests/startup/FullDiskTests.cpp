@@ -102,12 +102,8 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
     QTemporaryDir program;
     const QString current = makeBank(program, u"VAR-irururiza.zov"_s,
         {{{u"1"_s, u"Météo"_s}}, {makeQuestion(u"1"_s, 1, u"Un cumulus ?"_s, {6, -2})}});
-    {
-        // Small enough to fit in one write buffer, where a lost write went unseen.
-        SqliteDb db;
-        ASSERT_TRUE(db.open(current, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"PRAGMA page_size=1024; VACUUM"_s));
-    }
+    // Small enough to fit in one write buffer, where a lost write went unseen.
+    execOn(current, u"PRAGMA page_size=1024; VACUUM"_s);
     ASSERT_LT(QFileInfo(current).size(), 16384);
     QCMBas state(dialogs, program.path());
     state.readSettings();

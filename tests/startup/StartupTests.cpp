@@ -23,7 +23,6 @@ protected:
         makeBank(dir, u"VAR-irururiza.zov"_s,
             {{{u"1"_s, u"Aérologie"_s}, {u"2"_s, u"Matériel"_s}}, {makeQuestion(u"1"_s, 1, u"Q"_s, {6, 0})}});
     }
-    QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
     void remember(const QString &path) { rememberBank(dir.path(), path); }
 
     QTemporaryDir dir;
@@ -34,8 +33,8 @@ protected:
 TEST_F(Startup, SettingsDefaultToTheBankBesideTheProgramAndRelativePathsStartThere)
 {
     state.readSettings();
-    EXPECT_EQ(state.IniPath, file(u"QCM.ini"_s));
-    EXPECT_EQ(state.DbPath, file(u"VAR-irururiza.zov"_s));
+    EXPECT_EQ(state.IniPath, dir.filePath(u"QCM.ini"_s));
+    EXPECT_EQ(state.DbPath, dir.filePath(u"VAR-irururiza.zov"_s));
     EXPECT_EQ(state.RepaintOption, -1);
 
     IniFile::writeString(state.IniPath, u"Options"_s, u"Repeindre"_s, u"0"_s);
@@ -78,7 +77,7 @@ TEST_F(Startup, BindingOpensTheSixBindingsAndCaptionsTheBase)
 
 TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
 {
-    remember(file(u"disparue.mdb"_s));
+    remember(dir.filePath(u"disparue.mdb"_s));
     state.readSettings();
     QSignalSpy splash(&state, &QCMBas::splashCloseRequested);
     dialogs.openAnswers = {QString()};
@@ -92,8 +91,8 @@ TEST_F(Startup, AMissingBankAsksForAnotherAndACancelLeavesNothingBound)
 
 TEST_F(Startup, UnusableRememberedFilesBindNothingAndStayUntouched)
 {
-    const QString text = writeFile(file(u"texte.mdb"_s), "pas une base\r\n");
-    const QString bare = makeSqliteFile(file(u"sans-tables.mdb"_s),
+    const QString text = writeFile(dir.filePath(u"texte.mdb"_s), "pas une base\r\n");
+    const QString bare = makeSqliteFile(dir.filePath(u"sans-tables.mdb"_s),
         u"CREATE TABLE Domaines (Code TEXT, Libellé TEXT);"
         "INSERT INTO Domaines VALUES ('1', 'Seul');"_s);
     for (const QString &path : {text, bare}) {

@@ -53,6 +53,14 @@ QString makeSqliteFile(const QString &path, const QString &sql)
     return path;
 }
 
+QString execOn(const QString &path, const QString &sql)
+{
+    SqliteDb db;
+    QString error;
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite, &error) && db.exec(sql, &error)) << error.toStdString();
+    return path;
+}
+
 QStringList queryRows(const QString &path, const QString &sql)
 {
     SqliteDb db;

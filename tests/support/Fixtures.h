@@ -29,6 +29,8 @@ BankContent sampleBank();
 // An SQLite file that is not a question bank, made by the given statements;
 // returns its path.
 QString makeSqliteFile(const QString &path, const QString &sql);
+// Runs statements on a file through a connection of its own; returns its path.
+QString execOn(const QString &path, const QString &sql);
 
 // What the file holds, read through a connection of its own: one text per
 // row, the columns joined by "|", a Null written NULL.
