@@ -1,7 +1,5 @@
 #include "RunnerFixture.h"
 
-#include "database/Sqlite.h"
-
 #include <QScrollArea>
 #include <QScrollBar>
 

@@ -1,4 +1,3 @@
-#include "database/Sqlite.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"

@@ -13,7 +13,6 @@
 #include <future>
 #include <limits>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace qcm;
