@@ -15,10 +15,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QPushButton *cmd(fBox *box, int i)
-{
-    return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
-}
 QTextEdit *txt(fBox *box)
 {
     return box->findChild<QTextEdit *>(u"txt"_s);

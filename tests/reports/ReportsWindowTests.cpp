@@ -29,14 +29,6 @@ public:
     QString choice = newQuestionnaireEntry();
 };
 
-QList<StoredQuestion> questionsAbout(const QString &subject, int count)
-{
-    QList<StoredQuestion> questions;
-    for (int i = 1; i <= count; ++i)
-        questions.append({u"1"_s, i, u"%1, question %2 ?"_s.arg(subject).arg(i), {{u"Oui."_s, 6}, {u"Non."_s, -2}}});
-    return questions;
-}
-
 Box printFailure(const QString &why)
 {
     return Box(u"Un paramètre inconnu empêche d'imprimer directement."_s + kCrLf + kCrLf
@@ -77,7 +69,11 @@ protected:
 
     void store(const QString &name, const QString &subject)
     {
-        storeQuestionnaire(database, name, u"14/06/2024"_s, u"Brevet B de delta"_s, questionsAbout(subject, 2));
+        QList<StoredQuestion> questions;
+        for (int i = 1; i <= 2; ++i)
+            questions.append(
+                {u"1"_s, i, u"%1, question %2 ?"_s.arg(subject).arg(i), {{u"Oui."_s, 6}, {u"Non."_s, -2}}});
+        storeQuestionnaire(database, name, u"14/06/2024"_s, u"Brevet B de delta"_s, questions);
     }
 
     // Runs the engine, sending to a PDF file what would go to the printer and
