@@ -1,7 +1,6 @@
 #pragma once
 
 #include "composer/fCreaQCM.h"
-#include "database/Sqlite.h"
 #include "runner/fQCM.h"
 #include "startup/AppWindows.h"
 #include "support/Fixtures.h"
@@ -17,7 +16,7 @@
 
 namespace qcm::test {
 
-inline const QString kQuoted = QStringLiteral("Que signifie \"thermique\" ?");
+inline const QString kQuoted = u"Que signifie \"thermique\" ?"_s;
 
 // paragliding questions 1/1 … 1/n for the paragliding syllabus only; then
 // 2/1, in three syllabuses, whose statement holds a double quote and whose
@@ -25,16 +24,15 @@ inline const QString kQuoted = QStringLiteral("Que signifie \"thermique\" ?");
 inline BankContent composerBank(int paragliding)
 {
     BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Matériel")}};
+    bank.domains = {{u"1"_s, u"Météo"_s}, {u"2"_s, u"Matériel"_s}};
     for (int n = 1; n <= paragliding; ++n)
-        bank.questions.append(makeQuestion(QStringLiteral("1"), n, QStringLiteral("Question %1").arg(n), {6, -2}));
-    Question quoted = makeQuestion(QStringLiteral("2"), 1, kQuoted, {6, -2});
-    quoted.lib[0] = QStringLiteral("Le vent [fort]");
+        bank.questions.append(makeQuestion(u"1"_s, n, u"Question %1"_s.arg(n), {6, -2}));
+    Question quoted = makeQuestion(u"2"_s, 1, kQuoted, {6, -2});
+    quoted.lib[0] = u"Le vent [fort]"_s;
     quoted.flags = {1, 1, 0, 1, 0, 0};
-    Question delta = makeQuestion(QStringLiteral("2"), 2, QStringLiteral("Delta seulement"), {6, 0});
+    Question delta = makeQuestion(u"2"_s, 2, u"Delta seulement"_s, {6, 0});
     delta.flags = {0, 0, 0, 1, 0, 0};
-    bank.questions.append(quoted);
-    bank.questions.append(delta);
+    bank.questions << quoted << delta;
     return bank;
 }
 
@@ -48,12 +46,12 @@ protected:
     {
         state.CloseDatabases();
         QFile::remove(bankPath());
-        makeBank(dir, QStringLiteral("VAR-irururiza.zov"), composerBank(paragliding));
+        makeBank(dir, u"VAR-irururiza.zov"_s, composerBank(paragliding));
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
     }
-    QString bankPath() const { return QDir(dir.path()).filePath(QStringLiteral("VAR-irururiza.zov")); }
-    QString workingCopy() const { return QDir(dir.path()).filePath(QStringLiteral("qcm.mdb")); }
+    QString bankPath() const { return QDir(dir.path()).filePath(u"VAR-irururiza.zov"_s); }
+    QString workingCopy() const { return QDir(dir.path()).filePath(u"qcm.mdb"_s); }
 
     fCreaQCM &open()
     {
@@ -70,14 +68,14 @@ protected:
     {
         QTest::mouseClick(composer->chkOpt(box), Qt::LeftButton, {}, QPoint(8, composer->chkOpt(box)->height() / 2));
     }
-    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton)
+    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton, int listIndex = 0)
     {
-        QListView *list = composer->lstQCM(0);
+        QListView *list = composer->lstQCM(listIndex);
         const QModelIndex index = list->model()->index(row, 0);
         list->scrollTo(index);
         QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
     }
-    void nameAndDate(const QString &name, const QString &date = QStringLiteral("06/12/2026"))
+    void nameAndDate(const QString &name, const QString &date = u"06/12/2026"_s)
     {
         composer->txt(0)->setText(name);
         composer->txt(1)->setText(date);
@@ -85,25 +83,8 @@ protected:
     std::vector<int> selected() const { return selectedRows(*composer->lstQCM(0)->selectionModel()); }
     QColor statusColour() const { return composer->lbl(0)->palette().color(QPalette::WindowText); }
 
-    // What the file holds, read on a connection of its own: one text per row,
-    // the columns joined by "|".
-    QStringList rows(const QString &sql) const
-    {
-        SqliteDb db;
-        QStringList out;
-        EXPECT_TRUE(db.open(bankPath(), SqliteDb::Mode::ReadOnly));
-        SqliteStatement st = db.prepare(sql);
-        EXPECT_TRUE(st.isValid()) << st.error().toStdString();
-        while (st.step()) {
-            QStringList columns;
-            for (int i = 0; i < st.columnCount(); ++i)
-                columns.append(st.column(i).isNull() ? QStringLiteral("NULL") : st.column(i).toString());
-            out.append(columns.join(u'|'));
-        }
-        return out;
-    }
-    // The first row of a query, "-" when there is none.
-    QString first(const QString &sql) const { return rows(sql).value(0, QStringLiteral("-")); }
+    QStringList rows(const QString &sql) const { return queryRows(bankPath(), sql); }
+    QString first(const QString &sql) const { return queryValue(bankPath(), sql); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

@@ -2,7 +2,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,7 +35,6 @@ TEST_F(ComposerTest, TheListFollowsTheTickedBoxesAndHowTheyWereTicked)
     EXPECT_EQ(c.candidates().count(), 0);
     c.chkOpt(3)->setFocus();
     QTest::keyClick(c.chkOpt(3), Qt::Key_Space);
-    EXPECT_TRUE(c.chkOpt(3)->isChecked());
     EXPECT_EQ(c.candidates().count(), 2);
     QTest::keyClick(c.chkOpt(3), Qt::Key_Tab); // moving through the boxes changes nothing
     EXPECT_EQ(c.txt(2)->text(), QString());
@@ -136,11 +134,9 @@ TEST_F(ComposerTest, ThePreviewShowsThePointsAndTheRightClicksLeadToCorrections)
     EXPECT_EQ(c.lblRep(2)->text(), QString());
 
     // From the second list: back to the first tab, on the same question.
-    clickEntry(2, Qt::LeftButton);
+    clickEntry(2);
     c.SSTab1()->setCurrentIndex(1);
-    QListView *second = c.lstQCM(1);
-    QTest::mouseClick(
-        second->viewport(), Qt::RightButton, {}, second->visualRect(second->model()->index(1, 0)).center());
+    clickEntry(1, Qt::RightButton, 1);
     EXPECT_EQ(c.SSTab1()->currentIndex(), 0);
     EXPECT_EQ(c.lstQCM(0)->currentIndex().row(), 70);
     EXPECT_EQ(c.lblRep(0)->text(), u"Le vent [fort] [6]."_s);
@@ -426,13 +422,8 @@ TEST_F(ComposerTest, CorrectingAStatementSavesTheQuestionnaireHoldingIt)
 TEST_F(ComposerTest, AnIncompleteBankSendsTheUserToChooseAnother)
 {
     const QString complete = bankPath();
-    const QString incomplete = QDir(dir.path()).filePath(u"ancienne.mdb"_s);
-    makeBank(dir, u"ancienne.mdb"_s, composerBank(3));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(incomplete, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"ALTER TABLE Questions DROP COLUMN DeltaBiHandi"_s));
-    }
+    const QString incomplete = execOn(
+        makeBank(dir, u"ancienne.mdb"_s, composerBank(3)), u"ALTER TABLE Questions DROP COLUMN DeltaBiHandi"_s);
     state.CloseDatabases();
     state.DbPath = incomplete;
     ASSERT_TRUE(state.BindDatabase());

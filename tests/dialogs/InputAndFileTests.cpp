@@ -22,10 +22,6 @@ QLineEdit *txt(QWidget *box)
 {
     return box->findChild<QLineEdit *>(u"txt"_s);
 }
-QPushButton *cmd(QWidget *box, int i)
-{
-    return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
-}
 
 class InputBoxTest : public ::testing::Test {
 protected:

@@ -15,17 +15,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QPushButton *cmd(fBox *box, int i)
-{
-    return box->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
-}
 QTextEdit *txt(fBox *box)
 {
     return box->findChild<QTextEdit *>(u"txt"_s);
-}
-int px(int twips)
-{
-    return Twips::toPixels(twips);
 }
 
 QString lines(int count)
@@ -135,11 +127,11 @@ TEST_F(MessageBoxTest, TextAreaShowsEveryLineAndScrollsOnlyBeyondTheScreenCap)
     EXPECT_EQ(wrapped.scrollRange, 0);
 
     const Seen sixty = show(lines(60));
-    EXPECT_EQ(sixty.txtHeight, px(6695)) << "the cap on this screen";
+    EXPECT_EQ(sixty.txtHeight, Twips::toPixels(6695)) << "the cap on this screen";
     EXPECT_GT(sixty.scrollRange, 0);
     fBox::setScreenHeightTwips(11535);
     const Seen taller = show(lines(60));
-    EXPECT_EQ(taller.txtHeight, px(9995));
+    EXPECT_EQ(taller.txtHeight, Twips::toPixels(9995));
     EXPECT_TRUE(taller.buttonsInside);
 }
 

@@ -4,12 +4,19 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 namespace qcm::test {
+
+// The box's button of that number.
+inline QPushButton *cmd(QWidget *box, int i)
+{
+    return box->findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
+}
 
 // Acts on the modal window of type T as soon as a modal call shows it. A
 // window that never shows fails the test and closes whatever is modal, so

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "database/Sqlite.h"
 #include "editor/QuestionEditor.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -36,45 +35,21 @@ public:
     int focus = -1;
 };
 
-// Rows read from the file itself, through a connection of their own.
-inline QList<QVariantList> rowsOf(const QString &path, const QString &sql)
-{
-    SqliteDb db;
-    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly));
-    SqliteStatement st = db.prepare(sql);
-    QList<QVariantList> rows;
-    while (st.step()) {
-        QVariantList row;
-        for (int i = 0; i < st.columnCount(); ++i)
-            row.append(st.column(i));
-        rows.append(row);
-    }
-    return rows;
-}
-
-inline QVariant valueOf(const QString &path, const QString &sql)
-{
-    const auto rows = rowsOf(path, sql);
-    return rows.isEmpty() ? QVariant() : rows.first().value(0);
-}
-
 // Domains 1, 2, 3 and 5 (none numbered 4); 2 has a gap at 3 and 4, 5 has no question.
 inline BankContent standardBank()
 {
-    BankContent bank;
-    bank.domains = {{"1", "Météo"}, {"2", "Pilotage"}, {"3", "Matériel"}, {"5", "Réglementation"}};
-    bank.questions = {makeQuestion("1", 1, "Un", {6, 0, -2}), makeQuestion("1", 2, "Deux", {3, 3}),
-        makeQuestion("2", 1, "Décollage", {6, 0}), makeQuestion("2", 2, "Virage", {6, -1}),
-        makeQuestion("2", 5, "Atterrissage", {3, 3, 0}), makeQuestion("3", 1, "Sellette", {6, 0}),
-        makeQuestion("3", 2, "Secours", {2, 4})};
-    return bank;
+    return {{{"1", "Météo"}, {"2", "Pilotage"}, {"3", "Matériel"}, {"5", "Réglementation"}},
+        {makeQuestion("1", 1, "Un", {6, 0, -2}), makeQuestion("1", 2, "Deux", {3, 3}),
+            makeQuestion("2", 1, "Décollage", {6, 0}), makeQuestion("2", 2, "Virage", {6, -1}),
+            makeQuestion("2", 5, "Atterrissage", {3, 3, 0}), makeQuestion("3", 1, "Sellette", {6, 0}),
+            makeQuestion("3", 2, "Secours", {2, 4})}};
 }
 
 class EditorTest : public ::testing::Test {
 protected:
     void open(const BankContent &bank = standardBank())
     {
-        path = makeBank(dir, QStringLiteral("VAR-irururiza.zov"), bank);
+        path = makeBank(dir, u"VAR-irururiza.zov"_s, bank);
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
         editor.FillEditorDomainList();
@@ -89,15 +64,15 @@ protected:
     void typeQuestion(const QString &number, const QStringList &points)
     {
         view.fields[2] = number;
-        view.fields[3] = QStringLiteral("Énoncé ") + number;
+        view.fields[3] = u"Énoncé "_s + number;
         for (int k = 0; k < 6; ++k) {
             const bool has = k < points.size();
-            view.fields[size_t(4 + 2 * k)] = has ? QStringLiteral("Choix %1").arg(QChar(u'A' + k)) : QString();
+            view.fields[size_t(4 + 2 * k)] = has ? u"Choix %1"_s.arg(QChar(u'A' + k)) : QString();
             view.fields[size_t(5 + 2 * k)] = has ? points[k] : QString();
         }
         view.boxes[0] = true;
     }
-    QString questionCount() { return valueOf(path, "SELECT count(*) FROM Questions").toString(); }
+    QString value(const QString &sql) const { return queryValue(path, sql); }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

@@ -2,7 +2,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -13,19 +12,13 @@ TEST_F(EditorTest, SavingStoresTheQuestionAsTypedAndMovesToABlankNextNumber)
 {
     open();
     pick(0);
-    ASSERT_EQ(view.fields[2], "3");
     typeQuestion("3", {"3", "2", "1", "0"});
     state.QuestionModified = true;
     const StoreQuery before = state.datQue.recordSource();
     ASSERT_TRUE(editor.SaveQuestion());
 
-    const QVariantList row = rowsOf(path, kQuestion2Of3).value(0);
-    ASSERT_EQ(row.size(), 5);
-    EXPECT_EQ(row[0], QString("")) << "an empty choice is an empty text";
-    EXPECT_TRUE(row[1].isNull()) << "and has no points";
-    EXPECT_EQ(row[2], 0);
-    EXPECT_EQ(row[3], 1);
-    EXPECT_EQ(row[4], 0);
+    // An empty choice is an empty text without points.
+    EXPECT_EQ(value(kQuestion2Of3), "|NULL|0|1|0");
     EXPECT_EQ(view.fields[2], "4");
     EXPECT_TRUE(view.fields[3].isEmpty());
     EXPECT_FALSE(state.QuestionModified);
@@ -35,8 +28,8 @@ TEST_F(EditorTest, SavingStoresTheQuestionAsTypedAndMovesToABlankNextNumber)
     typeQuestion("3", {"6", "0"});
     view.fields[3] = "Nouvel énoncé";
     ASSERT_TRUE(editor.SaveQuestion());
-    EXPECT_EQ(questionCount(), "8");
-    EXPECT_EQ(valueOf(path, "SELECT \"Libellé\" FROM Questions WHERE Code = '1' AND Numero = 3"), "Nouvel énoncé");
+    EXPECT_EQ(value("SELECT count(*) FROM Questions"), "8");
+    EXPECT_EQ(value("SELECT \"Libellé\" FROM Questions WHERE Code = '1' AND Numero = 3"), "Nouvel énoncé");
 }
 
 TEST_F(EditorTest, ARefusedSaveShowsWhyAndLeavesTheFileAsItWas)
@@ -81,7 +74,7 @@ TEST_F(EditorTest, NumbersFollowTheHighestOfTheDomainAcrossGaps)
     const Box ask{"Supprimer  cette question ?", 3, "Attention", "Supprimer", "Conserver"};
     EXPECT_EQ(dialogs.boxes,
         (QList<Box>{ask, ask, {"Pas de question sélectionnée. Suppression impossible.", 6, "Attention !"}}));
-    EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions WHERE Code = '2' AND Numero = 5"), 0);
+    EXPECT_EQ(value("SELECT count(*) FROM Questions WHERE Code = '2' AND Numero = 5"), "0");
     EXPECT_EQ(view.fields[2], "6");
     EXPECT_EQ(editor.NextQuestionNumber(), "9");
 
@@ -145,8 +138,7 @@ TEST_F(EditorTest, DomainsAreAddedRenamedOnlyOnOuiAndRefilledEverywhere)
         editor.SaveDomain();
         EXPECT_EQ(dialogs.boxes.last(), exists);
     }
-    EXPECT_EQ(
-        rowsOf(path, "SELECT \"Libellé\" FROM Domaines WHERE Code = '2'"), (QList<QVariantList>{{"Pilotage avancé"}}));
+    EXPECT_EQ(queryRows(path, "SELECT \"Libellé\" FROM Domaines WHERE Code = '2'"), QStringList{"Pilotage avancé"});
     EXPECT_EQ(runnerRefills, 2);
 }
 
@@ -169,9 +161,9 @@ TEST_F(EditorTest, EachAnswerOfTheDomainDeletionChainDeletesWhatItSays)
         dialogs.boxAnswers = b.answers;
         editor.DeleteDomain();
 
-        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Domaines WHERE Code = '3'"), b.domainGone ? 0 : 1);
-        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions WHERE Code = '3'"), b.questionsGone ? 0 : 2);
-        EXPECT_EQ(valueOf(path, "SELECT count(*) FROM Questions WHERE Code <> '3'"), 5);
+        EXPECT_EQ(value("SELECT count(*) FROM Domaines WHERE Code = '3'"), b.domainGone ? "0" : "1");
+        EXPECT_EQ(value("SELECT count(*) FROM Questions WHERE Code = '3'"), b.questionsGone ? "0" : "2");
+        EXPECT_EQ(value("SELECT count(*) FROM Questions WHERE Code <> '3'"), "5");
         EXPECT_EQ(view.fields[3].isEmpty(), b.questionsGone);
         EXPECT_EQ(view.list.size(), b.domainGone ? 3 : 4);
         if (b.answers == QList<int>{2, 1, 0}) {
@@ -200,8 +192,8 @@ TEST_F(EditorTest, BatchMarkingChangesOneFlagOfOneDomainOnly)
              "sélectionné.\r\nOn le fait ?",
             9, "Traitement par lot", "Cocher", "Annuler", "Décocher"}));
     EXPECT_EQ(dialogs.boxes[1], (Box{"Opération effectuée.", 0, "Traitement par lot", "OK"}));
-    EXPECT_EQ(rowsOf(path, "SELECT Code, sum(ParapenteBiHandi), sum(ParapenteSolo) FROM Questions GROUP BY Code"),
-        (QList<QVariantList>{{"1", 0, 2}, {"2", 0, 3}, {"3", 2, 2}}));
+    EXPECT_EQ(queryRows(path, "SELECT Code, sum(ParapenteBiHandi), sum(ParapenteSolo) FROM Questions GROUP BY Code"),
+        (QStringList{"1|0|2", "2|0|3", "3|2|2"}));
     EXPECT_EQ(state.datQue.recordSource(), Queries::wholeBank());
     EXPECT_EQ(view.selected, 2);
     EXPECT_EQ(view.fields[0], "3");
@@ -213,8 +205,8 @@ TEST_F(EditorTest, BatchMarkingChangesOneFlagOfOneDomainOnly)
     editor.batchMark(0);
     editor.batchMark(1);
     editor.batchMark(1);
-    EXPECT_EQ(valueOf(path, "SELECT sum(ParapenteSolo) FROM Questions WHERE Code = '3'"), 0);
-    EXPECT_EQ(valueOf(path, "SELECT sum(ParapenteBi) FROM Questions"), 0);
+    EXPECT_EQ(value("SELECT sum(ParapenteSolo) FROM Questions WHERE Code = '3'"), "0");
+    EXPECT_EQ(value("SELECT sum(ParapenteBi) FROM Questions"), "0");
     const Box cancelled{"Opération annulée.", 0, "Annulation", "OK"};
     EXPECT_EQ(dialogs.boxes[5], cancelled);
     EXPECT_EQ(dialogs.boxes[7], cancelled);
@@ -229,30 +221,21 @@ TEST_F(EditorTest, BatchMarkingChangesOneFlagOfOneDomainOnly)
 // Each change of several rows fails half way through: the file stays as it was.
 TEST_F(EditorTest, AFailedWriteInAMultiRowChangeLeavesTheFileUnchanged)
 {
-    path = makeBank(dir, u"VAR-irururiza.zov"_s, standardBank());
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec("CREATE TRIGGER panne BEFORE UPDATE ON Questions WHEN NEW.Numero = 2 BEGIN "
-                            "SELECT RAISE(ABORT, 'panne'); END;"
-                            "CREATE TRIGGER panne2 BEFORE DELETE ON Domaines BEGIN SELECT RAISE(ABORT, 'panne'); END"));
-    }
+    open();
+    ASSERT_TRUE(state.connection()->db().exec(
+        "CREATE TRIGGER panne BEFORE UPDATE ON Questions WHEN NEW.Numero = 2 BEGIN SELECT RAISE(ABORT, 'panne'); END;"
+        "CREATE TRIGGER panne2 BEFORE DELETE ON Domaines BEGIN SELECT RAISE(ABORT, 'panne'); END"));
     const QByteArray bytes = fileBytes(path);
-    state.readSettings();
-    ASSERT_TRUE(state.BindDatabase());
-    editor.FillEditorDomainList();
     pick(2);
     view.fields[3] = "en cours";
     dialogs.boxAnswers = {0, 0, 2, 1, 0, 0};
     editor.batchMark(3);
     editor.DeleteDomain();
-    ASSERT_EQ(dialogs.boxes.size(), 6);
-    EXPECT_TRUE(dialogs.boxes[1].message.startsWith("Aucune question n'a été modifiée : la base de données n'a pas "
-                                                    "pu être modifiée.\r\n\r\nErreur 3022 panne"))
-        << qPrintable(dialogs.boxes[1].message);
-    EXPECT_EQ(dialogs.boxes[1].icon, 6);
-    EXPECT_TRUE(dialogs.boxes[5].message.startsWith("Rien n'a été supprimé"));
-    EXPECT_EQ(dialogs.boxes[5].icon, 6);
+    EXPECT_TRUE(dialogs.boxes.value(1).message.startsWith(
+        "Aucune question n'a été modifiée : la base de données n'a pas pu être modifiée.\r\n\r\nErreur 3022 panne"));
+    EXPECT_EQ(dialogs.boxes.value(1).icon, 6);
+    EXPECT_TRUE(dialogs.boxes.value(5).message.startsWith("Rien n'a été supprimé"));
+    EXPECT_EQ(dialogs.boxes.value(5).icon, 6);
     EXPECT_EQ(view.fields[3], "en cours");
     EXPECT_EQ(view.list.size(), 4);
     state.CloseDatabases();
@@ -261,11 +244,9 @@ TEST_F(EditorTest, AFailedWriteInAMultiRowChangeLeavesTheFileUnchanged)
 
 TEST_F(EditorTest, ClosingHandsTheDomainByItsCodeAndTheQuestionByItsPositionBack)
 {
-    BankContent bank;
-    bank.domains = {{"1", "Météo"}, {"2", "Pilotage"}, {"4", "Matériel"}};
-    bank.questions = {makeQuestion("1", 1, "Un", {6}), makeQuestion("4", 7, "Sept", {6}),
-        makeQuestion("4", 1, "Un", {6}), makeQuestion("4", 3, "Trois", {6})};
-    open(bank);
+    open({{{"1", "Météo"}, {"2", "Pilotage"}, {"4", "Matériel"}},
+        {makeQuestion("1", 1, "Un", {6}), makeQuestion("4", 7, "Sept", {6}), makeQuestion("4", 1, "Un", {6}),
+            makeQuestion("4", 3, "Trois", {6})}});
     QList<qint64> selected, shown;
     QObject::connect(&state, &QCMBas::runnerDomainSelectRequested, [&](int p) { selected.append(p); });
     QObject::connect(&state, &QCMBas::runnerQuestionRequested, [&](qint64 i) { shown.append(i); });

@@ -11,6 +11,7 @@
 #include "database/Sqlite.h"
 
 using namespace qcm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,29 +20,18 @@ QByteArray bankBytes;
 
 Question question(const QString &code, qint64 numero, const QString &statement)
 {
-    Question q;
-    q.code = code;
-    q.numero = numero;
-    q.libelle = statement;
-    q.lib[0] = QStringLiteral("Oui");
-    q.val[0] = 6;
-    q.lib[1] = QStringLiteral("Non, l'autre \"réponse\"");
-    q.val[1] = -2;
+    Question q{code, numero, statement, {u"Oui"_s, u"Non, l'autre \"réponse\""_s}, {6, -2}, {}};
     q.flags[size_t(numero % kSpecialityCount)] = 1;
     return q;
 }
 
 void buildBank()
 {
-    bankPath = fuzz::scratchPath(QStringLiteral("banque.mdb"));
+    bankPath = fuzz::scratchPath(u"banque.mdb"_s);
     QFile::remove(bankPath);
-    BankContent bank;
-    bank.domains = {{QStringLiteral("1"), QStringLiteral("Météo")}, {QStringLiteral("2"), QStringLiteral("Matériel")},
-        {QStringLiteral("a"), QStringLiteral("Réglementation d'été")}};
-    bank.questions = {question(QStringLiteral("1"), 1, QStringLiteral("Un cumulus ?")),
-        question(QStringLiteral("1"), 2, QStringLiteral("Le \"foehn\"")),
-        question(QStringLiteral("2"), 1, QStringLiteral("L'aile")),
-        question(QStringLiteral("a"), 7, QStringLiteral("Un ' seul"))};
+    const BankContent bank{{{u"1"_s, u"Météo"_s}, {u"2"_s, u"Matériel"_s}, {u"a"_s, u"Réglementation d'été"_s}},
+        {question(u"1"_s, 1, u"Un cumulus ?"_s), question(u"1"_s, 2, u"Le \"foehn\""_s),
+            question(u"2"_s, 1, u"L'aile"_s), question(u"a"_s, 7, u"Un ' seul"_s)}};
     QString error;
     SqliteDb db;
     if (!writeBank(bankPath, bank, &error) || !db.open(bankPath, SqliteDb::Mode::ReadWrite, &error)

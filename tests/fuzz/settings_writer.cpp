@@ -9,24 +9,12 @@
 #include <QFileInfo>
 
 using namespace qcm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Key {
-    const char16_t *section;
-    const char16_t *key;
-};
-constexpr Key kKeys[] = {{u"Dernière base", u"Base"}, {u"Options", u"Repeindre"}, {u"Disposition", u"fInBox.Left"},
-    {u"dernière BASE", u"base"}};
-
-QString sectionOf(const Key &k)
-{
-    return QString::fromUtf16(k.section);
-}
-QString keyOf(const Key &k)
-{
-    return QString::fromUtf16(k.key);
-}
+const std::pair<QString, QString> kKeys[] = {{u"Dernière base"_s, u"Base"_s}, {u"Options"_s, u"Repeindre"_s},
+    {u"Disposition"_s, u"fInBox.Left"_s}, {u"dernière BASE"_s, u"base"_s}};
 
 } // namespace
 
@@ -44,28 +32,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             reinterpret_cast<const QChar *>(QByteArray(valueBytes, qsizetype(valueSize & ~size_t(1))).constData()),
             qsizetype(valueSize / 2))
         : QString::fromUtf8(valueBytes, qsizetype(valueSize));
-    const Key &target = kKeys[choices & 3];
-    const Key &other = kKeys[(choices & 3) == 1 ? 0 : 1];
+    const auto &[section, key] = kKeys[choices & 3];
+    const auto &[otherSection, otherKey] = kKeys[(choices & 3) == 1 ? 0 : 1];
 
-    const QString ini = fuzz::scratchPath(QStringLiteral("QCM.ini"));
+    const QString ini = fuzz::scratchPath(u"QCM.ini"_s);
     QFile::remove(ini);
     if (!(choices & 8))
         fuzz::writeBytes(ini, file);
-    const QString absent = QStringLiteral("\n"); // no value read holds a line break
-    const QString otherBefore = IniFile::readString(ini, sectionOf(other), keyOf(other), absent);
+    const QString absent = u"\n"_s; // no value read holds a line break
+    const QString otherBefore = IniFile::readString(ini, otherSection, otherKey, absent);
 
     QString error;
-    if (!IniFile::writeString(ini, sectionOf(target), keyOf(target), value, &error)) {
+    if (!IniFile::writeString(ini, section, key, value, &error)) {
         FUZZ_CHECK(!error.isEmpty());
         FUZZ_CHECK(QFileInfo::exists(ini) == !(choices & 8));
         FUZZ_CHECK((choices & 8) || fuzz::readBytes(ini) == file);
         return 0;
     }
-    FUZZ_CHECK(IniFile::readString(ini, sectionOf(target), keyOf(target), absent) == value);
-    FUZZ_CHECK(IniFile::readString(ini, sectionOf(other), keyOf(other), absent) == otherBefore);
+    FUZZ_CHECK(IniFile::readString(ini, section, key, absent) == value);
+    FUZZ_CHECK(IniFile::readString(ini, otherSection, otherKey, absent) == otherBefore);
     // Writing the same again changes nothing.
     const QByteArray written = fuzz::readBytes(ini);
-    FUZZ_CHECK(IniFile::writeString(ini, sectionOf(target), keyOf(target), value, &error));
+    FUZZ_CHECK(IniFile::writeString(ini, section, key, value, &error));
     FUZZ_CHECK(fuzz::readBytes(ini) == written);
     return 0;
 }

@@ -15,7 +15,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,7 +22,8 @@ class PreviewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        copy.add(u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
+        storeQuestionnaire(
+            copy.path, u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
     }
 
     // Opens the preview the way the engine does for the window destination.
@@ -41,12 +41,10 @@ protected:
 
     void TearDown() override
     {
-        QList<QPointer<ReportPreview>> previews;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *preview = qobject_cast<ReportPreview *>(w))
-                previews.append(preview);
-        for (const QPointer<ReportPreview> &preview : previews)
-            delete preview.data();
+            if (qobject_cast<ReportPreview *>(w))
+                w->deleteLater();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     WorkingCopy copy;

@@ -3,6 +3,7 @@
 #include "composer/ReportEngine.h"
 #include "database/Schema.h"
 #include "database/Sqlite.h"
+#include "support/Fixtures.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,8 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace qcm::test {
-
-using namespace Qt::StringLiterals;
 
 inline const QString kExamName = u"L'examen \"blanc\" 1/2 d'été"_s;
 
@@ -79,21 +78,13 @@ public:
         EXPECT_TRUE(Schema::create(path, &error)) << error.toStdString();
     }
 
-    // Rows are stored in the order given. A Null speciality leaves the title
-    // to the table Spécialité.
-    void add(const QString &name, const QString &date, const QVariant &speciality,
-        const QList<StoredQuestion> &questions, const QString &specialityRow = {})
-    {
-        storeQuestionnaire(path, name, date, speciality, questions, specialityRow);
-    }
-
     // The questionnaires of the golden files: names and texts with quotes,
     // apostrophes, slashes and accents, stored out of bank order, choices
     // missing here and there.
     void addSamples()
     {
         const std::optional<int> none;
-        add(kExamName, u"14/06/2024"_s, u"Brevet B de Vol Libre - Parapente"_s,
+        storeQuestionnaire(path, kExamName, u"14/06/2024"_s, u"Brevet B de Vol Libre - Parapente"_s,
             {
                 {u"3"_s, 7, u"Que signifient les sigles \"VFR\" / \"IFR\" ?"_s,
                     {{u"Vol à vue / vol aux instruments."_s, 6}, {u"Vol \"rapide\" / vol lent."_s, -3},
@@ -117,11 +108,11 @@ public:
                 {u"4"_s, 9, u"Face à face près du relief : qui s'écarte ?"_s,
                     {{u"Celui qui n'a pas la pente à sa droite."_s, 6}, {u"Le plus rapide."_s, 0}}},
             });
-        add(u"Révision météo"_s, u"01/02/2024"_s, QVariant(),
+        storeQuestionnaire(path, u"Révision météo"_s, u"01/02/2024"_s, QVariant(),
             {{u"1"_s, 4, u"Le foehn est un vent :"_s, {{u"chaud et sec."_s, 6}, {u"froid et humide."_s, -2}}},
                 {u"1"_s, 5, u"Un front froid amène :"_s, {{u"des grains."_s, 6}, {u"du beau temps durable."_s, -3}}}},
             u"Qualification biplace parapente"_s);
-        add(kExamName + u" bis"_s, u"15/06/2024"_s, u"Brevet B de Vol Libre - Delta"_s,
+        storeQuestionnaire(path, kExamName + u" bis"_s, u"15/06/2024"_s, u"Brevet B de Vol Libre - Delta"_s,
             {{u"5"_s, 1, u"Une question du QCM voisin ?"_s, {{u"Oui."_s, 6}, {u"Non."_s, 0}}}});
     }
 

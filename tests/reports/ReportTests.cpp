@@ -9,7 +9,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,15 +18,20 @@ struct Golden {
     int pages;
 };
 
-class GoldenTest : public ::testing::TestWithParam<Golden> { };
+// The questionnaires of the golden files, in a working copy.
+class SampleReports : public ::testing::Test {
+protected:
+    void SetUp() override { copy.addSamples(); }
+    WorkingCopy copy;
+};
+
+class GoldenTest : public SampleReports, public ::testing::WithParamInterface<Golden> { };
 
 // Each layout printed to PDF, read back with pdftotext and compared with its
 // reviewed text. QCM_UPDATE_GOLDEN=1 rewrites the reviewed files instead.
 TEST_P(GoldenTest, PdfTextMatchesTheReviewedText)
 {
     const Golden g = GetParam();
-    WorkingCopy copy;
-    copy.addSamples();
     const ReportRequest request
         = pdfRequest(copy, QString::fromUtf8(g.layout), g.filtered ? formulaFor(kExamName) : QString());
     const ReportOutcome outcome = runReport(request);
@@ -77,7 +81,7 @@ int pageOf(const ReportDocument &doc, const QString &text)
 TEST(ReportLayoutTest, QuestionsStayWithTheirChoicesAndGridsFitOnePage)
 {
     WorkingCopy copy;
-    copy.add(u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
+    storeQuestionnaire(copy.path, u"Soixante"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, WorkingCopy::generated(60));
 
     for (const char *layout : {"QCM Questions élève", "QCM Questions moniteur"}) {
         SCOPED_TRACE(layout);
@@ -116,7 +120,7 @@ TEST(ReportLayoutTest, AQuestionTallerThanAPageIsCutBetweenLinesWithoutLoss)
     QList<StoredQuestion> questions = WorkingCopy::generated(3);
     for (int w = 0; w < 1500; ++w)
         questions[1].statement += u" long%1"_s.arg(w);
-    copy.add(u"Long"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, questions);
+    storeQuestionnaire(copy.path, u"Long"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, questions);
     const ReportOutcome outcome = buildReport(pdfRequest(copy, u"QCM Questions élève"_s, QString()));
     ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
     const ReportDocument &doc = *outcome.document;
@@ -133,10 +137,8 @@ TEST(ReportLayoutTest, AQuestionTallerThanAPageIsCutBetweenLinesWithoutLoss)
 }
 
 // Which rows a formula keeps, and in which order, the golden files show.
-TEST(ReportSelectionTest, ANameStoredNowhereGivesOnePageThatSaysSo)
+TEST_F(SampleReports, ANameStoredNowhereGivesOnePageThatSaysSo)
 {
-    WorkingCopy copy;
-    copy.addSamples();
     // A name that is stored nowhere, even one that would break a query, and
     // the empty name of a window where no questionnaire is chosen.
     for (const QString &name : {u"x' OR '1'='1"_s, u"x\" OR \"1\"=\"1"_s, QString()}) {
@@ -148,7 +150,7 @@ TEST(ReportSelectionTest, ANameStoredNowhereGivesOnePageThatSaysSo)
     }
 }
 
-TEST(ReportSelectionTest, FormulasOfAnyOtherFormAreRefused)
+TEST_F(SampleReports, FormulasOfAnyOtherFormAreRefused)
 {
     const char *const refused[] = {"{QCM.NomQCM} = Examen", "{QCM.NomQCM} = \"Examen", "{QCM.NomQCM} = 'Examen'",
         "{QCM.Code} = \"1\"", "{Questions.NomQCM} = \"Examen\"", "QCM.NomQCM = \"Examen\"",
@@ -175,17 +177,13 @@ TEST(ReportSelectionTest, FormulasOfAnyOtherFormAreRefused)
         EXPECT_EQ(f.name, name) << formula.toStdString();
     }
 
-    WorkingCopy copy;
-    copy.addSamples();
     QString message;
     EXPECT_EQ(RunReport(pdfRequest(copy, u"QCM Questions élève"_s, refused[9]), &message), ReportCode::FormulaRefused);
     EXPECT_FALSE(QFile::exists(pdfRequest(copy, u"QCM Questions élève"_s, {}).pdfPath));
 }
 
-TEST(ReportFailureTest, EachFailureHasItsCodeAndLeavesNoFileBehind)
+TEST_F(SampleReports, EachFailureHasItsCodeAndLeavesNoFileBehind)
 {
-    WorkingCopy copy;
-    copy.addSamples();
     const QString name = u"QCM Questions élève"_s;
 
     ReportRequest missing = pdfRequest(copy, name, QString());
@@ -204,13 +202,10 @@ TEST(ReportFailureTest, EachFailureHasItsCodeAndLeavesNoFileBehind)
     pdf.workingCopyPath = QDir(copy.dir.path()).filePath(u"absente.mdb"_s);
     EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
     EXPECT_EQ(message, u"La copie de travail « absente.mdb » ne peut pas être lue : le fichier est introuvable."_s);
-    const QString garbage = QDir(copy.dir.path()).filePath(u"garbage.mdb"_s);
-    writeFile(garbage, QByteArray(4096, 'x'));
-    pdf.workingCopyPath = garbage;
+    pdf.workingCopyPath = writeFile(copy.dir.filePath(u"garbage.mdb"_s), QByteArray(4096, 'x'));
     EXPECT_EQ(RunReport(pdf), ReportCode::WorkingCopyUnreadable);
-    const QString other = QDir(copy.dir.path()).filePath(u"other.mdb"_s);
-    makeSqliteFile(other, u"CREATE TABLE QCM (NomQCM TEXT, DateMAJ TEXT)"_s);
-    pdf.workingCopyPath = other;
+    pdf.workingCopyPath
+        = makeSqliteFile(copy.dir.filePath(u"other.mdb"_s), u"CREATE TABLE QCM (NomQCM TEXT, DateMAJ TEXT)"_s);
     EXPECT_EQ(RunReport(pdf, &message), ReportCode::WorkingCopyUnreadable);
     EXPECT_EQ(message,
         u"La copie de travail « other.mdb » ne peut pas être lue : il manque le champ "
@@ -234,10 +229,8 @@ TEST(ReportFailureTest, EachFailureHasItsCodeAndLeavesNoFileBehind)
     }
 }
 
-TEST(ReportFailureTest, TheWindowDestinationHandsThePagesToThePreview)
+TEST_F(SampleReports, TheWindowDestinationHandsThePagesToThePreview)
 {
-    WorkingCopy copy;
-    copy.addSamples();
     ReportRequest r = pdfRequest(copy, u"QCM Grille réponses élève"_s, formulaFor(kExamName));
     r.destination = ReportDestination::Window;
     r.title = u"QCM Grille réponses "_s;
@@ -259,7 +252,7 @@ TEST(ReportFailureTest, TheWindowDestinationHandsThePagesToThePreview)
     EXPECT_EQ(RunReport(r), ReportCode::PreviewFailed);
 }
 
-TEST(LayoutFileTest, MistakesAreNamedWithTheirLine)
+TEST_F(SampleReports, MistakesAreNamedWithTheirLine)
 {
     // Line 0: a fault of the whole file, its message given whole.
     const struct {
@@ -310,8 +303,6 @@ TEST(LayoutFileTest, MistakesAreNamedWithTheirLine)
     }
 
     // A layout that parses but leaves the grid no room is refused when printing.
-    WorkingCopy copy;
-    copy.addSamples();
     ReportRequest r = pdfRequest(copy, u"QCM Grille réponses élève"_s, formulaFor(kExamName));
     r.layoutPath = QDir(copy.dir.path()).filePath(u"large.rpt"_s);
     writeFile(r.layoutPath,

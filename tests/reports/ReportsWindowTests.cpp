@@ -13,7 +13,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,14 +28,6 @@ public:
     bool open = true;
     QString choice = newQuestionnaireEntry();
 };
-
-QList<StoredQuestion> questionsAbout(const QString &subject, int count)
-{
-    QList<StoredQuestion> questions;
-    for (int i = 1; i <= count; ++i)
-        questions.append({u"1"_s, i, u"%1, question %2 ?"_s.arg(subject).arg(i), {{u"Oui."_s, 6}, {u"Non."_s, -2}}});
-    return questions;
-}
 
 Box printFailure(const QString &why)
 {
@@ -56,16 +47,14 @@ class ReportsWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BankContent bank;
-        bank.domains = {{u"1"_s, u"Météorologie"_s}};
-        bank.questions = {makeQuestion(u"1"_s, 1, u"Une question ?"_s, {6, -2})};
-        database = makeBank(program, u"VAR-irururiza.zov"_s, bank);
+        database = makeBank(program, u"VAR-irururiza.zov"_s,
+            {{{u"1"_s, u"Météorologie"_s}}, {makeQuestion(u"1"_s, 1, u"Une question ?"_s, {6, -2})}});
         store(kExam, u"Examen"_s);
         store(u"L'examen \"blanc\""_s, u"Blanc"_s);
         store(u"Révision"_s, u"Météo"_s);
         for (const ReportKind &kind : reportKinds())
-            ASSERT_TRUE(
-                QFile::copy(QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + kind.fileName, inProgram(kind.fileName)));
+            ASSERT_TRUE(QFile::copy(
+                QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + kind.fileName, program.filePath(kind.fileName)));
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
         state.setWindows(&composer);
@@ -80,9 +69,12 @@ protected:
 
     void store(const QString &name, const QString &subject)
     {
-        storeQuestionnaire(database, name, u"14/06/2024"_s, u"Brevet B de delta"_s, questionsAbout(subject, 2));
+        QList<StoredQuestion> questions;
+        for (int i = 1; i <= 2; ++i)
+            questions.append(
+                {u"1"_s, i, u"%1, question %2 ?"_s.arg(subject).arg(i), {{u"Oui."_s, 6}, {u"Non."_s, -2}}});
+        storeQuestionnaire(database, name, u"14/06/2024"_s, u"Brevet B de delta"_s, questions);
     }
-    QString inProgram(const QString &name) const { return QDir(program.path()).filePath(name); }
 
     // Runs the engine, sending to a PDF file what would go to the printer and
     // recording the previews before they open.
@@ -92,7 +84,7 @@ protected:
         ReportRequest actual = request;
         if (request.destination == ReportDestination::Printer) {
             actual.destination = ReportDestination::Pdf;
-            actual.pdfPath = inProgram(u"imprimé.pdf"_s);
+            actual.pdfPath = program.filePath(u"imprimé.pdf"_s);
         }
         actual.preview = [this, open = request.preview](auto document, const QString &title) {
             previews.append({title, document});
@@ -164,7 +156,7 @@ TEST_F(ReportsWindow, PreviewKeepsTheChosenQuestionnaireExceptTheCompleteListing
     ASSERT_EQ(previews.size(), 1);
     EXPECT_EQ(previews[0].first, u"QCM Questions"_s);
     EXPECT_EQ(runs[0].formula, u"{QCM.NomQCM} = \"Examen 1/2\""_s);
-    EXPECT_EQ(runs[0].layoutPath, inProgram(u"QCM Questions élève.rpt"_s));
+    EXPECT_EQ(runs[0].layoutPath, program.filePath(u"QCM Questions élève.rpt"_s));
     EXPECT_EQ(runs[0].workingCopyPath, state.workingCopyPath());
     EXPECT_EQ(dialogs.clipboard, u"Examen 1_2 - QCM Questions élève.pdf"_s);
     EXPECT_TRUE(previewText().contains(u"Examen, question 2"_s));
@@ -182,7 +174,7 @@ TEST_F(ReportsWindow, PreviewKeepsTheChosenQuestionnaireExceptTheCompleteListing
     QTest::mouseDClick(window->opt(3), Qt::LeftButton);
     ASSERT_EQ(previews.size(), 3);
     EXPECT_EQ(previews[2].first, u"QCM Grille réponses"_s);
-    EXPECT_EQ(runs[2].layoutPath, inProgram(u"QCM Grille réponses moniteur.rpt"_s));
+    EXPECT_EQ(runs[2].layoutPath, program.filePath(u"QCM Grille réponses moniteur.rpt"_s));
     EXPECT_TRUE(previewText().contains(u"L'examen \"blanc\""_s));
     EXPECT_FALSE(previewText().contains(kExam));
 
@@ -209,7 +201,7 @@ TEST_F(ReportsWindow, PrintingAsksForCopiesAndACancelPrintsNothing)
     EXPECT_EQ(runs[0].copies, 2);
     EXPECT_EQ(dialogs.clipboard, u"Examen 1_2 - QCM Questions moniteur.pdf"_s);
     if (havePdfToText()) {
-        EXPECT_TRUE(pdfText(inProgram(u"imprimé.pdf"_s)).contains(u"Examen, question 2"_s));
+        EXPECT_TRUE(pdfText(program.filePath(u"imprimé.pdf"_s)).contains(u"Examen, question 2"_s));
     }
 }
 
@@ -217,7 +209,7 @@ TEST_F(ReportsWindow, AFailedRunTellsWhyThenTriesOnePreview)
 {
     composer.choice = kExam;
     window->showWindow(false);
-    ASSERT_TRUE(QFile::remove(inProgram(u"QCM Questions élève.rpt"_s)));
+    ASSERT_TRUE(QFile::remove(program.filePath(u"QCM Questions élève.rpt"_s)));
     dialogs.printAnswers = {1};
     dialogs.boxAnswers = {0, 0};
     press(1);

@@ -7,7 +7,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -70,14 +69,12 @@ TEST_F(RunnerTest, AScreenReaderReadsTheQuestionTheChoicesAndTheRevealedPoints)
     typeKey('1');
     w.cmd(1)->click();
     tree = readTree(&w);
-    const QStringList values{"-2", "0", "6"};
-    const QStringList meanings{u"Points de la réponse A : -2 points"_s, u"Points de la réponse B : 0 point"_s,
-        u"Points de la réponse C : 6 points"_s};
-    for (int i = 0; i < 3; ++i) {
-        const Node points = nodeOf(tree, w.lblVal(i));
-        EXPECT_EQ(points.name, values[i]);
-        EXPECT_EQ(points.description, meanings[i]);
-    }
+    QStringList points; // name = description
+    for (int i = 0; i < 3; ++i)
+        points << nodeOf(tree, w.lblVal(i)).name + u" = "_s + nodeOf(tree, w.lblVal(i)).description;
+    EXPECT_EQ(points,
+        (QStringList{u"-2 = Points de la réponse A : -2 points"_s, u"0 = Points de la réponse B : 0 point"_s,
+            u"6 = Points de la réponse C : 6 points"_s}));
 
     // The next question is read as it is shown.
     w.cmd(4)->click();

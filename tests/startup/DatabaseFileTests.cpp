@@ -19,7 +19,6 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,10 +27,7 @@ const QString kCrLf = u"\r\n"_s;
 
 BankContent bankWith(const QString &domain)
 {
-    BankContent bank;
-    bank.domains = {{u"1"_s, domain}};
-    bank.questions = {makeQuestion(u"1"_s, 1, domain, {6, -2})};
-    return bank;
+    return {{{u"1"_s, domain}}, {makeQuestion(u"1"_s, 1, domain, {6, -2})}};
 }
 
 Box replaceBox(const QString &fileName)
@@ -51,9 +47,7 @@ protected:
         state.readSettings();
         ASSERT_TRUE(state.BindDatabase());
     }
-    QString inElsewhere(const QString &name) const { return QDir(elsewhere.path()).filePath(name); }
     QString rememberedBase() const { return IniFile::readString(state.IniPath, u"Dernière base"_s, u"Base"_s, {}); }
-    void remember(const QString &path) { IniFile::writeString(state.IniPath, u"Dernière base"_s, u"Base"_s, path); }
     // "Choisir une base" with the file picked and the answers given; the boxes
     // of the previous call are forgotten, its answers must all have been used.
     void choose(const QString &path, const QList<int> &answers = {}, const QStringList &saves = {})
@@ -90,10 +84,8 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
 {
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other);
-    ASSERT_EQ(dialogs.openRequests.size(), 1);
-    EXPECT_EQ(dialogs.openRequests[0].filterName, u"Fichiers Access"_s);
-    EXPECT_EQ(dialogs.openRequests[0].pattern, u"*.mdb"_s);
-    EXPECT_TRUE(dialogs.boxes.isEmpty());
+    EXPECT_EQ(dialogs.openRequests.value(0).filterName, u"Fichiers Access"_s);
+    EXPECT_EQ(dialogs.openRequests.value(0).pattern, u"*.mdb"_s);
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
     EXPECT_EQ(state.domainEntries(), QStringList{u"1  Autre"_s});
@@ -133,10 +125,9 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
     }
 
     const QString working = makeBank(elsewhere, u"qcm.mdb"_s, bankWith(u"Copie"_s));
-    const QString copy = inElsewhere(u"copie.mdb"_s);
+    const QString copy = elsewhere.filePath(u"copie.mdb"_s);
     choose(working, {0}, {copy});
-    ASSERT_EQ(dialogs.saveRequests.size(), 1);
-    EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
+    EXPECT_EQ(dialogs.saveRequests.value(0).title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
     EXPECT_EQ(databaseContent(copy), databaseContent(working));
     EXPECT_EQ(state.DbPath, copy);
     EXPECT_TRUE(state.isBound());
@@ -148,10 +139,8 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
 // replaced or the choice remembered.
 TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 {
-    const QString text = inElsewhere(u"notes.mdb"_s);
-    writeFile(text, "Liste des élèves\r\n");
-    const QString empty = inElsewhere(u"vide.mdb"_s);
-    makeSqliteFile(empty, u"CREATE TABLE Notes (x)"_s);
+    const QString text = writeFile(elsewhere.filePath(u"notes.mdb"_s), "Liste des élèves\r\n");
+    const QString empty = makeSqliteFile(elsewhere.filePath(u"vide.mdb"_s), u"CREATE TABLE Notes (x)"_s);
 
     QString questionsWithoutCode = u"CREATE TABLE Questions (Numero INTEGER, \"Libellé\" TEXT"_s;
     for (int i = 0; i < 6; ++i)
@@ -160,8 +149,7 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
         = u"); CREATE TABLE Domaines (Code TEXT, \"Libellé\" TEXT); CREATE TABLE QCM (NomQCM TEXT); "
           "CREATE TABLE \"Spécialité\" (NomQCM TEXT); CREATE TABLE Sessions (x); "
           "CREATE TABLE Examen (x);"_s;
-    const QString noCode = inElsewhere(u"sans-code.mdb"_s);
-    makeSqliteFile(noCode, questionsWithoutCode + otherTables);
+    const QString noCode = makeSqliteFile(elsewhere.filePath(u"sans-code.mdb"_s), questionsWithoutCode + otherTables);
 
     BankContent big = bankWith(u"Abîmée"_s);
     for (int n = 2; n <= 400; ++n)
@@ -173,19 +161,19 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
     writeFile(damaged, bytes);
 
     writeFile(state.workingCopyPath(), "copie de travail");
-    remember(current);
+    rememberBank(program.path(), current);
     const QByteArray currentBefore = fileBytes(current), settingsBefore = fileBytes(state.IniPath);
-    const QString refused = u"Ce fichier ne peut pas être utilisé comme base de données."_s + kCrLf + kCrLf;
+    const auto refused = [](const QString &why) {
+        return Box(u"Ce fichier ne peut pas être utilisé comme base de données."_s + kCrLf + kCrLf + why, 6,
+            "Base refusée", "OK");
+    };
     const std::pair<QString, Box> cases[] = {
-        {text, {refused + u"Le fichier « %1 » n'est pas une base de données."_s.arg(text), 6, "Base refusée", "OK"}},
+        {text, refused(u"Le fichier « %1 » n'est pas une base de données."_s.arg(text))},
         {empty,
-            {refused
-                    + u"La base « %1 » est incomplète : il lui manque les tables Questions, Domaines, "
-                      "QCM, Spécialité, Sessions, Examen."_s.arg(empty),
-                6, "Base refusée", "OK"}},
+            refused(u"La base « %1 » est incomplète : il lui manque les tables Questions, Domaines, QCM, "
+                    "Spécialité, Sessions, Examen."_s.arg(empty))},
         {noCode,
-            {refused + u"La base « %1 » est incomplète : il manque le champ Code à la table Questions."_s.arg(noCode),
-                6, "Base refusée", "OK"}},
+            refused(u"La base « %1 » est incomplète : il manque le champ Code à la table Questions."_s.arg(noCode))},
         {damaged,
             {u"La base « %1 » est endommagée."_s.arg(damaged) + kCrLf
                     + u"Elle n'a pas été ouverte : la base actuelle reste en service."_s,
@@ -204,8 +192,8 @@ TEST_F(DatabaseFiles, FilesThatCannotBeUsedAsBanksAreRefusedAndNothingIsTouched)
 
     // A bank without the speciality flags is still taken: the composer deals with it.
     questionsWithoutCode.replace(u"(Numero INTEGER"_s, u"(Code TEXT, Numero INTEGER"_s);
-    const QString noFlags = inElsewhere(u"sans-specialites.mdb"_s);
-    makeSqliteFile(noFlags, questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
+    const QString noFlags = makeSqliteFile(elsewhere.filePath(u"sans-specialites.mdb"_s),
+        questionsWithoutCode + otherTables + u" INSERT INTO Domaines VALUES ('1', 'Ancienne');"_s);
     choose(noFlags);
     EXPECT_EQ(state.DbPath, noFlags);
     EXPECT_EQ(rememberedBase(), noFlags);
@@ -218,14 +206,12 @@ TEST_F(DatabaseFiles, ACopyOfTheWorkingCopyReplacesNoFileUnaskedAndNeverTheBankI
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
 
     choose(working, {0, 1}, {other});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1], replaceBox(u"Club été.mdb"_s));
+    EXPECT_EQ(dialogs.boxes.value(1), replaceBox(u"Club été.mdb"_s));
     EXPECT_EQ(fileBytes(other), otherBefore);
     expectStillOnCurrent();
 
     choose(working, {0, 0}, {current});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1],
+    EXPECT_EQ(dialogs.boxes.value(1),
         Box(u"Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :"_s + kCrLf + current
                 + kCrLf + u"Choisissez un autre nom."_s,
             0, "Annulation", "OK"));
@@ -279,12 +265,7 @@ TEST_F(DatabaseFiles, AGoodFileThatIsLockedOrInAReadOnlyFolderIsNotCalledBad)
 
     // A write-ahead-log bank needs its folder to be writable, even to be read.
     QTemporaryDir readOnly;
-    const QString wal = makeBank(readOnly, u"club.mdb"_s, bankWith(u"Journal"_s));
-    {
-        SqliteDb db;
-        ASSERT_TRUE(db.open(wal, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"PRAGMA journal_mode=WAL"_s));
-    }
+    const QString wal = execOn(makeBank(readOnly, u"club.mdb"_s, bankWith(u"Journal"_s)), u"PRAGMA journal_mode=WAL"_s);
     const auto readAndEnter
         = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(readOnly.path(), readAndEnter));
@@ -313,9 +294,8 @@ TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
     ASSERT_TRUE(QDir().mkpath(state.workingCopyPath())) << "a folder in the way of the copy";
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other, {0});
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes[0].icon, 6);
-    EXPECT_TRUE(dialogs.boxes[0].message.startsWith(u"La copie de"_s));
+    EXPECT_EQ(dialogs.boxes.value(0).icon, 6);
+    EXPECT_TRUE(dialogs.boxes.value(0).message.startsWith(u"La copie de"_s));
     expectStillOnCurrent();
     EXPECT_EQ(refill.count(), 1) << "bound again, the domain list starts over with it";
     EXPECT_FALSE(QFile::exists(state.IniPath));
@@ -324,7 +304,7 @@ TEST_F(DatabaseFiles, AWorkingCopyThatCannotBeWrittenStopsTheSwitch)
 TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
 {
     // Under the current file's own name, in another folder.
-    const QString backup = inElsewhere(u"VAR-irururiza.zov"_s);
+    const QString backup = elsewhere.filePath(u"VAR-irururiza.zov"_s);
     const Box ask{u"Cette option permet d'enregistrer votre base de données"_s + kCrLf
             + u"actuelle sous un autre nom."_s + kCrLf + u"Voulez-vous continuer ?"_s,
         14, "Sauvegarde", "Sauvegarder", "Annuler", {}, 2};
@@ -344,27 +324,23 @@ TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
 TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
 {
     backUp({}, {1});
-    EXPECT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.saveRequests.isEmpty());
 
     backUp({QString()}, {0, 0});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1], Box("Opération annulée", 0, "Annulation", "OK"));
+    EXPECT_EQ(dialogs.boxes.value(1), Box("Opération annulée", 0, "Annulation", "OK"));
 
-    backUp({inElsewhere(u"QCM.Mdb"_s)}, {0, 0});
-    ASSERT_EQ(dialogs.boxes.size(), 2);
-    EXPECT_EQ(dialogs.boxes[1],
+    backUp({elsewhere.filePath(u"QCM.Mdb"_s)}, {0, 0});
+    EXPECT_EQ(dialogs.boxes.value(1),
         Box(u"Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée par le programme."_s + kCrLf
                 + u"Choisissez un autre nom."_s,
             0, "Annulation", "OK"));
-    EXPECT_FALSE(QFile::exists(inElsewhere(u"QCM.Mdb"_s)));
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath(u"QCM.Mdb"_s)));
 
     // A copy that fails says so and never claims success.
-    const QString inTheWay = inElsewhere(u"dossier.mdb"_s);
+    const QString inTheWay = elsewhere.filePath(u"dossier.mdb"_s);
     ASSERT_TRUE(QDir().mkpath(inTheWay));
     backUp({inTheWay}, {0, 0, 0});
-    ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[2].icon, 6);
+    EXPECT_EQ(dialogs.boxes.value(2).icon, 6);
     EXPECT_FALSE(dialogs.messages().contains(u"Sauvegarde effectuée."_s));
     EXPECT_TRUE(QFileInfo(inTheWay).isDir());
     expectStillOnCurrent();
@@ -374,7 +350,7 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
 // is refused while that program is halfway through writing the file itself.
 TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
 {
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
     ASSERT_TRUE(other.exec(u"PRAGMA journal_mode=WAL; INSERT INTO Domaines VALUES ('2', 'Dans le journal')"_s));
@@ -388,7 +364,7 @@ TEST_F(DatabaseFiles, ABackupHoldsTheRowsStillInAnotherProgramsWriteAheadLog)
 
 TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
 {
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     SqliteDb other;
     ASSERT_TRUE(other.open(current, SqliteDb::Mode::ReadWrite));
     ASSERT_TRUE(other.exec(u"BEGIN; INSERT INTO Domaines VALUES ('3', 'Pas encore validé')"_s));
@@ -406,8 +382,7 @@ TEST_F(DatabaseFiles, ABackupTakesOnlyCommittedRowsAndWaitsOutAWriteInProgress)
     sqlite3_busy_timeout(probe.handle(), 0);
     ASSERT_FALSE(probe.exec(u"SELECT count(*) FROM Domaines"_s)) << "the writer holds the file";
     backUp({backup}, {0, 0, 0});
-    ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[2],
+    EXPECT_EQ(dialogs.boxes.value(2),
         Box(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(current, backup) + kCrLf
                 + u"la base est en cours de modification par un autre programme ; réessayez quand il "
                   "aura terminé."_s,
@@ -428,7 +403,7 @@ TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
     for (int n = 2; n <= 20000; ++n)
         big.questions.append(makeQuestion(u"1"_s, n, QString(200, u'x'), {6, -1}));
     const QString source = makeBank(elsewhere, u"grande.mdb"_s, big);
-    const QString backup = inElsewhere(u"sauvegarde.mdb"_s);
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
     ASSERT_TRUE(copyDatabaseAtomic(current, backup, nullptr));
     const QByteArray before = fileBytes(backup);
 

@@ -1,4 +1,3 @@
-#include "database/Sqlite.h"
 #include "startup/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -17,10 +16,10 @@
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
+using Box = ScriptedDialogs::Box;
 const QString kCrLf = u"\r\n"_s;
 
 // A disk of 256 KiB that really runs full: a tmpfs mounted for the test,
@@ -72,8 +71,7 @@ protected:
 
 TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
 {
-    BankContent bank;
-    bank.domains = {{u"1"_s, u"Courante"_s}};
+    const BankContent bank{{{u"1"_s, u"Courante"_s}}, {}};
     QString error;
     ASSERT_TRUE(writeBank(onDisk(u"VAR-irururiza.zov"_s), bank, &error));
     const QString other = QDir(outside.path()).filePath(u"Club.mdb"_s);
@@ -88,8 +86,7 @@ TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
     dialogs.boxAnswers = {0};
     state.ChooseDatabase();
     EXPECT_EQ(dialogs.boxes,
-        QList<ScriptedDialogs::Box>{ScriptedDialogs::Box(u"La base choisie est ouverte, mais le fichier de paramètres"_s
-                + kCrLf + state.IniPath + kCrLf
+        QList<Box>{Box(u"La base choisie est ouverte, mais le fichier de paramètres"_s + kCrLf + state.IniPath + kCrLf
                 + u"n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."_s + kCrLf + kCrLf
                 + u"Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué "
                   "(%2) ; le fichier est resté tel qu'il était."_s.arg(state.IniPath, qt_error_string(ENOSPC)),
@@ -102,16 +99,10 @@ TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
 TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
 {
     QTemporaryDir program;
-    BankContent bank;
-    bank.domains = {{u"1"_s, u"Météo"_s}};
-    bank.questions = {makeQuestion(u"1"_s, 1, u"Un cumulus ?"_s, {6, -2})};
-    const QString current = makeBank(program, u"VAR-irururiza.zov"_s, bank);
-    {
-        // Small enough to fit in one write buffer, where a lost write went unseen.
-        SqliteDb db;
-        ASSERT_TRUE(db.open(current, SqliteDb::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(u"PRAGMA page_size=1024; VACUUM"_s));
-    }
+    const QString current = makeBank(program, u"VAR-irururiza.zov"_s,
+        {{{u"1"_s, u"Météo"_s}}, {makeQuestion(u"1"_s, 1, u"Un cumulus ?"_s, {6, -2})}});
+    // Small enough to fit in one write buffer, where a lost write went unseen.
+    execOn(current, u"PRAGMA page_size=1024; VACUUM"_s);
     ASSERT_LT(QFileInfo(current).size(), 16384);
     QCMBas state(dialogs, program.path());
     state.readSettings();
@@ -122,13 +113,16 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
     // A few KiB too little for the copy, beside the old backup that it would replace.
     ASSERT_NO_FATAL_FAILURE(fillLeaving((QFileInfo(current).size() - 1) / 4096 * 4096));
 
-    dialogs.boxAnswers = {0, 0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[1].title, u"Remplacer"_s);
-    EXPECT_EQ(dialogs.boxes[2],
-        ScriptedDialogs::Box(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(state.DbPath, backup) + kCrLf
+    const auto backUp = [&] {
+        dialogs.boxes.clear();
+        dialogs.boxAnswers = {0, 0, 0};
+        dialogs.saveAnswers = {backup};
+        state.SaveDatabaseAs();
+    };
+    backUp();
+    EXPECT_EQ(dialogs.boxes.value(1).title, u"Remplacer"_s);
+    EXPECT_EQ(dialogs.boxes.value(2),
+        Box(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(state.DbPath, backup) + kCrLf
                 + u"le disque est plein."_s,
             6, "Copie impossible", "OK"));
     EXPECT_EQ(fileBytes(backup), old);
@@ -137,12 +131,8 @@ TEST_F(FullDisk, ABackupThatDoesNotFitIsRefusedAndTheOldOneKept)
 
     // With room enough the same backup is made.
     ASSERT_TRUE(QFile::remove(onDisk(u"remplissage"_s)));
-    dialogs.boxes.clear();
-    dialogs.boxAnswers = {0, 0, 0};
-    dialogs.saveAnswers = {backup};
-    state.SaveDatabaseAs();
-    ASSERT_EQ(dialogs.boxes.size(), 3);
-    EXPECT_EQ(dialogs.boxes[2].message, u"Sauvegarde effectuée."_s);
+    backUp();
+    EXPECT_EQ(dialogs.boxes.value(2).message, u"Sauvegarde effectuée."_s);
     EXPECT_EQ(databaseContent(backup), databaseContent(state.DbPath));
     EXPECT_EQ(filesOnDisk(), QStringList({u"sauvegarde.mdb"_s}));
 }

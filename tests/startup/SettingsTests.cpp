@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -12,12 +13,10 @@
 #include <future>
 #include <limits>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace qcm;
 using namespace qcm::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -122,11 +121,8 @@ TEST_F(Settings, Utf16FilesAreReadAndStayUtf16)
 {
     const QString text = u"[Dernière base]\r\nBase=C:\\Club été\\VAR.zov\r\n"_s;
     for (const bool le : {true, false}) {
-        QByteArray bytes = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
-        for (const QChar c : text) {
-            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
-            bytes.append(le ? lo : hi).append(le ? hi : lo);
-        }
+        const QByteArray bytes = QStringEncoder(
+            le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE, QStringEncoder::Flag::WriteBom)(text);
         writeFile(ini, bytes);
         EXPECT_EQ(base(), u"C:\\Club été\\VAR.zov"_s);
         ASSERT_TRUE(writeRepaint(u"0"_s));

@@ -2,13 +2,12 @@
 
 #include "database/BankText.h"
 #include "database/Sqlite.h"
+#include "startup/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 namespace qcm::test {
 
@@ -46,35 +45,52 @@ BankContent sampleBank()
     return bank;
 }
 
-void makeSqliteFile(const QString &path, const QString &sql)
+QString makeSqliteFile(const QString &path, const QString &sql)
 {
     SqliteDb db;
     QString error;
-    ASSERT_TRUE(db.open(path, SqliteDb::Mode::Create, &error)) << error.toStdString();
-    ASSERT_TRUE(db.exec(sql, &error)) << error.toStdString();
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::Create, &error) && db.exec(sql, &error)) << error.toStdString();
+    return path;
+}
+
+QString execOn(const QString &path, const QString &sql)
+{
+    SqliteDb db;
+    QString error;
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadWrite, &error) && db.exec(sql, &error)) << error.toStdString();
+    return path;
+}
+
+QStringList queryRows(const QString &path, const QString &sql)
+{
+    SqliteDb db;
+    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly)) << path.toStdString();
+    SqliteStatement st = db.prepare(sql);
+    QStringList rows;
+    while (st.step()) {
+        QStringList values;
+        for (int i = 0; i < st.columnCount(); ++i)
+            values.append(st.column(i).isNull() ? u"NULL"_s : st.column(i).toString());
+        rows.append(values.join(u'|'));
+    }
+    EXPECT_EQ(st.error(), QString()) << sql.toStdString();
+    return rows;
 }
 
 QStringList databaseContent(const QString &path)
 {
-    SqliteDb db;
-    QString error;
-    EXPECT_TRUE(db.open(path, SqliteDb::Mode::ReadOnly, &error)) << error.toStdString();
     QStringList rows;
-    SqliteStatement tables = db.prepare(u"SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
-    while (tables.step()) {
-        const QString table = tables.column(0).toString();
-        rows.append(u"schema|"_s + tables.column(1).toString());
-        SqliteStatement st = db.prepare(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table));
-        while (st.step()) {
-            QStringList values{table};
-            for (int i = 0; i < st.columnCount(); ++i)
-                values.append(st.column(i).toString());
-            rows.append(values.join(u'|'));
-        }
-        EXPECT_EQ(st.error(), QString()) << table.toStdString();
+    for (const QString &table :
+        queryRows(path, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
+        rows += queryRows(path, u"SELECT 'schema', sql FROM sqlite_master WHERE name = '%1'"_s.arg(table));
+        rows += queryRows(path, u"SELECT '%1', * FROM \"%1\" ORDER BY rowid"_s.arg(table));
     }
-    EXPECT_EQ(tables.error(), QString());
     return rows;
+}
+
+void rememberBank(const QString &programFolder, const QString &bank)
+{
+    IniFile::writeString(QDir(programFolder).filePath(u"QCM.ini"_s), u"Dernière base"_s, u"Base"_s, bank);
 }
 
 QByteArray fileBytes(const QString &path)
@@ -83,11 +99,11 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+    return path;
 }
 
 } // namespace qcm::test
