@@ -107,7 +107,8 @@ TEST(ComposerRules, SaveChecksComeInOrderAndTheTitleFollowsTheBoxes)
     auto refusal = [](const SaveDecision &d) { return d.refusal ? d.refusal->box.message : QString(); };
 
     EXPECT_EQ(refusal(checkSave({u"  "_s, u"31/02/2025"_s, {}, {}, false})), u"Le nom du QCM est obligatoire !"_s);
-    EXPECT_TRUE(refusal(checkSave({newQuestionnaireEntry(), date, paragliding, {}, false})).startsWith(u"Ce nom est réservé"_s))
+    EXPECT_TRUE(
+        refusal(checkSave({newQuestionnaireEntry(), date, paragliding, {}, false})).startsWith(u"Ce nom est réservé"_s))
         << "it could never be opened again";
     const SaveDecision badDate = checkSave({u"A"_s, u"31/02/2025"_s, {}, {}, false});
     EXPECT_EQ(badDate.refusal->box.message, u"La date du QCM est obligatoire !"_s);
