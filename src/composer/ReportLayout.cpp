@@ -214,34 +214,20 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
     document.insert(QStringLiteral("références"), yesNo(l.showReferences));
 
     auto &page = section(QStringLiteral("Page"));
-    page.insert(QStringLiteral("marge haut"), [&l](const QString &v) {
-        double m = 0;
-        const QString why = parseNumber(v, QStringLiteral("mm"), 5, 50, m);
-        if (why.isEmpty())
-            l.margins.setTop(m);
-        return why;
-    });
-    page.insert(QStringLiteral("marge bas"), [&l](const QString &v) {
-        double m = 0;
-        const QString why = parseNumber(v, QStringLiteral("mm"), 5, 50, m);
-        if (why.isEmpty())
-            l.margins.setBottom(m);
-        return why;
-    });
-    page.insert(QStringLiteral("marge gauche"), [&l](const QString &v) {
-        double m = 0;
-        const QString why = parseNumber(v, QStringLiteral("mm"), 5, 50, m);
-        if (why.isEmpty())
-            l.margins.setLeft(m);
-        return why;
-    });
-    page.insert(QStringLiteral("marge droite"), [&l](const QString &v) {
-        double m = 0;
-        const QString why = parseNumber(v, QStringLiteral("mm"), 5, 50, m);
-        if (why.isEmpty())
-            l.margins.setRight(m);
-        return why;
-    });
+    // The four margins read alike: millimetres from 5 to 50.
+    auto margin = [&l](void (QMarginsF::*set)(qreal)) {
+        return [&l, set](const QString &v) {
+            double m = 0;
+            const QString why = parseNumber(v, QStringLiteral("mm"), 5, 50, m);
+            if (why.isEmpty())
+                (l.margins.*set)(m);
+            return why;
+        };
+    };
+    page.insert(QStringLiteral("marge haut"), margin(&QMarginsF::setTop));
+    page.insert(QStringLiteral("marge bas"), margin(&QMarginsF::setBottom));
+    page.insert(QStringLiteral("marge gauche"), margin(&QMarginsF::setLeft));
+    page.insert(QStringLiteral("marge droite"), margin(&QMarginsF::setRight));
 
     auto &title = section(QStringLiteral("Titre"));
     title.insert(QStringLiteral("texte"), text(l.title));
