@@ -179,6 +179,13 @@ bool QCMBas::copyReported(const QString &source, const QString &target)
     return false;
 }
 
+void QCMBas::refuseCurrentBankAsTarget()
+{
+    m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :")
+            + kCrLf + DbPath + kCrLf + QStringLiteral("Choisissez un autre nom."),
+        Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+}
+
 void QCMBas::ChooseDatabase()
 {
     Q_EMIT splashCloseRequested();
@@ -214,10 +221,7 @@ void QCMBas::ChooseDatabase()
         // Never over the database in use, and never over a file without asking.
         bool copy = !target.isEmpty() && !isWorkingCopyName(target);
         if (copy && sameFile(target, DbPath)) {
-            m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours "
-                                            "d'utilisation :")
-                    + kCrLf + DbPath + kCrLf + QStringLiteral("Choisissez un autre nom."),
-                Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+            refuseCurrentBankAsTarget();
             copy = false;
         } else if (copy && FileExists(target)) {
             copy = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
@@ -279,6 +283,11 @@ void QCMBas::SaveDatabaseAs()
         m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base QCM.MDB qui est utilisée ")
                 + QStringLiteral("par le programme.") + kCrLf + QStringLiteral("Choisissez un autre nom."),
             Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+        return;
+    }
+    // A copy of the bank onto itself is no backup: saying "effectuée" would lie.
+    if (sameFile(target, DbPath)) {
+        refuseCurrentBankAsTarget();
         return;
     }
     if (FileExists(target)) {

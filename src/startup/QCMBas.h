@@ -105,6 +105,7 @@ signals:
 private:
     void bindingFailed(const StoreError &why);
     bool copyReported(const QString &source, const QString &target);
+    void refuseCurrentBankAsTarget();
 
     DialogService &m_dialogs;
     QString m_programFolder;

@@ -336,6 +336,12 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
             0, "Annulation", "OK"));
     EXPECT_FALSE(QFile::exists(elsewhere.filePath(u"QCM.Mdb"_s)));
 
+    // The bank in use is no backup of itself.
+    backUp({current}, {0, 0});
+    EXPECT_EQ(dialogs.boxes.value(1).message,
+        u"Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :"_s + kCrLf + current
+            + kCrLf + u"Choisissez un autre nom."_s);
+
     // A copy that fails says so and never claims success.
     const QString inTheWay = elsewhere.filePath(u"dossier.mdb"_s);
     ASSERT_TRUE(QDir().mkpath(inTheWay));
