@@ -339,8 +339,8 @@ TEST_F(DatabaseFiles, BackupRefusalsAndCancelsLeaveEverythingAsItWas)
     // The bank in use is no backup of itself.
     backUp({current}, {0, 0});
     EXPECT_EQ(dialogs.boxes.value(1).message,
-        u"Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :"_s + kCrLf + current
-            + kCrLf + u"Choisissez un autre nom."_s);
+        u"Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :"_s + kCrLf + current + kCrLf
+            + u"Choisissez un autre nom."_s);
 
     // A copy that fails says so and never claims success.
     const QString inTheWay = elsewhere.filePath(u"dossier.mdb"_s);
