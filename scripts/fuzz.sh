@@ -19,17 +19,8 @@ fi
 target=$1
 seconds=$2
 
-packages=(clang libclang-rt-14-dev cmake ninja-build qt6-base-dev libsqlite3-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+. scripts/packages.sh
+ensure_packages clang libclang-rt-14-dev cmake ninja-build qt6-base-dev libsqlite3-dev
 
 cmake -S . -B build-fuzz -G Ninja -DQCM_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

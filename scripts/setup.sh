@@ -6,15 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# One real package name per line (not a virtual name that only another package
-# provides: dpkg would never report it installed). Check a new name with
-# `apt-cache show NAME` before adding it.
+. scripts/packages.sh
+
 packages=(
   cmake
   ninja-build
   g++
   pkg-config            # Qt's CMake files look up some of their own dependencies with it
-  qt6-base-dev          # Core, Gui, Widgets, PrintSupport, Network, Test
+  qt6-base-dev          # Core, Gui, Widgets, PrintSupport, Test
   qt6-base-dev-tools    # moc, rcc
   qt6-base-private-dev  # the platform window's title formatting, for the tests
   qt6-svg-dev
@@ -29,37 +28,7 @@ packages=(
   appstream             # appstreamcli, for the install test
 )
 
-missing_packages() {
-  # One dpkg-query for the whole list; ${db:Status-Status} is "installed"
-  # whatever the selection (held or not). Unknown names print nothing.
-  local installed p
-  installed=" $(dpkg-query -W -f='${Package}:${db:Status-Status} ' "${packages[@]}" 2>/dev/null || true)"
-  for p in "${packages[@]}"; do
-    [[ $installed == *" $p:installed "* ]] || echo "$p"
-  done
-}
-
-mapfile -t missing < <(missing_packages)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installation des paquets Debian manquants : ${missing[*]}"
-  sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null; then
-      echo "Ces paquets doivent être installés par l'administrateur (root) : ${missing[*]}" >&2
-      exit 1
-    fi
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-  # A name that stays missing after a successful install would send every later
-  # run back to apt: stop here and say which one.
-  mapfile -t missing < <(missing_packages)
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "Paquets toujours absents après l'installation : ${missing[*]} (nom à corriger dans scripts/setup.sh)" >&2
-    exit 1
-  fi
-fi
+ensure_packages "${packages[@]}"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"

@@ -57,7 +57,6 @@ public:
     bool begin(StoreError *error);
     bool commit(StoreError *error);
     void rollback();
-    int transactionDepth() const { return m_depth; }
 
     // The error of a failed statement, with its kind.
     StoreError errorOf(const SqliteStatement &statement) const;

@@ -342,13 +342,6 @@ bool DataBinding::loadCurrentRow() const
     return true;
 }
 
-bool DataBinding::hasField(const QString &fieldName) const
-{
-    if (m_distinct)
-        return m_table && fieldName.toCaseFolded() == m_table->columns.value(m_distinctColumn).toCaseFolded();
-    return m_table && m_table->column(fieldName) >= 0;
-}
-
 QVariant DataBinding::field(const QString &fieldName, bool *ok) const
 {
     auto result = [&](bool good, const QVariant &v = {}) {
@@ -359,7 +352,7 @@ QVariant DataBinding::field(const QString &fieldName, bool *ok) const
     if (!m_table)
         return fail(StoreErrorKind::NoCurrentRecord), result(false);
     if (m_distinct) {
-        if (!hasField(fieldName))
+        if (fieldName.toCaseFolded() != m_table->columns.value(m_distinctColumn).toCaseFolded())
             return fail(StoreErrorKind::FieldNotFound), result(false);
         if (!hasCurrentRow())
             return fail(StoreErrorKind::NoCurrentRecord), result(false);

@@ -67,7 +67,6 @@ public:
     QVariant field(const QString &fieldName, bool *ok = nullptr) const;
     bool setField(const QString &fieldName, const QVariant &value);
     // Whether the recordset's table has this field.
-    bool hasField(const QString &fieldName) const;
 
     // The current row as a question (absent fields read as absent values).
     Question question() const;

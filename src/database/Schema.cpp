@@ -93,11 +93,6 @@ QStringList neededFields(const QString &table)
     return fields;
 }
 
-QString sqlName(const QString &name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // The integrity check stops after this long: a bank of a few hundred
 // thousand questions is checked whole well within it.
 constexpr std::chrono::milliseconds kCheckBudget{1000};
@@ -184,7 +179,7 @@ StoreError Schema::verify(const QString &path)
         QStringList absent, read;
         for (const QString &field : neededFields(wanted)) {
             const QString real = columns.value(field.toCaseFolded());
-            real.isEmpty() ? absent.append(field) : read.append(sqlName(real));
+            real.isEmpty() ? absent.append(field) : read.append(quotedIdentifier(real));
         }
         if (!absent.isEmpty())
             return StoreErrors::make(StoreErrorKind::FieldNotFound,
@@ -192,7 +187,7 @@ StoreError Schema::verify(const QString &path)
                     .arg(path, absent.size() > 1 ? QStringLiteral("les champs") : QStringLiteral("le champ"),
                         absent.join(QStringLiteral(", ")), table));
         SqliteStatement probe = db.prepare(
-            QStringLiteral("SELECT %1 FROM %2 LIMIT 1").arg(read.join(QStringLiteral(", ")), sqlName(table)));
+            QStringLiteral("SELECT %1 FROM %2 LIMIT 1").arg(read.join(QStringLiteral(", ")), quotedIdentifier(table)));
         while (probe.step()) { }
         if (!probe.isValid() || !probe.error().isEmpty())
             return failure(probe.errorCode(), probe.error());

@@ -64,7 +64,6 @@ class DialogService {
 public:
     // What showBox answers when the box was closed with its close box.
     static constexpr int kClosedByCloseBox = -2;
-    static constexpr int kEscape = 99;
 
     virtual ~DialogService() = default;
 

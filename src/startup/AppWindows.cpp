@@ -66,10 +66,4 @@ void AppWindows::showEditor()
     m_editor->exec();
 }
 
-void AppWindows::refillEditorDomainList()
-{
-    if (m_editor)
-        m_editor->FillEditorDomainList();
-}
-
 } // namespace qcm

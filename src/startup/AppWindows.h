@@ -26,7 +26,6 @@ public:
     QString composerChoice() const override;
     void showReports(bool modal) override;
     void showEditor() override;
-    void refillEditorDomainList() override;
 
 private:
     QCMBas &m_state;

@@ -20,28 +20,30 @@ const QString kAccessPattern = QStringLiteral("*.mdb");
 // good file that is only locked or in a read-only folder is not called bad.
 void refuseFile(DialogService &dialogs, const StoreError &why)
 {
+    const auto say = [&](const QString &text, int icon, const QString &title) {
+        dialogs.MoxBox(text, icon, title, QStringLiteral("OK"));
+    };
     switch (why.kind) {
     case StoreErrorKind::Locked:
-        dialogs.MoxBox(why.description + kCrLf
+        say(why.description + kCrLf
                 + QStringLiteral("Le fichier n'est pas abîmé : fermez l'autre programme, puis choisissez de nouveau "
                                  "cette base."),
-            Icon::Warning, QStringLiteral("Base verrouillée"), QStringLiteral("OK"));
+            Icon::Warning, QStringLiteral("Base verrouillée"));
         return;
     case StoreErrorKind::ReadOnly:
-        dialogs.MoxBox(why.description + kCrLf
+        say(why.description + kCrLf
                 + QStringLiteral("Le fichier n'est pas abîmé : copiez-le dans un dossier où vous pouvez écrire, puis "
                                  "choisissez la copie."),
-            Icon::Warning, QStringLiteral("Base en lecture seule"), QStringLiteral("OK"));
+            Icon::Warning, QStringLiteral("Base en lecture seule"));
         return;
     case StoreErrorKind::Damaged:
-        dialogs.MoxBox(
-            why.description + kCrLf + QStringLiteral("Elle n'a pas été ouverte : la base actuelle reste en service."),
-            Icon::Error, QStringLiteral("Base endommagée"), QStringLiteral("OK"));
+        say(why.description + kCrLf + QStringLiteral("Elle n'a pas été ouverte : la base actuelle reste en service."),
+            Icon::Error, QStringLiteral("Base endommagée"));
         return;
     default:
-        dialogs.MoxBox(QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
+        say(QStringLiteral("Ce fichier ne peut pas être utilisé comme base de données.") + kCrLf + kCrLf
                 + why.description,
-            Icon::Error, QStringLiteral("Base refusée"), QStringLiteral("OK"));
+            Icon::Error, QStringLiteral("Base refusée"));
         return;
     }
 }
@@ -105,8 +107,8 @@ bool QCMBas::BindDatabase()
         ChooseDatabase();
         return m_bound;
     }
-    DataBinding *order[] = {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe};
-    const StoreQuery sources[] = {"Domaines", "QCM", Queries::wholeBank(), "Examen", "Sessions", "Spécialité"};
+    const std::pair<DataBinding *, StoreQuery> bindings[] = {{&datDom, "Domaines"}, {&datQCM, "QCM"},
+        {&datQue, Queries::wholeBank()}, {&datExe, "Examen"}, {&datSes, "Sessions"}, {&datSpe, "Spécialité"}};
     if (!m_connection || m_connection->path() != DbPath) {
         StoreError why;
         CloseDatabases();
@@ -116,13 +118,11 @@ bool QCMBas::BindDatabase()
             return false;
         }
     }
-    for (DataBinding *b : order) {
-        b->setDatabaseName(DbPath);
+    for (const auto &[b, source] : bindings) {
         b->setConnection(m_connection);
+        b->setRecordSource(source);
     }
-    for (size_t i = 0; i < std::size(order); ++i)
-        order[i]->setRecordSource(sources[i]);
-    for (DataBinding *b : order) {
+    for (const auto &[b, source] : bindings) {
         if (!b->refresh()) {
             bindingFailed(b->lastError());
             return false;
@@ -179,11 +179,24 @@ bool QCMBas::copyReported(const QString &source, const QString &target)
     return false;
 }
 
-void QCMBas::refuseCurrentBankAsTarget()
+// Never over the database in use (a copy of it onto itself is no copy, and
+// saying it was made would lie), and never over a file without asking.
+bool QCMBas::mayWriteOver(const QString &target)
 {
-    m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :")
-            + kCrLf + DbPath + kCrLf + QStringLiteral("Choisissez un autre nom."),
-        Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+    if (sameFile(target, DbPath)) {
+        m_dialogs.MoxBox(
+            QStringLiteral("Attention ! Vous ne devez pas écraser la base de données en cours d'utilisation :") + kCrLf
+                + DbPath + kCrLf + QStringLiteral("Choisissez un autre nom."),
+            Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
+        return false;
+    }
+    return !FileExists(target)
+        || m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\'' + QFileInfo(target).fileName()
+                   + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
+                   + QStringLiteral("Voulez-vous le remplacer ?"),
+               Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {},
+               2)
+        == 0;
 }
 
 void QCMBas::ChooseDatabase()
@@ -218,19 +231,7 @@ void QCMBas::ChooseDatabase()
         const QString target
             = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."), kAccessFilter,
                 kAccessPattern, QFileInfo(chosen).absolutePath()});
-        // Never over the database in use, and never over a file without asking.
-        bool copy = !target.isEmpty() && !isWorkingCopyName(target);
-        if (copy && sameFile(target, DbPath)) {
-            refuseCurrentBankAsTarget();
-            copy = false;
-        } else if (copy && FileExists(target)) {
-            copy = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
-                           + QFileInfo(target).fileName() + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
-                           + QStringLiteral("Voulez-vous le remplacer ?"),
-                       Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"),
-                       QStringLiteral("Annuler"), {}, 2)
-                == 0;
-        }
+        const bool copy = !target.isEmpty() && !isWorkingCopyName(target) && mayWriteOver(target);
         if (copy && copyReported(chosen, target))
             DbPath = target;
         BindDatabase();
@@ -285,19 +286,8 @@ void QCMBas::SaveDatabaseAs()
             Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
         return;
     }
-    // A copy of the bank onto itself is no backup: saying "effectuée" would lie.
-    if (sameFile(target, DbPath)) {
-        refuseCurrentBankAsTarget();
+    if (!mayWriteOver(target))
         return;
-    }
-    if (FileExists(target)) {
-        const int replace = m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\''
-                + QFileInfo(target).fileName() + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
-                + QStringLiteral("Voulez-vous le remplacer ?"),
-            Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {}, 2);
-        if (replace != 0)
-            return;
-    }
     CloseDatabases();
     const bool copied = copyReported(DbPath, target);
     BindDatabase();

@@ -77,7 +77,6 @@ public:
     bool BindDatabase();
     bool isBound() const { return m_bound; }
     // Why the last attempt to bind failed; no error after a success.
-    const StoreError &bindFailure() const { return m_bindFailure; }
     QString bindError() const { return m_bindFailure.description; }
     void CloseDatabases();
     QString baseCaption() const;
@@ -105,7 +104,7 @@ signals:
 private:
     void bindingFailed(const StoreError &why);
     bool copyReported(const QString &source, const QString &target);
-    void refuseCurrentBankAsTarget();
+    bool mayWriteOver(const QString &target);
 
     DialogService &m_dialogs;
     QString m_programFolder;

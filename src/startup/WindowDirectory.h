@@ -14,7 +14,6 @@ public:
 
     // The question editor, modal over the practice window.
     virtual void showEditor() { }
-    virtual void refillEditorDomainList() { }
 
     // The questionnaire composer, modeless.
     virtual void showComposer() { }
