@@ -1,13 +1,15 @@
 #include "ReportEngine.h"
 
 #include "ReportData.h"
+#include "startup/Branding.h"
+#include "startup/FileOps.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 namespace qcm {
 
@@ -21,7 +23,7 @@ ReportOutcome failure(int code, const QString &message)
 QString creator()
 {
     const QString name = QCoreApplication::applicationName();
-    return name.isEmpty() ? QStringLiteral("QCM Vol Libre") : name;
+    return name.isEmpty() ? Branding::applicationTitle() : name;
 }
 
 } // namespace
@@ -116,25 +118,24 @@ ReportOutcome runReport(const ReportRequest &request)
         break;
     }
     case ReportDestination::Pdf: {
-        // Written beside its final name and renamed once complete: a failure
-        // leaves no half-written file and keeps an older one intact.
-        QSaveFile file(request.pdfPath);
-        if (!file.open(QIODevice::WriteOnly))
-            return failure(ReportCode::PdfFailed,
-                QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé : %2")
-                    .arg(request.pdfPath, file.errorString()));
+        // Painted in memory and written beside its final name, renamed once
+        // complete: a failure leaves no half-written file and keeps an older one.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
         bool painted = false;
         {
-            QPdfWriter writer(&file);
+            QPdfWriter writer(&buffer);
             writer.setPageLayout(ReportDocument::pageLayout());
             writer.setResolution(int(ReportDocument::kDotsPerInch));
             writer.setTitle(request.title);
             writer.setCreator(creator());
             painted = document.paintAll(writer);
         }
-        if (!painted || !file.commit())
+        QString why = QStringLiteral("la page n'a pas pu être dessinée.");
+        if (!painted || !writeFileAtomic(request.pdfPath, bytes, &why))
             return failure(ReportCode::PdfFailed,
-                QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit.").arg(request.pdfPath));
+                QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2").arg(request.pdfPath, why));
         break;
     }
     }

@@ -2,6 +2,7 @@
 
 #include "composer/ReportLayout.h"
 #include "support/Fixtures.h"
+#include "support/SmallDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -180,6 +181,26 @@ TEST_F(SampleReports, FormulasOfAnyOtherFormAreRefused)
     QString message;
     EXPECT_EQ(RunReport(pdfRequest(copy, u"QCM Questions élève"_s, refused[9]), &message), ReportCode::FormulaRefused);
     EXPECT_FALSE(QFile::exists(pdfRequest(copy, u"QCM Questions élève"_s, {}).pdfPath));
+}
+
+class PdfOnAFullDisk : public SmallDisk {
+protected:
+    WorkingCopy copy;
+};
+
+TEST_F(PdfOnAFullDisk, IsRefusedWholeAndTheOlderFileKept)
+{
+    copy.addSamples();
+    ReportRequest pdf = pdfRequest(copy, u"QCM Grille réponses élève"_s, formulaFor(kExamName));
+    ASSERT_EQ(RunReport(pdf), ReportCode::Ok);
+    const qint64 size = QFileInfo(pdf.pdfPath).size();
+    pdf.pdfPath = onDisk(u"rapport.pdf"_s);
+    writeFile(pdf.pdfPath, "ancien");
+    // Room for all but the last buffered write, whose loss went unseen.
+    ASSERT_NO_FATAL_FAILURE(fillLeaving((size - 1) / 4096 * 4096));
+    EXPECT_EQ(RunReport(pdf), ReportCode::PdfFailed);
+    EXPECT_EQ(fileBytes(pdf.pdfPath), QByteArray("ancien"));
+    EXPECT_EQ(filesOnDisk(), QStringList({u"rapport.pdf"_s, u"remplissage"_s}));
 }
 
 TEST_F(SampleReports, EachFailureHasItsCodeAndLeavesNoFileBehind)
