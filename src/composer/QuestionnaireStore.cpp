@@ -5,21 +5,6 @@
 
 namespace qcm {
 
-BindingPlace::BindingPlace(DataBinding &binding)
-    : m_binding(binding), m_source(binding.recordSource()), m_position(binding.position()), m_open(binding.isOpen())
-{
-}
-
-BindingPlace::~BindingPlace()
-{
-    // A binding released in between (no database bound) is left released.
-    if (!m_open || !m_binding.isOpen())
-        return;
-    m_binding.setRecordSource(m_source);
-    if (m_binding.refresh() && m_position > 0)
-        m_binding.move(m_position);
-}
-
 namespace Questionnaires {
 
 namespace {
@@ -272,11 +257,8 @@ QString RefreshWorkingCopy(QCMBas &state)
     if (workingCopy == state.DbPath || !QCMBas::FileExists(workingCopy))
         return {};
     QString error;
-    BindingPlace place(state.datQue);
-    state.CloseDatabases();
-    if (!copyDatabaseAtomic(state.DbPath, workingCopy, &error) && error.isEmpty())
+    if (!state.copyBankToWorkingCopy(&error) && error.isEmpty())
         error = QStringLiteral("La copie de « %1 » vers « %2 » a échoué.").arg(state.DbPath, workingCopy);
-    state.BindDatabase();
     return error;
 }
 

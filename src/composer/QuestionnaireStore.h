@@ -30,23 +30,6 @@ struct StoredQuestionnaire {
     std::array<int, kSpecialityCount> boxes{};
 };
 
-// Puts a binding back on the record source and row it had, once the
-// composer is done with it: the practice window reads its questions through
-// datQue and must find them where it left them.
-class BindingPlace {
-public:
-    explicit BindingPlace(DataBinding &binding);
-    ~BindingPlace();
-    BindingPlace(const BindingPlace &) = delete;
-    BindingPlace &operator=(const BindingPlace &) = delete;
-
-private:
-    DataBinding &m_binding;
-    StoreQuery m_source;
-    qint64 m_position;
-    bool m_open;
-};
-
 // The table QCM and its companion Spécialité, through datQCM and datSpe.
 // Every change of several rows runs in one transaction: on failure nothing
 // is left half done, and the error comes back to be reported.

@@ -1,7 +1,6 @@
 #include "ReportActions.h"
 
-#include "startup/FileOps.h"
-#include "startup/QCMBas.h"
+#include "database/Records.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,21 +67,6 @@ WorkingCopyNeed workingCopyNeed(const QString &database, const QString &workingC
     if (!source.exists())
         return WorkingCopyNeed::None;
     return source.lastModified() >= copy.lastModified() ? WorkingCopyNeed::Refresh : WorkingCopyNeed::None;
-}
-
-bool makeWorkingCopy(QCMBas &state, QString *error)
-{
-    // Closing and binding again would hand a missing database over to the
-    // choice of another one, in the middle of a report.
-    if (!QCMBas::FileExists(state.DbPath)) {
-        if (error)
-            *error = QStringLiteral("La base de données en usage « %1 » est introuvable.").arg(state.DbPath);
-        return false;
-    }
-    state.CloseDatabases();
-    const bool copied = copyDatabaseAtomic(state.DbPath, state.workingCopyPath(), error);
-    state.BindDatabase();
-    return copied;
 }
 
 } // namespace qcm

@@ -6,8 +6,6 @@
 
 namespace qcm {
 
-class QCMBas;
-
 // One of the five reports, by the index of its option in the reports window.
 struct ReportKind {
     QString caption; // the option's caption, also the title of the report
@@ -41,10 +39,5 @@ QString pdfName(const QString &questionnaire, const QString &documentName);
 // of the copy (a write in the same tick of the file clock counts as after).
 enum class WorkingCopyNeed { None, Create, Refresh };
 WorkingCopyNeed workingCopyNeed(const QString &database, const QString &workingCopy);
-
-// Copies the database in use over the working copy with the databases
-// closed, then binds the database again. On failure the old copy is left
-// whole and *error says why, in French.
-bool makeWorkingCopy(QCMBas &state, QString *error);
 
 } // namespace qcm

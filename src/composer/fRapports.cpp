@@ -205,7 +205,7 @@ void fRapports::activated()
     if (!m_copyFailedSinceShown
         && workingCopyNeed(m_state.DbPath, m_state.workingCopyPath()) == WorkingCopyNeed::Create) {
         QString why;
-        if (!makeWorkingCopy(m_state, &why)) {
+        if (!m_state.copyBankToWorkingCopy(&why)) {
             m_copyFailedSinceShown = true;
             m_state.dialogs().MoxBox(why + kCrLf + kCrLf
                     + QStringLiteral("Les rapports ne pourront pas être produits tant que cette copie manque."),
@@ -345,7 +345,7 @@ bool fRapports::workingCopyReady()
     if (workingCopyNeed(m_state.DbPath, m_state.workingCopyPath()) == WorkingCopyNeed::None)
         return true;
     QString why;
-    if (makeWorkingCopy(m_state, &why))
+    if (m_state.copyBankToWorkingCopy(&why))
         return true;
     m_state.dialogs().MoxBox(why + kCrLf + kCrLf
             + QStringLiteral("Le rapport n'est pas produit : la copie de la base qu'il lit n'a pas pu être mise à "

@@ -483,4 +483,23 @@ Question DataBinding::question() const
     return q;
 }
 
+BindingPlace::BindingPlace(DataBinding &binding)
+    : m_binding(binding), m_source(binding.recordSource()), m_position(binding.position())
+{
+}
+
+void BindingPlace::restore()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    // A binding released in between (no database bound) is left released
+    // rather than opening a connection of its own.
+    if (!m_binding.connection())
+        return;
+    m_binding.setRecordSource(m_source);
+    if (m_binding.refresh() && m_position > 0)
+        m_binding.move(m_position);
+}
+
 } // namespace qcm

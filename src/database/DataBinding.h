@@ -66,7 +66,6 @@ public:
     // false and the error "Élément non trouvé dans cette collection." (3265).
     QVariant field(const QString &fieldName, bool *ok = nullptr) const;
     bool setField(const QString &fieldName, const QVariant &value);
-    // Whether the recordset's table has this field.
 
     // The current row as a question (absent fields read as absent values).
     Question question() const;
@@ -116,6 +115,24 @@ private:
     mutable qint64 m_cachedKey = -1;
     mutable QVariantList m_cachedRow;
     mutable StoreError m_lastError;
+};
+
+// Puts a binding back on the record source and row it had, at restore() or
+// at the end of the scope: the practice window reads its questions through
+// datQue and must find them where it left them.
+class BindingPlace {
+public:
+    explicit BindingPlace(DataBinding &binding);
+    ~BindingPlace() { restore(); }
+    BindingPlace(const BindingPlace &) = delete;
+    BindingPlace &operator=(const BindingPlace &) = delete;
+    void restore();
+
+private:
+    DataBinding &m_binding;
+    StoreQuery m_source;
+    qint64 m_position;
+    bool m_done = false;
 };
 
 } // namespace qcm

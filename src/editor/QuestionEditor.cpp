@@ -19,26 +19,6 @@ StoreQuery questionLookup(const QString &code)
 
 const StoreQuery kDomainsTable("Domaines");
 
-// Puts a binding back on the record source it had, whatever happens in between.
-class SourceKeeper {
-public:
-    explicit SourceKeeper(DataBinding &binding) : m_binding(binding), m_saved(binding.recordSource()) { }
-    ~SourceKeeper() { restore(); }
-    void restore()
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_binding.setRecordSource(m_saved);
-        m_binding.refresh();
-    }
-
-private:
-    DataBinding &m_binding;
-    StoreQuery m_saved;
-    bool m_done = false;
-};
-
 QString quotedName(QString name)
 {
     return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"';
@@ -367,7 +347,7 @@ void QuestionEditor::DeleteDomain()
             failure = transaction.error();
         if (ok && withQuestions) {
             DataBinding &que = m_state.datQue;
-            SourceKeeper keeper(que);
+            BindingPlace keeper(que);
             que.setRecordSource(Queries::domainRows(code));
             ok = que.refresh();
             for (; ok && !que.eof(); que.moveNext())
@@ -452,7 +432,7 @@ bool QuestionEditor::SaveQuestion()
         return false;
     }
     DataBinding &que = m_state.datQue;
-    SourceKeeper keeper(que);
+    BindingPlace keeper(que);
     que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     const qint64 number = *wholeNumber(m_view.text(Field::Number));
     que.refresh();
@@ -481,7 +461,7 @@ QString QuestionEditor::NextQuestionNumber()
     if (code.isEmpty())
         return {};
     DataBinding &que = m_state.datQue;
-    SourceKeeper keeper(que);
+    BindingPlace keeper(que);
     que.setRecordSource(Queries::domainInOrder(code));
     // A domain that cannot be read gives no number rather than "1", which
     // would lead to question 1 being overwritten.
@@ -530,7 +510,7 @@ void QuestionEditor::NextQuestion()
 void QuestionEditor::DeleteQuestion()
 {
     DataBinding &que = m_state.datQue;
-    SourceKeeper keeper(que);
+    BindingPlace keeper(que);
     // Looked up in its own domain: datQue may hold the practice window's
     // domain at this point, and the question may belong to another one.
     que.setRecordSource(questionLookup(m_view.text(Field::Code)));

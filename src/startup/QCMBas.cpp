@@ -296,6 +296,22 @@ void QCMBas::SaveDatabaseAs()
             QStringLiteral("Sauvegarde effectuée."), Icon::Disk, QStringLiteral("Sauvegarde"), QStringLiteral("OK"));
 }
 
+bool QCMBas::copyBankToWorkingCopy(QString *error)
+{
+    // Closing and binding again would hand a missing bank over to the choice
+    // of another one, in the middle of a save or a report.
+    if (!FileExists(DbPath)) {
+        if (error)
+            *error = QStringLiteral("La base de données en usage « %1 » est introuvable.").arg(DbPath);
+        return false;
+    }
+    BindingPlace place(datQue);
+    CloseDatabases();
+    const bool copied = copyDatabaseAtomic(DbPath, workingCopyPath(), error);
+    BindDatabase();
+    return copied;
+}
+
 void QCMBas::OpenComposer()
 {
     windows().showComposer();

@@ -85,6 +85,10 @@ public:
 
     void ChooseDatabase();
     void SaveDatabaseAs();
+    // Copies the database in use over the working copy with the databases
+    // closed, then binds the database again; datQue keeps its source and row.
+    // On failure the old copy is left whole and *error says why, in French.
+    bool copyBankToWorkingCopy(QString *error);
     void OpenComposer();
 
     QString workingCopyPath() const { return AppFolder() + QStringLiteral("qcm.mdb"); }
