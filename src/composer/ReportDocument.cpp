@@ -586,11 +586,6 @@ private:
     double m_headerBaseline = 0, m_headerRule = 0, m_footerBaseline = 0, m_footerRule = 0;
 };
 
-QSizeF ReportDocument::pageSize() const
-{
-    return {kPageWidth, kPageHeight};
-}
-
 QPageLayout ReportDocument::pageLayout()
 {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));

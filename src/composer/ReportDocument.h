@@ -44,7 +44,6 @@ public:
     QString title() const { return m_title; }
     int pageCount() const { return int(m_pages.size()); }
     const Page &page(int index) const { return m_pages.at(index); }
-    QSizeF pageSize() const; // in dots
     // A4 portrait without margins: the pages carry their own.
     static QPageLayout pageLayout();
 

@@ -203,12 +203,7 @@ void ReportPreview::buildToolbar()
 
 void ReportPreview::paintPages(QPrinter *printer)
 {
-    QPainter painter(printer);
-    for (int i = 0; i < m_document->pageCount(); ++i) {
-        if (i > 0)
-            printer->newPage();
-        m_document->paintPage(painter, i);
-    }
+    m_document->paintAll(*printer);
 }
 
 int ReportPreview::currentPage() const

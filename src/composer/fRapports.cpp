@@ -49,12 +49,6 @@ QString printTitle(const QString &document)
     return QStringLiteral("Imprimer « %1 »").arg(document);
 }
 
-// Labels break lines on a line feed alone.
-QString labelText(QString text)
-{
-    return text.replace(kCrLf, QStringLiteral("\n"));
-}
-
 } // namespace
 
 GradientPanel::GradientPanel(const QColor &from, const QColor &to, bool topToBottom, QWidget *parent)
@@ -243,11 +237,9 @@ int fRapports::selectedOption() const
 void fRapports::showPdfHint(int index)
 {
     const ReportSubject subject(m_state.windows().composerChoice());
-    QString document = opt(index)->property("documentName").toString();
-    if (!subject.isNew && !subject.name.isEmpty())
-        document = pdfName(subject.name, document);
-    lbl(2)->setText(labelText(QStringLiteral("Si vous souhaitez imprimer en pdf.") + kCrLf
-        + QStringLiteral("Le titre du document à créer se trouve dans le presse papier :")));
+    const QString document = pdfName(subject.name, opt(index)->property("documentName").toString());
+    lbl(2)->setText(QStringLiteral("Si vous souhaitez imprimer en pdf.\nLe titre du document à créer se trouve dans le "
+                                   "presse papier :"));
     lbl(3)->setText(document);
     lbl(4)->setText(QStringLiteral("Collez-le en guise de nom de fichier PDF."));
 }
@@ -281,9 +273,7 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
     const ReportKind &kind = reportKinds()[size_t(layout)];
     if (!kind.filtered)
         formula.clear();
-    QString document = kind.documentName;
-    if (!subject.name.isEmpty())
-        document = pdfName(subject.name, document);
+    const QString document = pdfName(subject.name, kind.documentName);
     // For a PDF printer, which asks for a file name; a PDF saved here is named already.
     if (action != SavePdf)
         dialogs.setClipboardText(document);
@@ -381,13 +371,8 @@ void fRapports::savePdf(ReportRequest request, const QString &document)
     // written does not spoil the report.
     m_state.writeSetting(kPdfSection, kPdfFolderKey, *m_pdfFolder);
 
-    if (target.exists()) {
-        const int replace = dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\'' + target.fileName()
-                + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf + QStringLiteral("Voulez-vous le remplacer ?"),
-            Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {}, 2);
-        if (replace != 0)
-            return;
-    }
+    if (target.exists() && !dialogs.confirmReplace(target.fileName()))
+        return;
 
     request.destination = ReportDestination::Pdf;
     request.pdfPath = path;

@@ -88,6 +88,17 @@ public:
         return showBox({message, icon, title, caption0, caption1, caption2, alignment});
     }
 
+    // The program's own question before an existing file is replaced; true
+    // to replace it.
+    bool confirmReplace(const QString &fileName)
+    {
+        return MoxBox(QStringLiteral("Attention, le fichier\r\n'") + fileName
+                       + QStringLiteral("'\r\nexiste déjà.\r\nVoulez-vous le remplacer ?"),
+                   Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"),
+                   {}, 2)
+            == 0;
+    }
+
     // The one-line input box. left and top are in twips, 0 meaning centred;
     // a 0 is replaced by the position computed. Returns the typed text after
     // "OK", an empty text when cancelled.

@@ -190,13 +190,7 @@ bool QCMBas::mayWriteOver(const QString &target)
             Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
         return false;
     }
-    return !FileExists(target)
-        || m_dialogs.MoxBox(QStringLiteral("Attention, le fichier") + kCrLf + u'\'' + QFileInfo(target).fileName()
-                   + u'\'' + kCrLf + QStringLiteral("existe déjà.") + kCrLf
-                   + QStringLiteral("Voulez-vous le remplacer ?"),
-               Icon::Question, QStringLiteral("Remplacer"), QStringLiteral("Remplacer"), QStringLiteral("Annuler"), {},
-               2)
-        == 0;
+    return !FileExists(target) || m_dialogs.confirmReplace(QFileInfo(target).fileName());
 }
 
 void QCMBas::ChooseDatabase()
