@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -45,6 +46,19 @@ struct Domain {
     QString code;
     QString libelle;
 };
+
+// The place of a domain in a list that follows the table: codes may leave
+// gaps (1, 2, 4), so it is looked up rather than worked out from the code.
+// -1 when absent; codes match without regard to letter case, as in the file.
+inline int domainPosition(const QList<Domain> &domains, const QString &code)
+{
+    if (code.isEmpty())
+        return -1;
+    for (int i = 0; i < domains.size(); ++i)
+        if (domains.at(i).code.compare(code, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
 
 struct QcmRow {
     QString nomQcm;

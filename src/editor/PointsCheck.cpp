@@ -3,6 +3,7 @@
 #include "PointsCheck.h"
 
 #include "QuestionEditor.h"
+#include "database/Sqlite.h"
 
 #include <limits>
 
@@ -62,7 +63,6 @@ bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, Stor
     const TableInfo *table = connection.table(QStringLiteral("Questions"), error);
     if (!table)
         return false;
-    auto quoted = [](QString name) { return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"'; };
     QStringList columns;
     for (const QString &field : {QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("lib0"),
              QStringLiteral("lib1"), QStringLiteral("lib2"), QStringLiteral("lib3"), QStringLiteral("lib4"),
@@ -74,7 +74,7 @@ bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, Stor
                 *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
             return false;
         }
-        columns.append(quoted(table->columns.at(index)));
+        columns.append(quotedIdentifier(table->columns.at(index)));
     }
     // Whether a choice has a text is all the rules need of it.
     QStringList selected = columns;
@@ -82,7 +82,7 @@ bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, Stor
         selected[2 + k] = QStringLiteral("length(%1) > 0").arg(columns[2 + k]);
     SqliteStatement *st
         = connection.statement(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3, %4")
-                                   .arg(selected.join(u','), quoted(table->name), columns[0], columns[1]),
+                                   .arg(selected.join(u','), quotedIdentifier(table->name), columns[0], columns[1]),
             error);
     if (!st)
         return false;
@@ -222,14 +222,9 @@ void QuestionEditor::showStoredQuestion(const Question &q)
     if (dom.refresh() && dom.findFirst(Criteria::domainCode(q.code)) && !dom.noMatch())
         m_view.setText(Field::Title, dom.field(QStringLiteral("Libellé")).toString());
     m_view.setText(Field::Number, QString::number(q.numero));
-    m_view.setText(Field::Statement, q.libelle);
-    for (int k = 0; k < kChoiceCount; ++k) {
-        const auto &v = q.val[size_t(k)];
-        m_view.setText(Field::choiceText(k), q.lib[size_t(k)]);
-        m_view.setText(Field::choicePoints(k), v ? QString::number(*v) : QString());
-    }
-    for (int s = 0; s < kSpecialityCount; ++s)
-        m_view.setChecked(s, q.flags[size_t(s)] != 0);
+    // Points beside an empty choice stay in sight: they are what the check
+    // found wrong, or the useless zero it removes.
+    showQuestionFields(q, true);
 }
 
 } // namespace qcm

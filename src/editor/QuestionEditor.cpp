@@ -1,5 +1,7 @@
 #include "QuestionEditor.h"
 
+#include "database/Sqlite.h"
+
 #include <limits>
 
 namespace qcm {
@@ -17,13 +19,6 @@ StoreQuery questionLookup(const QString &code)
     return Queries::domainInOrder(code);
 }
 
-const StoreQuery kDomainsTable("Domaines");
-
-QString quotedName(QString name)
-{
-    return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // Sets one flag on every question of a domain: one statement rather than an
 // edit of each row, so that a domain of thousands of questions is marked at once.
 bool setFlagOfDomain(
@@ -38,10 +33,11 @@ bool setFlagOfDomain(
         *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
         return false;
     }
-    SqliteStatement *st = connection.statement(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                                                   .arg(quotedName(table->name), quotedName(table->columns.at(flag)),
-                                                       quotedName(table->columns.at(codeColumn))),
-        error);
+    SqliteStatement *st
+        = connection.statement(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                                   .arg(quotedIdentifier(table->name), quotedIdentifier(table->columns.at(flag)),
+                                       quotedIdentifier(table->columns.at(codeColumn))),
+            error);
     if (!st)
         return false;
     st->bindAll({value, code});
@@ -226,24 +222,12 @@ QString QuestionEditor::selectedCode() const
 
 int QuestionEditor::domainPosition(const QString &code) const
 {
-    if (code.isEmpty())
-        return -1;
-    for (int i = 0; i < m_domains.size(); ++i)
-        if (m_domains.at(i).code.compare(code, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return qcm::domainPosition(m_domains, code);
 }
 
 void QuestionEditor::FillEditorDomainList()
 {
-    m_domains.clear();
-    DataBinding &dom = m_state.datDom;
-    dom.setRecordSource(kDomainsTable);
-    if (dom.refresh()) {
-        for (; !dom.eof(); dom.moveNext())
-            m_domains.append(
-                {dom.field(QStringLiteral("Code")).toString(), dom.field(QStringLiteral("Libellé")).toString()});
-    }
+    m_domains = m_state.domains();
     m_view.showDomains(m_domains);
 }
 
@@ -396,13 +380,18 @@ void QuestionEditor::LoadQuestionIntoEditor()
     que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     if (!que.refresh() || !que.findFirst(Criteria::questionKey(m_view.text(Field::Code), *number)) || que.noMatch())
         return;
-    const Question q = que.question();
+    showQuestionFields(que.question(), false);
+}
+
+void QuestionEditor::showQuestionFields(const Question &q, bool pointsBesideEmptyChoice)
+{
     m_view.setText(Field::Statement, q.libelle);
     for (int k = 0; k < kChoiceCount; ++k) {
         const QString &text = q.lib[size_t(k)];
-        m_view.setText(Field::choiceText(k), text);
         const auto &points = q.val[size_t(k)];
-        m_view.setText(Field::choicePoints(k), !text.isEmpty() && points ? QString::number(*points) : QString());
+        m_view.setText(Field::choiceText(k), text);
+        m_view.setText(Field::choicePoints(k),
+            points && (pointsBesideEmptyChoice || !text.isEmpty()) ? QString::number(*points) : QString());
     }
     for (int s = 0; s < kSpecialityCount; ++s)
         m_view.setChecked(s, q.flags[size_t(s)] != 0);
@@ -562,11 +551,8 @@ void QuestionEditor::batchMark(int box)
     StoreError failure;
     {
         Transaction transaction(m_state.connection());
-        que.setRecordSource(Queries::domainRows(code));
         if (!transaction.isActive())
             failure = transaction.error();
-        else if (!que.refresh())
-            failure = que.lastError();
         else if (setFlagOfDomain(*m_state.connection(), flag, value, code, &failure) && !transaction.commit())
             failure = transaction.error();
     }

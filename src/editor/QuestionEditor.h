@@ -71,6 +71,8 @@ private:
     void refillRunnerList();
     qint64 runnerIndexOf(qint64 number);
     void showStoredQuestion(const Question &q);
+    // The statement, choices, points and specialities of a question.
+    void showQuestionFields(const Question &q, bool pointsBesideEmptyChoice);
     void showCheckedQuestion(const CheckedRow &row);
     // One question of the points check; false when the check ends there.
     bool checkQuestion(CheckedRow &row, qint64 &errors);

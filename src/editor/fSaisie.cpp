@@ -315,7 +315,6 @@ void fSaisie::buildControls()
 void fSaisie::emphasise(int box, bool checked)
 {
     QCheckBox *b = chkOpt(box);
-    b->setProperty("emphasis", checked);
     b->setStyleSheet(checked ? QStringLiteral("QCheckBox { font-weight: bold; color: #14532d; background-color: "
                                               "#c9ecc4; border: 1px solid #4e9a4a; border-radius: 4px; padding: 3px "
                                               "7px; }")

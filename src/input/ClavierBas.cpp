@@ -1,5 +1,7 @@
 #include "input/ClavierBas.h"
 
+#include <string_view>
+
 namespace qcm {
 
 namespace {
@@ -15,49 +17,20 @@ char16_t FilterKey(char16_t key, QStringView text, int mode)
     if (mode == FilterMode::Date && text.size() >= kDateLength)
         return 0;
 
-    switch (key) {
-    case u'0':
-    case u'1':
-    case u'2':
-    case u'3':
-    case u'4':
-    case u'5':
-    case u'6':
-    case u'7':
-    case u'8':
-    case u'9':
+    if ((key >= u'0' && key <= u'9') || key == 12)
         return key;
-    // The AZERTY digit row without shift; its "6" key gives the minus sign, below.
-    case u'à':
-        return u'0';
-    case u'&':
-        return u'1';
-    case u'é':
-        return u'2';
-    case u'"':
-        return u'3';
-    case u'\'':
-        return u'4';
-    case u'(':
-        return u'5';
-    case u'è':
-        return u'7';
-    case u'_':
-        return u'8';
-    case u'ç':
-        return u'9';
-    case u'-':
+    if (key == u'-') {
         if (mode != FilterMode::SignedPoints)
             return u'6';
         // Only as the first character; the same key again types the 6 of "-6".
         if (text.isEmpty())
             return key;
         return text == u"-" ? u'6' : 0;
-    case 12:
-        return key;
-    default:
-        return 0;
     }
+    // The AZERTY digit row without shift, from 0 to 9; its 6 is the minus key, above.
+    constexpr std::u16string_view kAzertyRow = u"à&é\"'(-è_ç";
+    const auto digit = kAzertyRow.find(key);
+    return digit == kAzertyRow.npos ? 0 : char16_t(u'0' + digit);
 }
 
 bool DateAutoSlash(DateFieldText &field, int &DatePreviousLength)

@@ -95,21 +95,15 @@ void openInEditor(QCMBas &state, const QString &reference)
     const qint64 numero = key->numero.toLongLong(&number);
     if (number && state.datQue.refresh())
         state.datQue.findFirst(Criteria::questionKey(key->code, numero));
-    // The editor selects a domain by its place in the domain list, which
-    // follows the table: codes may leave gaps (1, 2, 4), so the place is
-    // looked up rather than worked out from the code.
-    const QStringList domains = state.domainEntries();
-    qsizetype position = -1;
-    for (qsizetype i = 0; i < domains.size() && position < 0; ++i)
-        if (domains.at(i).startsWith(key->code + QStringLiteral("  "), Qt::CaseInsensitive))
-            position = i;
+    // The editor selects a domain by its place in the domain list.
+    const int position = domainPosition(state.domains(), key->code);
     if (position < 0) {
         state.dialogs().MoxBox(QStringLiteral("Le domaine « ") + key->code
                 + QStringLiteral(" » de cette question n'est pas dans la liste des domaines."),
             Icon::Warning, QStringLiteral("Domaine introuvable"), QStringLiteral("OK"));
         return;
     }
-    state.EditorDomainIndex = int(position);
+    state.EditorDomainIndex = position;
     state.EditorQuestionNumber = key->numero;
     state.windows().showEditor();
 }

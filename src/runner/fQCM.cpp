@@ -158,7 +158,6 @@ void fQCM::buildControls()
     setTextColour(lbl(2), QColor(190, 210, 235));
     lbl(3)->setText(kDesignStatement);
     lbl(3)->setFont(sized(base, 13.5, true));
-    lbl(3)->setWordWrap(true);
     lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbl(3)->setMinimumHeight(Twips::toPixels(1500));
     lbl(3)->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -215,9 +214,7 @@ void fQCM::buildControls()
         auto *text = new WrappedLabel(m_fra);
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
         text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
-        text->setTextFormat(Qt::PlainText);
         text->setFont(sized(base, kNormal));
-        text->setWordWrap(true);
         text->setMinimumHeight(Twips::toPixels(560));
         text->installEventFilter(this);
         m_lblLib[size_t(i)] = text;

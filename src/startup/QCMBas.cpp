@@ -151,17 +151,23 @@ void QCMBas::CloseDatabases()
     m_connection.reset();
 }
 
+QList<Domain> QCMBas::domains()
+{
+    QList<Domain> list;
+    datDom.setRecordSource("Domaines");
+    if (!m_bound || !datDom.refresh())
+        return list;
+    for (; !datDom.eof(); datDom.moveNext())
+        list.append(
+            {datDom.field(QStringLiteral("Code")).toString(), datDom.field(QStringLiteral("Libellé")).toString()});
+    return list;
+}
+
 QStringList QCMBas::domainEntries()
 {
     QStringList entries;
-    datDom.setRecordSource("Domaines");
-    if (!m_bound || !datDom.refresh())
-        return entries;
-    while (!datDom.eof()) {
-        entries.append(datDom.field(QStringLiteral("Code")).toString() + QStringLiteral("  ")
-            + datDom.field(QStringLiteral("Libellé")).toString());
-        datDom.moveNext();
-    }
+    for (const Domain &d : domains())
+        entries.append(d.code + QStringLiteral("  ") + d.libelle);
     return entries;
 }
 

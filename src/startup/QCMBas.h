@@ -81,6 +81,8 @@ public:
     void CloseDatabases();
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
+    // The table Domaines in its order; nothing when no database is bound.
+    QList<Domain> domains();
     QStringList domainEntries();
 
     void ChooseDatabase();
