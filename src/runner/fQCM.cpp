@@ -575,14 +575,7 @@ void fQCM::showPoints(int slot, const QVariant &stored)
 
 void fQCM::ShowEmptyDomain()
 {
-    for (int i = 0; i < 6; ++i) {
-        chkVal(i)->setVisible(false);
-        showPoints(i, QVariant());
-        lblLib(i)->clear();
-    }
-    lbl(1)->clear();
-    lbl(2)->clear();
-    lbl(3)->setText(kEmptyDomain);
+    clearQuestionArea(kEmptyDomain);
 }
 
 void fQCM::ShowNextQuestion()

@@ -66,7 +66,9 @@ TEST_F(RunnerTest, MovesKeepToTheDomainInNumberOrderAndBothEndsSaySo)
 TEST_F(RunnerTest, AnEmptyDomainSaysSoAndKeepsThePreviousCount)
 {
     fQCM &w = start();
+    w.chkVal(0)->setChecked(true);
     selectDomain(1);
+    EXPECT_FALSE(w.cmd(1)->isEnabled()) << "no hidden tick is left to check";
     EXPECT_EQ(w.lbl(3)->text(), u"                                  Ce domaine n'est pas encore entré dans le QCM."_s);
     EXPECT_TRUE(w.lbl(1)->text().isEmpty());
     EXPECT_EQ(slotStates(), u"-. -. -. -. -. -."_s);
