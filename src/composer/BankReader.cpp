@@ -6,12 +6,6 @@ namespace qcm {
 
 namespace {
 
-void setError(StoreError *out, const StoreError &error)
-{
-    if (out)
-        *out = error;
-}
-
 // The real column name of a field, quoted; empty when the table lacks it.
 QString column(const TableInfo &table, const QString &field)
 {
@@ -50,7 +44,7 @@ std::optional<BankRow> find(
         sql += QStringLiteral(" AND %1 = ?").arg(quotedIdentifier(table->columns.at(statementColumn)));
         values.append(*statement);
     }
-    sql += QStringLiteral(" ORDER BY %1, %2 LIMIT 1").arg(codeName, numeroName);
+    sql += QStringLiteral(" LIMIT 1");
     SqliteStatement *st = connection.statement(sql, error);
     if (!st)
         return std::nullopt;

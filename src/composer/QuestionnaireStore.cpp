@@ -12,12 +12,6 @@ namespace {
 const QString kNomQcm = QStringLiteral("NomQCM");
 const QString kSpecialite = QStringLiteral("Spécialité");
 
-void setError(StoreError *out, const StoreError &error)
-{
-    if (out)
-        *out = error;
-}
-
 // Reads a field of the current row; the first failure is kept in failure.
 QVariant readField(const DataBinding &binding, const QString &name, StoreError &failure)
 {
@@ -48,8 +42,6 @@ QStringList names(QCMBas &state, StoreError *error)
         if (!failure.isError() && qcm.lastError().isError())
             failure = qcm.lastError();
     }
-    qcm.setRecordSource("QCM");
-    qcm.refresh();
     setError(error, failure);
     return failure.isError() ? QStringList() : list;
 }
@@ -109,9 +101,6 @@ StoreError save(QCMBas &state, const QuestionnaireDraft &draft, int *rowsWritten
     if (rowsWritten)
         *rowsWritten = 0;
     const std::shared_ptr<Connection> connection = state.connection();
-    if (!connection)
-        return StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
-
     DataBinding &qcm = state.datQCM;
     DataBinding &spe = state.datSpe;
     // Begun before the bank is read: one lock for the whole save.

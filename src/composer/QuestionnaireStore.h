@@ -35,7 +35,7 @@ struct StoredQuestionnaire {
 // is left half done, and the error comes back to be reported.
 namespace Questionnaires {
 
-// The distinct stored names, in order; datQCM goes back to "QCM".
+// The distinct stored names, in order.
 QStringList names(QCMBas &state, StoreError *error);
 
 bool read(QCMBas &state, const QString &name, StoredQuestionnaire &out, StoreError *error);

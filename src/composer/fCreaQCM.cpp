@@ -345,7 +345,7 @@ void fCreaQCM::QCMListe()
     if (const std::shared_ptr<Connection> &connection = m_state.connection())
         listed = m_bank.lines(connection, ticked(), lines, &error);
     else
-        error = StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
+        error = StoreErrors::noDatabase();
     m_programChange = true;
     m_candidates->setLines(std::move(lines));
     m_programChange = false;
@@ -656,7 +656,7 @@ bool fCreaQCM::SaveQcm()
         reportStoreError(error,
             QStringLiteral("Le QCM « %1 » n'a pas été enregistré : la base de données est restée telle qu'elle était.")
                 .arg(name),
-            QStringLiteral("SaveQcm"));
+            QStringLiteral("SaveQcm"), QStringLiteral("Enregistrement impossible"));
         refreshPreview();
         return false;
     }
@@ -693,7 +693,7 @@ void fCreaQCM::DeleteQcm()
         reportStoreError(error,
             QStringLiteral("Le QCM « %1 » n'a pas été supprimé : la base de données est restée telle qu'elle était.")
                 .arg(name),
-            QStringLiteral("DeleteQcm"));
+            QStringLiteral("DeleteQcm"), QStringLiteral("Suppression impossible"));
         return;
     }
     m_questionnaire->setStringList({});
@@ -701,11 +701,9 @@ void fCreaQCM::DeleteQcm()
     reportWorkingCopy(keepingBank([this] { return RefreshWorkingCopy(m_state); }));
 }
 
-void fCreaQCM::reportStoreError(const StoreError &error, const QString &what, const QString &procedure)
+void fCreaQCM::reportStoreError(
+    const StoreError &error, const QString &what, const QString &procedure, const QString &title)
 {
-    const QString title = procedure == QStringLiteral("SaveQcm") ? QStringLiteral("Enregistrement impossible")
-        : procedure == QStringLiteral("DeleteQcm")               ? QStringLiteral("Suppression impossible")
-                                                                 : QStringLiteral("Correction impossible");
     m_state.dialogs().MoxBox(what + kCrLf + kCrLf + procedureErrorText(error, procedure), Icon::Error, title);
 }
 
@@ -874,7 +872,7 @@ void fCreaQCM::onCorrection(int)
     if (error.isError()) {
         reportStoreError(error,
             QStringLiteral("La correction n'a pas été enregistrée : la question est restée telle qu'elle était."),
-            QStringLiteral("mnuPopModif_Click"));
+            QStringLiteral("mnuPopModif_Click"), QStringLiteral("Correction impossible"));
         return;
     }
     if (!found)

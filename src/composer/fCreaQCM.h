@@ -100,7 +100,7 @@ private:
     void userChangedSelection();
     void userMovedCurrent();
     void flushPendingStatus();
-    void reportStoreError(const StoreError &error, const QString &what, const QString &procedure);
+    void reportStoreError(const StoreError &error, const QString &what, const QString &procedure, const QString &title);
     void reportWorkingCopy(const QString &error);
     template <typename Change> auto keepingBank(Change change);
 

@@ -6,12 +6,6 @@ namespace qcm {
 
 namespace {
 
-void setError(StoreError *out, const StoreError &error)
-{
-    if (out)
-        *out = error;
-}
-
 } // namespace
 
 Connection::Connection(QString path) : m_path(std::move(path)) { }
@@ -179,7 +173,7 @@ void Connection::rollback()
 Transaction::Transaction(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
 {
     if (!m_connection) {
-        m_error = StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
+        m_error = StoreErrors::noDatabase();
         return;
     }
     m_active = m_connection->begin(&m_error);

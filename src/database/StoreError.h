@@ -39,9 +39,21 @@ inline constexpr int kNoCurrentRecord = 3021;
 StoreError make(StoreErrorKind kind, const QString &description = {});
 // The error SQLite reported with this (extended) result code and text.
 StoreError fromSqlite(int resultCode, const QString &sqliteText);
+// What an operation on the bank meets when no database is bound.
+inline StoreError noDatabase()
+{
+    return make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
+}
 } // namespace StoreErrors
 
 // "Erreur " + number + " " + description + " dans la procédure '" + name + "'."
 QString procedureErrorText(const StoreError &error, const QString &procedure);
+
+// Hands an error to a caller that may not want it.
+inline void setError(StoreError *out, const StoreError &error)
+{
+    if (out)
+        *out = error;
+}
 
 } // namespace qcm

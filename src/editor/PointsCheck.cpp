@@ -118,8 +118,7 @@ void QuestionEditor::CheckPoints()
     que.setRecordSource(Queries::wholeBank());
     que.refresh();
     std::vector<CheckedRow> rows;
-    StoreError failure
-        = StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est ouverte."));
+    StoreError failure = StoreErrors::noDatabase();
     if (!m_state.connection() || !readCheckedRows(*m_state.connection(), rows, &failure)) {
         m_state.CheckInProgress = false;
         reportFailure(QStringLiteral("Le contrôle des incompatibilités n'a pas pu lire les questions."), failure,
