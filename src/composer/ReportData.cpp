@@ -51,15 +51,6 @@ bool sameName(const QString &a, const QString &b)
     return true;
 }
 
-std::optional<int> points(const QVariant &value)
-{
-    if (value.isNull())
-        return std::nullopt;
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    return ok ? std::optional<int>(n) : std::nullopt;
-}
-
 } // namespace
 
 std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
@@ -119,7 +110,7 @@ std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
         row.libelle = rows.column(cLibelle).toString();
         for (int c = 0; c < kChoiceCount; ++c) {
             row.lib[size_t(c)] = rows.column(cLib[size_t(c)]).toString();
-            row.val[size_t(c)] = points(rows.column(cVal[size_t(c)]));
+            row.val[size_t(c)] = pointsValue(rows.column(cVal[size_t(c)]));
         }
         row.specialite = rows.column(cSpe).toString();
         for (int s = 0; s < kSpecialityCount; ++s)

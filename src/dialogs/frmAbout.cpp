@@ -136,7 +136,7 @@ void frmAbout::switchStars(bool on)
                                  "le fichier de paramètres")
                 + kCrLf + m_state.IniPath + kCrLf + QStringLiteral("et ne sera pas repris au prochain démarrage.")
                 + kCrLf + kCrLf + why,
-            2, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
+            Icon::Warning, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
 }
 
 void frmAbout::openWebSite()

@@ -22,9 +22,10 @@ template <typename Step> void runStep(DialogService &dialogs, Step step)
     try {
         step();
     } catch (const std::bad_alloc &) {
-        dialogs.MoxBox(QStringLiteral("Erreur 7 Mémoire insuffisante."), 6, QStringLiteral("Erreur innatendue"));
+        dialogs.MoxBox(
+            QStringLiteral("Erreur 7 Mémoire insuffisante."), Icon::Error, QStringLiteral("Erreur innatendue"));
     } catch (const std::exception &e) {
-        dialogs.MoxBox(QStringLiteral("Erreur 0 %1.").arg(QString::fromLocal8Bit(e.what())), 6,
+        dialogs.MoxBox(QStringLiteral("Erreur 0 %1.").arg(QString::fromLocal8Bit(e.what())), Icon::Error,
             QStringLiteral("Erreur innatendue"));
     }
 }
