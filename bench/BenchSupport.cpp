@@ -1,6 +1,6 @@
 #include "BenchSupport.h"
 
-#include "startup/ProgramFolder.h"
+#include "state/ProgramFolder.h"
 
 #include <random>
 

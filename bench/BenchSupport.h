@@ -1,7 +1,7 @@
 #pragma once
 
 #include "database/Schema.h"
-#include "dialogs/DialogService.h"
+#include "services/DialogService.h"
 
 #include <QDir>
 #include <QString>

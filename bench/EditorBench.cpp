@@ -4,8 +4,8 @@
 // Each benchmark works on its own copy of the bank.
 #include "BenchSupport.h"
 #include "editor/fSaisie.h"
-#include "startup/ProgramFolder.h"
-#include "startup/QCMBas.h"
+#include "state/ProgramFolder.h"
+#include "state/QCMBas.h"
 
 #include <QApplication>
 #include <QFile>
@@ -153,7 +153,6 @@ void DeleteDomainWith2000Questions(benchmark::State &s)
         db.exec(QStringLiteral("DELETE FROM Questions WHERE Code = '5'; DELETE FROM Domaines WHERE Code = '5';"
                                "INSERT INTO Questions SELECT * FROM kept;"
                                "INSERT INTO Domaines (Code, \"Libellé\") VALUES ('5', 'Domaine 5')"));
-        e.state->connection()->noteWrite();
         e.window->FillEditorDomainList();
         e.window->selectDomain(e.window->procedures().domainPosition(QStringLiteral("5")));
         e.window->procedures().ShowSelectedDomain();

@@ -2,9 +2,9 @@
 // and 20 stored questionnaires of 60. Each filtered layout of one
 // questionnaire must reach its PDF in under 250 ms, the complete listing in
 // under 3 s, and the preview of one questionnaire must open in under 500 ms.
-#include "composer/ReportPreview.h"
 #include "database/Schema.h"
 #include "database/Sqlite.h"
+#include "reports/ReportPreview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // and every step includes its layout and its paint.
 #include "BenchSupport.h"
 #include "runner/fQCM.h"
-#include "startup/ProgramFolder.h"
-#include "startup/QCMBas.h"
+#include "state/ProgramFolder.h"
+#include "state/QCMBas.h"
 
 #include <QApplication>
 

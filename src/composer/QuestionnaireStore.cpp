@@ -1,7 +1,7 @@
 #include "QuestionnaireStore.h"
 
 #include "BankReader.h"
-#include "startup/FileOps.h"
+#include "state/FileOps.h"
 
 namespace qcm {
 
@@ -56,14 +56,18 @@ bool read(QCMBas &state, const QString &name, StoredQuestionnaire &out, StoreErr
         setError(error, qcm.lastError());
         return false;
     }
+    out.name = name;
     for (; !qcm.eof() && !failure.isError(); qcm.moveNext()) {
-        out.lines.append(candidateLine(readField(qcm, QStringLiteral("Code"), failure).toString(),
-            numeroText(readField(qcm, QStringLiteral("Numero"), failure)),
-            readField(qcm, QStringLiteral("Libellé"), failure).toString()));
+        QcmRow row;
+        row.nomQcm = name;
+        row.code = readField(qcm, QStringLiteral("Code"), failure).toString();
+        row.numero = numeroText(readField(qcm, QStringLiteral("Numero"), failure)).toLongLong();
+        row.libelle = readField(qcm, QStringLiteral("Libellé"), failure).toString();
+        out.rows.append(row);
         out.date = readField(qcm, QStringLiteral("DateMAJ"), failure).toString();
         const QVariant title = readField(qcm, kSpecialite, failure);
-        out.hasTitle = !title.isNull();
-        out.title = title.toString();
+        out.hasSpeciality = !title.isNull();
+        out.speciality = title.toString();
         for (int k = 0; k < kSpecialityCount; ++k)
             out.boxes[size_t(k)] = readField(qcm, QStringLiteral("Spé%1").arg(k), failure).toLongLong() != 0 ? 1 : 0;
     }

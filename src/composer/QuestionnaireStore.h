@@ -2,7 +2,7 @@
 
 #include "ComposerRules.h"
 #include "database/DataBinding.h"
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,16 +20,6 @@ struct QuestionnaireDraft {
     QStringList lines; // candidate lines, in list order
 };
 
-// A stored questionnaire as the composer reopens it. The fields come from its
-// last row, as every row carries the same.
-struct StoredQuestionnaire {
-    QStringList lines; // in the order Code, Numero
-    QString date;
-    QString title; // empty when not stored
-    bool hasTitle = false;
-    std::array<int, kSpecialityCount> boxes{};
-};
-
 // The table QCM and its companion Spécialité, through datQCM and datSpe.
 // Every change of several rows runs in one transaction: on failure nothing
 // is left half done, and the error comes back to be reported.
@@ -38,6 +28,7 @@ namespace Questionnaires {
 // The distinct stored names, in order.
 QStringList names(QCMBas &state, StoreError *error);
 
+// Reopens a questionnaire through datQCM, in the order Code, Numero.
 bool read(QCMBas &state, const QString &name, StoredQuestionnaire &out, StoreError *error);
 
 // Replaces every row of the name by the draft's lines found in the bank

@@ -4,7 +4,7 @@
 #include "QuestionnaireStore.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
-#include "startup/Pictures.h"
+#include "ui/Pictures.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -566,18 +566,21 @@ void fCreaQCM::OpenQcm(const QString &name)
         m_state.dialogs().MoxBox(procedureErrorText(error, QStringLiteral("OpenQcm")), Icon::Error, kUnexpected);
         return;
     }
-    m_questionnaire->setStringList(stored.lines);
+    QStringList lines;
+    for (const QcmRow &row : std::as_const(stored.rows))
+        lines << candidateLine(row.code, QString::number(row.numero), row.libelle);
+    m_questionnaire->setStringList(lines);
     m_candidatesView->setUpdatesEnabled(false);
     clearSelection();
     std::vector<int> rows;
-    for (const QString &line : std::as_const(stored.lines))
+    for (const QString &line : std::as_const(lines))
         for (int row : m_candidates->positionsOf(line))
             rows.push_back(row);
     selectCandidates(rows, true);
-    if (!stored.lines.isEmpty()) {
+    if (!lines.isEmpty()) {
         txt(0)->setText(name);
         txt(1)->setText(stored.date);
-        txt(2)->setText(stored.hasTitle ? stored.title : placeholderTitle());
+        txt(2)->setText(stored.hasSpeciality ? stored.speciality : placeholderTitle());
         for (int k = 0; k < kSpecialityCount; ++k)
             chkOpt(k)->setChecked(stored.boxes[size_t(k)] != 0);
     }

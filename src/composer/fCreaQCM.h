@@ -3,8 +3,8 @@
 #include "BankReader.h"
 #include "CandidateModel.h"
 #include "ComposerRules.h"
-#include "startup/ControlArray.h"
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
+#include "ui/ControlArray.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,16 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 namespace qcm {
-
-namespace {
-
-} // namespace
 
 Connection::Connection(QString path) : m_path(std::move(path)) { }
 
 Connection::~Connection()
 {
+    m_changeListener = nullptr;
     m_statements.clear();
     if (m_depth > 0 && m_db.isOpen())
         m_db.exec(QStringLiteral("ROLLBACK"));
@@ -34,7 +33,39 @@ std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *er
         setError(error, e);
         return nullptr;
     }
+    c->installHooks();
     return c;
+}
+
+void Connection::installHooks()
+{
+    sqlite3_update_hook(m_db.handle(), &Connection::rowChanged, this);
+    sqlite3_commit_hook(m_db.handle(), &Connection::committing, this);
+    sqlite3_rollback_hook(m_db.handle(), &Connection::rolledBack, this);
+}
+
+void Connection::rowChanged(void *self, int, const char *, const char *, long long)
+{
+    auto *c = static_cast<Connection *>(self);
+    ++c->m_localVersion;
+    c->m_uncommittedChange = true;
+}
+
+int Connection::committing(void *self)
+{
+    auto *c = static_cast<Connection *>(self);
+    if (std::exchange(c->m_uncommittedChange, false) && c->m_changeListener)
+        c->m_changeListener();
+    return 0; // let the commit go on
+}
+
+void Connection::rolledBack(void *self)
+{
+    auto *c = static_cast<Connection *>(self);
+    // Whatever was read since the transaction began may be gone.
+    ++c->m_localVersion;
+    if (std::exchange(c->m_uncommittedChange, false) && c->m_changeListener)
+        c->m_changeListener();
 }
 
 StoreError Connection::errorOf(const SqliteStatement &statement) const

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -50,8 +51,15 @@ public:
     // The table whose name matches without regard to case; null when absent.
     const TableInfo *table(const QString &wantedName, StoreError *error);
 
+    // Moves whenever a row may have changed: every row written through this
+    // connection, whoever wrote it (SQLite's update hook), every rollback, and
+    // every commit made by another program to the file (PRAGMA data_version).
     DataVersion version();
-    void noteWrite() { ++m_localVersion; }
+
+    // Called once a change made through this connection was committed or
+    // rolled back, from inside SQLite: the listener only takes note (posts an
+    // event) and never uses the connection from there.
+    void setChangeListener(std::function<void()> listener) { m_changeListener = std::move(listener); }
 
     // Nested transactions: only the outermost commit reaches the file.
     bool begin(StoreError *error);
@@ -64,6 +72,11 @@ public:
 private:
     explicit Connection(QString path);
     bool loadTableNames(StoreError *error);
+    void installHooks();
+
+    static void rowChanged(void *self, int, const char *, const char *, long long);
+    static int committing(void *self);
+    static void rolledBack(void *self);
 
     QString m_path;
     SqliteDb m_db;
@@ -73,6 +86,8 @@ private:
     QHash<QString, QString> m_tableByFoldedName;
     std::map<QString, std::unique_ptr<TableInfo>> m_tables;
     quint64 m_localVersion = 0;
+    bool m_uncommittedChange = false;
+    std::function<void()> m_changeListener;
     int m_depth = 0;
 };
 

@@ -436,7 +436,6 @@ bool DataBinding::update()
                       .arg(m_table->name);
         return fail(failure);
     }
-    m_connection->noteWrite();
     if (adding)
         m_keys.push_back(m_connection->db().lastInsertRowId());
     m_cachedKey = -1;
@@ -460,7 +459,6 @@ bool DataBinding::deleteRecord()
     st->reset();
     if (!done)
         return fail(failure);
-    m_connection->noteWrite();
     m_keys.erase(m_keys.begin() + m_pos);
     m_cachedKey = -1;
     m_onDeletedRow = true;

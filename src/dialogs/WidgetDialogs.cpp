@@ -40,15 +40,14 @@ int WidgetDialogs::showBox(const BoxRequest &box)
 QString WidgetDialogs::InBox(
     const QString &prompt, const QString &title, const QString &defaultText, int &left, int &top)
 {
-    const QString iniPath = m_iniPath ? m_iniPath() : QString();
     if (m_inBox && m_inBox->isVisible()) {
         fInBox extra;
-        extra.setIniPath(iniPath);
+        extra.setPlaceKeeper(m_keepInBoxPlace);
         return extra.ask(prompt, title, defaultText, left, top);
     }
     if (!m_inBox)
         m_inBox = std::make_unique<fInBox>();
-    m_inBox->setIniPath(iniPath);
+    m_inBox->setPlaceKeeper(m_keepInBoxPlace);
     return m_inBox->ask(prompt, title, defaultText, left, top);
 }
 
@@ -64,8 +63,11 @@ QString WidgetDialogs::saveFileName(const FileDialogRequest &request)
 
 QString WidgetDialogs::fileName(const FileDialogRequest &request, bool save)
 {
-    QFileDialog dialog(m_parent, request.title, request.directory,
-        request.filterName + QStringLiteral(" (") + request.pattern + QLatin1Char(')'));
+    QStringList filters;
+    for (const FileFilter &f : request.filters)
+        filters << f.name + QStringLiteral(" (") + f.patterns + QLatin1Char(')');
+    QFileDialog dialog(m_parent, request.title, request.directory);
+    dialog.setNameFilters(filters);
     dialog.setObjectName(QStringLiteral("dlg"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (save) {
@@ -74,11 +76,18 @@ QString WidgetDialogs::fileName(const FileDialogRequest &request, bool save)
         // The program asks itself before replacing a file.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         // A name typed without its extension would be saved where the open
-        // dialog's filter can never show it again.
-        const QRegularExpressionMatch suffix
-            = QRegularExpression(QStringLiteral("^\\*\\.(\\w+)$")).match(request.pattern);
-        if (suffix.hasMatch())
-            dialog.setDefaultSuffix(suffix.captured(1));
+        // dialog's filter can never show it again: it takes the first
+        // extension of the chosen file type.
+        auto suffixOf = [&request, &filters](const QString &filterText) {
+            const qsizetype i = filters.indexOf(filterText);
+            const QString first = i < 0 ? QString() : request.filters.at(i).patterns.section(QLatin1Char(' '), 0, 0);
+            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^\\*\\.(\\w+)$")).match(first);
+            return m.hasMatch() ? m.captured(1) : QString();
+        };
+        if (!filters.isEmpty())
+            dialog.setDefaultSuffix(suffixOf(filters.constFirst()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffixOf](const QString &filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);

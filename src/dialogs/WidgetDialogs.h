@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/DialogService.h"
+#include "services/DialogService.h"
 
 #include <QPointer>
 #include <QString>
@@ -23,8 +23,8 @@ public:
     WidgetDialogs();
     ~WidgetDialogs() override;
 
-    // Where the input box writes its position; without it nothing is written.
-    void setIniPathProvider(std::function<QString()> provider) { m_iniPath = std::move(provider); }
+    // Told where the input box stood when it closed, in twips.
+    void setInBoxPlaceKeeper(std::function<void(int left, int top)> keeper) { m_keepInBoxPlace = std::move(keeper); }
     // The window the file dialogs belong to.
     void setParentWindow(QWidget *parent) { m_parent = parent; }
 
@@ -43,7 +43,7 @@ public:
 private:
     QString fileName(const FileDialogRequest &request, bool save);
 
-    std::function<QString()> m_iniPath;
+    std::function<void(int left, int top)> m_keepInBoxPlace;
     QPointer<QWidget> m_parent;
     std::unique_ptr<fBox> m_box;
     std::unique_ptr<fInBox> m_inBox;

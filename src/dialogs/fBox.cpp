@@ -1,6 +1,6 @@
 #include "dialogs/fBox.h"
 
-#include "startup/Background.h"
+#include "ui/Background.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startup/Pictures.h"
+#include "ui/Pictures.h"
 
 #include <QDialog>
 #include <QPixmap>

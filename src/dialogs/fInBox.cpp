@@ -1,8 +1,7 @@
 #include "dialogs/fInBox.h"
 
 #include "dialogs/fBox.h"
-#include "startup/Background.h"
-#include "startup/IniFile.h"
+#include "ui/Background.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -124,14 +123,8 @@ void fInBox::buttonClicked(int index)
 {
     if (index == 1)
         m_txt->clear();
-    // Only ever written, for whoever reads the settings file: a failure to
-    // write it costs nothing.
-    if (!m_iniPath.isEmpty()) {
-        const QString section = QStringLiteral("Disposition");
-        IniFile::writeString(
-            m_iniPath, section, QStringLiteral("fInBox.Left"), QString::number(Twips::fromPixels(x())));
-        IniFile::writeString(m_iniPath, section, QStringLiteral("fInBox.Top"), QString::number(Twips::fromPixels(y())));
-    }
+    if (m_keepPlace)
+        m_keepPlace(Twips::fromPixels(x()), Twips::fromPixels(y()));
     done(index == 0 ? Accepted : Rejected);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -19,7 +21,8 @@ public:
     ~fInBox() override;
 
     // Where the position is written after a button; empty writes nothing.
-    void setIniPath(const QString &path) { m_iniPath = path; }
+    // Told where the box stood when it closed, in twips; nothing is kept without it.
+    void setPlaceKeeper(std::function<void(int left, int top)> keeper) { m_keepPlace = std::move(keeper); }
 
     // Shows the box modally. left and top are in twips, 0 meaning centred on
     // the screen; a 0 is replaced by the position used. Returns the text as
@@ -43,7 +46,7 @@ private:
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
     QLabel *m_picture = nullptr;
-    QString m_iniPath;
+    std::function<void(int left, int top)> m_keepPlace;
 };
 
 } // namespace qcm

@@ -2,9 +2,9 @@
 
 #include "dialogs/Connexion.h"
 #include "dialogs/fBox.h"
-#include "startup/Background.h"
-#include "startup/Branding.h"
-#include "startup/QCMBas.h"
+#include "services/DialogService.h"
+#include "state/Branding.h"
+#include "ui/Background.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -33,8 +33,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 
-frmAbout::frmAbout(QCMBas &state, QWidget *parent)
-    : QDialog(parent), m_state(state), m_isConnected(&Connexion::IsConnected),
+frmAbout::frmAbout(AboutContext context, QWidget *parent)
+    : QDialog(parent), m_context(std::move(context)), m_isConnected(&Connexion::IsConnected),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -78,7 +78,7 @@ frmAbout::frmAbout(QCMBas &state, QWidget *parent)
         font.setPointSizeF(font.pointSizeF() * 1.6);
         font.setBold(true);
     });
-    addText("lblVersion", QStringLiteral("Version ") + QCMBas::VersionText(), 180, plain);
+    addText("lblVersion", QStringLiteral("Version ") + m_context.version, 180, plain);
     addText("lblDescription", Branding::description(), 180, plain);
     addText("Label1", Branding::credits(), 120, plain);
     addText("lbl", Branding::slogan(), 180, [](QFont &font) { font.setItalic(true); });
@@ -95,7 +95,7 @@ frmAbout::frmAbout(QCMBas &state, QWidget *parent)
     m_chk = new QCheckBox(QStringLiteral("Afficher le ciel étoilé"), this);
     m_chk->setObjectName(QStringLiteral("chk"));
     m_chk->setAccessibleName(m_chk->text());
-    m_chk->setChecked(m_state.RepaintOption != 0);
+    m_chk->setChecked(m_context.starsShown());
     m_chk->setGeometry(twipsRect(kMargin, buttonTop, 3600, kButtonHeight));
     connect(m_chk, &QCheckBox::clicked, this, &frmAbout::switchStars);
 
@@ -123,19 +123,16 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::switchStars(bool on)
 {
-    m_state.RepaintOption = on ? -1 : 0;
-    Q_EMIT m_state.repaintOptionChanged();
     // When the file cannot be written the choice holds for this run only, and
     // the user is told so: the box stays as the sky is.
     QString why;
-    if (!m_state.writeSetting(
-            QStringLiteral("Options"), QStringLiteral("Repeindre"), QString::number(m_state.RepaintOption), &why))
-        m_state.dialogs().MoxBox(QStringLiteral("Le ciel étoilé sera ")
+    if (!m_context.showStars(on, &why))
+        m_context.dialogs->MoxBox(QStringLiteral("Le ciel étoilé sera ")
                 + (on ? QStringLiteral("affiché") : QStringLiteral("masqué"))
                 + QStringLiteral(" jusqu'à la fermeture du programme, mais ce choix n'a pas pu être enregistré dans "
                                  "le fichier de paramètres")
-                + kCrLf + m_state.IniPath + kCrLf + QStringLiteral("et ne sera pas repris au prochain démarrage.")
-                + kCrLf + kCrLf + why,
+                + kCrLf + m_context.settingsPath() + kCrLf
+                + QStringLiteral("et ne sera pas repris au prochain démarrage.") + kCrLf + kCrLf + why,
             Icon::Warning, QStringLiteral("Paramètres non enregistrés"), QStringLiteral("OK"));
 }
 
@@ -143,13 +140,13 @@ void frmAbout::openWebSite()
 {
     const QString address = Branding::webAddress();
     if (!m_isConnected()) {
-        m_state.dialogs().MoxBox(QStringLiteral("Vous n'êtes pas connecté à Internet !") + kCrLf
+        m_context.dialogs->MoxBox(QStringLiteral("Vous n'êtes pas connecté à Internet !") + kCrLf
                 + QStringLiteral("Accès impossible à ") + address,
             21, QStringLiteral("Connexion impossible"), QStringLiteral("OK"), {}, {}, 2);
         return;
     }
     if (!m_openUrl(QUrl(address)))
-        m_state.dialogs().MoxBox(QStringLiteral("Le navigateur n'a pas pu ouvrir ") + address + QLatin1Char('.'), 8,
+        m_context.dialogs->MoxBox(QStringLiteral("Le navigateur n'a pas pu ouvrir ") + address + QLatin1Char('.'), 8,
             QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
 }
 
@@ -161,7 +158,7 @@ QString frmAbout::systemInformation() const
         return {};
     QStringList lines;
     lines << QStringLiteral("Programme : ") + Branding::applicationTitle() + QStringLiteral(" version ")
-            + QCMBas::VersionText();
+            + m_context.version;
     lines << QStringLiteral("Bibliothèque Qt : ") + QString::fromLatin1(qVersion());
     lines << QStringLiteral("Système : ") + product + QStringLiteral(" (noyau ") + kernel + QLatin1Char(')');
     lines << QStringLiteral("Processeur : ") + QSysInfo::currentCpuArchitecture();
@@ -172,9 +169,9 @@ QString frmAbout::systemInformation() const
                      .arg(size.height())
                      .arg(qRound(screen->logicalDotsPerInch()));
     }
-    lines << QStringLiteral("Dossier du programme : ") + m_state.AppFolder();
-    lines << QStringLiteral("Base de données : ") + m_state.DbPath;
-    lines << QStringLiteral("Fichier de réglages : ") + m_state.IniPath;
+    lines << QStringLiteral("Dossier du programme : ") + m_context.programFolder();
+    lines << QStringLiteral("Base de données : ") + m_context.bankPath();
+    lines << QStringLiteral("Fichier de réglages : ") + m_context.settingsPath();
     return lines.join(kCrLf);
 }
 
@@ -182,10 +179,10 @@ void frmAbout::StartSysInfo()
 {
     const QString info = systemInformation();
     if (info.isEmpty())
-        m_state.dialogs().MoxBox(QStringLiteral("Les informations système ne sont pas disponibles actuellement."), 0,
+        m_context.dialogs->MoxBox(QStringLiteral("Les informations système ne sont pas disponibles actuellement."), 0,
             QStringLiteral("Avis"), QStringLiteral("OK"), {}, {}, 0);
     else
-        m_state.dialogs().MoxBox(info, 0, QStringLiteral("Infos système"), QStringLiteral("OK"), {}, {}, 0);
+        m_context.dialogs->MoxBox(info, 0, QStringLiteral("Infos système"), QStringLiteral("OK"), {}, {}, 0);
 }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)
@@ -220,7 +217,7 @@ void frmAbout::paintEvent(QPaintEvent *)
 void frmAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    m_chk->setChecked(m_state.RepaintOption != 0);
+    m_chk->setChecked(m_context.starsShown());
     m_ok->setFocus();
 }
 

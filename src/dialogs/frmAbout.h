@@ -12,7 +12,20 @@ class QPushButton;
 
 namespace qcm {
 
-class QCMBas;
+class DialogService;
+
+// What the about box shows and changes, handed over by its owner: the box
+// never reaches the program's state itself.
+struct AboutContext {
+    DialogService *dialogs = nullptr;
+    QString version;
+    std::function<bool()> starsShown;
+    // Switches the starry sky and remembers the choice; false with the reason
+    // when it could not be remembered (the switch then holds for this run).
+    std::function<bool(bool on, QString *why)> showStars;
+    // The program folder, the bank and the settings file, as shown by "Infos système".
+    std::function<QString()> programFolder, bankPath, settingsPath;
+};
 
 // The about box: title, version, credits and the association's web site,
 // the switch of the starry sky, and a summary of the system. Modeless.
@@ -20,7 +33,7 @@ class frmAbout : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmAbout(QCMBas &state, QWidget *parent = nullptr);
+    explicit frmAbout(AboutContext context, QWidget *parent = nullptr);
     ~frmAbout() override;
 
     // The connection test and the browser, replaceable so that a test can
@@ -41,7 +54,7 @@ protected:
 private:
     void switchStars(bool on);
 
-    QCMBas &m_state;
+    AboutContext m_context;
     std::function<bool()> m_isConnected;
     std::function<bool(const QUrl &)> m_openUrl;
     QLabel *m_web = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "database/Records.h"
-#include "dialogs/DialogService.h"
+#include "services/DialogService.h"
 
 #include <QString>
 #include <QStringView>

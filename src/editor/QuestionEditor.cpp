@@ -45,7 +45,6 @@ bool setFlagOfDomain(
     if (!done)
         *error = connection.errorOf(*st);
     st->reset();
-    connection.noteWrite();
     return done;
 }
 

@@ -3,7 +3,7 @@
 #include "EditorRules.h"
 #include "EditorView.h"
 #include "PointsCheck.h"
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 
 #include <QList>
 #include <QString>

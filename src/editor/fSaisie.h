@@ -1,7 +1,7 @@
 #pragma once
 
 #include "QuestionEditor.h"
-#include "startup/ControlArray.h"
+#include "ui/ControlArray.h"
 
 #include <QCheckBox>
 #include <QDialog>

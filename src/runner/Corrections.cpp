@@ -1,6 +1,6 @@
 #include "Corrections.h"
 
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 
 namespace qcm::Corrections {
 

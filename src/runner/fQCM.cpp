@@ -4,9 +4,9 @@
 #include "WrappedLabel.h"
 
 #include "dialogs/frmAbout.h"
-#include "startup/Background.h"
-#include "startup/Branding.h"
-#include "startup/Pictures.h"
+#include "state/Branding.h"
+#include "ui/Background.h"
+#include "ui/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -65,6 +65,19 @@ QFont sized(QFont f, double points, bool bold = false)
 }
 
 } // namespace
+
+AboutContext aboutContext(QCMBas &state)
+{
+    AboutContext context;
+    context.dialogs = &state.dialogs();
+    context.version = QCMBas::VersionText();
+    context.starsShown = [&state] { return state.RepaintOption != 0; };
+    context.showStars = [&state](bool on, QString *why) { return state.setStarsShown(on, why); };
+    context.programFolder = [&state] { return state.AppFolder(); };
+    context.bankPath = [&state] { return state.DbPath; };
+    context.settingsPath = [&state] { return state.IniPath; };
+    return context;
+}
 
 fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
@@ -727,7 +740,7 @@ void fQCM::keyboardMenu()
 void fQCM::showAbout()
 {
     if (!m_about)
-        m_about = new frmAbout(m_state, this);
+        m_about = new frmAbout(aboutContext(m_state), this);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dialogs/frmAbout.h"
-#include "startup/Background.h"
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
+#include "ui/Background.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +21,9 @@
 #include <memory>
 
 namespace qcm {
+
+// The about box's view of the program's state.
+AboutContext aboutContext(QCMBas &state);
 
 // The practice window: one question of the chosen domain at a time, its
 // choices with their tick boxes, and the points revealed on demand or all the

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/AppWindows.h"
 #include "composer/fCreaQCM.h"
 #include "runner/fQCM.h"
-#include "startup/AppWindows.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 

@@ -1,9 +1,10 @@
 #include "support/ScriptedDialogs.h"
 
 #include "dialogs/frmAbout.h"
-#include "startup/Branding.h"
-#include "startup/IniFile.h"
-#include "startup/QCMBas.h"
+#include "runner/fQCM.h"
+#include "state/Branding.h"
+#include "state/IniFile.h"
+#include "state/QCMBas.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     QCMBas state{dialogs, dir.path()};
-    frmAbout about{state};
+    frmAbout about{aboutContext(state)};
     bool connected = false;
     bool browserWorks = true;
     QStringList opened;

@@ -2,8 +2,8 @@
 
 #include "dialogs/WidgetDialogs.h"
 #include "dialogs/fInBox.h"
-#include "startup/Background.h"
-#include "startup/IniFile.h"
+#include "state/IniFile.h"
+#include "ui/Background.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -27,7 +27,10 @@ class InputBoxTest : public ::testing::Test {
 protected:
     InputBoxTest()
     {
-        dialogs.setIniPathProvider([this] { return iniPath; });
+        dialogs.setInBoxPlaceKeeper([this](int left, int top) {
+            IniFile::writeString(iniPath, u"Disposition"_s, u"fInBox.Left"_s, QString::number(left));
+            IniFile::writeString(iniPath, u"Disposition"_s, u"fInBox.Top"_s, QString::number(top));
+        });
     }
 
     QString disposition(const QString &key) const
@@ -108,7 +111,7 @@ TEST(FileDialogTest, OneAccessFilterExistingFilesToOpenOverwritingLeftToTheProgr
     QTemporaryDir dir;
     WidgetDialogs dialogs;
     FileDialogRequest request{
-        u"Rechercher la base de données à utiliser"_s, u"Fichiers Access"_s, u"*.mdb"_s, dir.path()};
+        u"Rechercher la base de données à utiliser"_s, {{u"Fichiers Access"_s, u"*.mdb"_s}}, dir.path()};
     whenShown<QFileDialog>([&](QFileDialog *dlg) {
         EXPECT_EQ(dlg->windowTitle(), request.title);
         EXPECT_EQ(dlg->nameFilters(), QStringList{u"Fichiers Access (*.mdb)"_s});

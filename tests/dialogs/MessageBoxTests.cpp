@@ -2,7 +2,7 @@
 
 #include "dialogs/WidgetDialogs.h"
 #include "dialogs/fBox.h"
-#include "startup/Background.h"
+#include "ui/Background.h"
 
 #include <QLabel>
 #include <QPushButton>

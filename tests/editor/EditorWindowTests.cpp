@@ -1,9 +1,9 @@
 #include "EditorFixture.h"
 
+#include "app/AppWindows.h"
 #include "dialogs/WindowDriver.h"
 #include "editor/fSaisie.h"
 #include "runner/fQCM.h"
-#include "startup/AppWindows.h"
 
 #include <QAccessible>
 #include <QApplication>

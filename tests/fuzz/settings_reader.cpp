@@ -1,7 +1,7 @@
 // The settings file as found on disk: any bytes at all.
 #include "FuzzSupport.h"
 
-#include "startup/IniFile.h"
+#include "state/IniFile.h"
 
 using namespace qcm;
 

@@ -4,7 +4,7 @@
 // refused value leaves the file as it was.
 #include "FuzzSupport.h"
 
-#include "startup/IniFile.h"
+#include "state/IniFile.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "ReportFixture.h"
 
-#include "composer/ReportPreview.h"
+#include "reports/ReportPreview.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "composer/ReportEngine.h"
 #include "database/Schema.h"
 #include "database/Sqlite.h"
+#include "reports/ReportEngine.h"
 #include "support/Fixtures.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "ReportFixture.h"
 
-#include "composer/ReportLayout.h"
+#include "reports/ReportLayout.h"
 #include "support/Fixtures.h"
 #include "support/SmallDisk.h"
 

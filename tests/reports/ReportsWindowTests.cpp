@@ -1,9 +1,9 @@
 #include "ReportFixture.h"
 
-#include "composer/ReportActions.h"
-#include "composer/fRapports.h"
-#include "startup/IniFile.h"
-#include "startup/QCMBas.h"
+#include "reports/ReportActions.h"
+#include "reports/fRapports.h"
+#include "state/IniFile.h"
+#include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -245,8 +245,7 @@ TEST_F(ReportsWindow, SavesAPdfUnderTheProposedNameInTheRememberedFolder)
     dialogs.boxAnswers = {0, 1, 0};
     press(2);
     EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer le rapport en PDF"_s);
-    EXPECT_EQ(dialogs.saveRequests[0].filterName, u"Fichiers PDF"_s);
-    EXPECT_EQ(dialogs.saveRequests[0].pattern, u"*.pdf"_s);
+    EXPECT_EQ(dialogs.saveRequests[0].filters, (QList<FileFilter>{{u"Fichiers PDF"_s, u"*.pdf"_s}}));
     EXPECT_EQ(dialogs.saveRequests[0].directory, pdf);
     EXPECT_EQ(dialogs.boxes.value(0),
         Box(u"Le rapport est enregistré dans le fichier :"_s + kCrLf + pdf, Icon::Pdf, u"Enregistrement en PDF"_s,

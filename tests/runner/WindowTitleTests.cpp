@@ -4,7 +4,7 @@
 #include "dialogs/WindowDriver.h"
 #include "dialogs/fBox.h"
 #include "dialogs/fInBox.h"
-#include "startup/Application.h"
+#include "ui/Application.h"
 
 #include <qpa/qplatformwindow.h>
 

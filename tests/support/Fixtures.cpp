@@ -2,7 +2,7 @@
 
 #include "database/BankText.h"
 #include "database/Sqlite.h"
-#include "startup/IniFile.h"
+#include "state/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/Records.h"
+#include "bank/BankModel.h"
 
 #include <QList>
 #include <QString>
@@ -18,14 +18,6 @@ struct SelectionFormula {
     QString error; // French, when refused
 
     static SelectionFormula parse(const QString &formula);
-};
-
-// One stored questionnaire as the reports print it: its rows in stored order.
-struct StoredQuestionnaire {
-    QString name;
-    QString date;
-    QString speciality;
-    QList<QcmRow> rows;
 };
 
 // Reads the questionnaires from a database file opened read-only: the one

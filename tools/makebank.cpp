@@ -1,7 +1,7 @@
 // Builds a question database from the text form of a bank:
 //   qcm-makebank SOURCE.txt TARGET
 // The target is written under a temporary name and renamed once complete.
-#include "BankText.h"
+#include "database/BankText.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startup/WindowDirectory.h"
+#include "state/WindowDirectory.h"
 
 #include <QPointer>
 

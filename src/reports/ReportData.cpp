@@ -118,7 +118,7 @@ std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
         // A filter keeps one questionnaire even when its rows spell the name
         // in different cases; the complete listing groups the same way.
         if (result.isEmpty() || (!name && !sameName(result.last().name, row.nomQcm)))
-            result.append({row.nomQcm, row.dateMaj, row.specialite, {}});
+            result.append({row.nomQcm, row.dateMaj, row.specialite, false, row.spe, {}});
         StoredQuestionnaire &q = result.last();
         if (q.speciality.isEmpty())
             q.speciality = row.specialite;

@@ -1,10 +1,10 @@
 #include "AppWindows.h"
 
 #include "composer/fCreaQCM.h"
-#include "composer/fRapports.h"
 #include "editor/fSaisie.h"
+#include "reports/fRapports.h"
 #include "runner/fQCM.h"
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 
 namespace qcm {
 

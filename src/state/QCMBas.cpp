@@ -8,13 +8,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace qcm {
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kAccessFilter = QStringLiteral("Fichiers Access");
-const QString kAccessPattern = QStringLiteral("*.mdb");
+const FileFilter kAccessFilter{QStringLiteral("Fichiers Access"), QStringLiteral("*.mdb")};
 
 // Says why a chosen file is not used; the current database stays in use. A
 // good file that is only locked or in a read-only folder is not called bad.
@@ -91,6 +92,13 @@ void QCMBas::readSettings()
     RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
 }
 
+bool QCMBas::setStarsShown(bool on, QString *error)
+{
+    RepaintOption = on ? -1 : 0;
+    Q_EMIT repaintOptionChanged();
+    return writeSetting(QStringLiteral("Options"), QStringLiteral("Repeindre"), QString::number(RepaintOption), error);
+}
+
 bool QCMBas::writeSetting(const QString &section, const QString &key, const QString &value, QString *error)
 {
     return IniFile::writeString(IniPath, section, key, value, error);
@@ -117,6 +125,19 @@ bool QCMBas::BindDatabase()
             bindingFailed(why);
             return false;
         }
+        // Coalesced and delivered from the event loop: the connection calls
+        // its listener from inside SQLite.
+        m_connection->setChangeListener([this] {
+            if (std::exchange(m_changePosted, true))
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_changePosted = false;
+                    Q_EMIT bankChanged();
+                },
+                Qt::QueuedConnection);
+        });
     }
     for (const auto &[b, source] : bindings) {
         b->setConnection(m_connection);
@@ -202,8 +223,8 @@ bool QCMBas::mayWriteOver(const QString &target)
 void QCMBas::ChooseDatabase()
 {
     Q_EMIT splashCloseRequested();
-    FileDialogRequest request{QStringLiteral("Rechercher la base de données à utiliser"), kAccessFilter, kAccessPattern,
-        QFileInfo(DbPath).absolutePath()};
+    FileDialogRequest request{
+        QStringLiteral("Rechercher la base de données à utiliser"), {kAccessFilter}, QFileInfo(DbPath).absolutePath()};
     const QString chosen = m_dialogs.openFileName(request);
     if (chosen.isEmpty()) {
         m_dialogs.MoxBox(QStringLiteral("Aucune modification"), Icon::Information, QStringLiteral("Opération annulée"),
@@ -229,8 +250,8 @@ void QCMBas::ChooseDatabase()
         }
         CloseDatabases();
         const QString target
-            = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."), kAccessFilter,
-                kAccessPattern, QFileInfo(chosen).absolutePath()});
+            = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."),
+                {kAccessFilter}, QFileInfo(chosen).absolutePath()});
         const bool copy = !target.isEmpty() && !isWorkingCopyName(target) && mayWriteOver(target);
         if (copy && copyReported(chosen, target))
             DbPath = target;
@@ -274,7 +295,7 @@ void QCMBas::SaveDatabaseAs()
     if (go != 0)
         return;
     const QString target = m_dialogs.saveFileName(
-        {QStringLiteral("Enregistrer sous..."), kAccessFilter, kAccessPattern, QFileInfo(DbPath).absolutePath()});
+        {QStringLiteral("Enregistrer sous..."), {kAccessFilter}, QFileInfo(DbPath).absolutePath()});
     if (target.isEmpty()) {
         m_dialogs.MoxBox(
             QStringLiteral("Opération annulée"), Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));

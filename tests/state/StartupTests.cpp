@@ -1,6 +1,6 @@
-#include "startup/IniFile.h"
-#include "startup/ProgramFolder.h"
-#include "startup/QCMBas.h"
+#include "state/IniFile.h"
+#include "state/ProgramFolder.h"
+#include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 

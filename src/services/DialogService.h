@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -34,12 +35,21 @@ inline constexpr int NoConnection = 21;
 inline constexpr int Pdf = 22;
 } // namespace Icon
 
-// The one open/save file dialog the program uses: a title and one filter.
+// One entry of a file dialog's list of file types.
+struct FileFilter {
+    QString name; // "Fichiers Access"
+    QString patterns; // "*.mdb", or several separated by blanks: "*.zov *.mdb"
+
+    bool operator==(const FileFilter &) const = default;
+};
+
+// The open/save file dialog the program uses: a title and its file types,
+// the first one selected.
 struct FileDialogRequest {
     QString title;
-    QString filterName; // "Fichiers Access"
-    QString pattern; // "*.mdb"
-    QString directory; // where the dialog opens; empty for the last folder
+    QList<FileFilter> filters;
+    // Where the dialog opens, or the file it proposes; empty for the last folder.
+    QString directory;
 };
 
 struct BoxRequest {

@@ -1,8 +1,8 @@
 #include "ReportEngine.h"
 
 #include "ReportData.h"
-#include "startup/Branding.h"
-#include "startup/FileOps.h"
+#include "state/Branding.h"
+#include "state/FileOps.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "startup/IniFile.h"
+#include "state/IniFile.h"
 #include "support/Fixtures.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "composer/ReportEngine.h"
-#include "startup/ControlArray.h"
+#include "reports/ReportEngine.h"
+#include "ui/ControlArray.h"
 
 #include <QColor>
 #include <QDialog>

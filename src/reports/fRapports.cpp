@@ -1,10 +1,10 @@
 #include "fRapports.h"
 
-#include "composer/ReportActions.h"
-#include "composer/ReportPreview.h"
-#include "startup/Background.h"
-#include "startup/IniFile.h"
-#include "startup/QCMBas.h"
+#include "reports/ReportActions.h"
+#include "reports/ReportPreview.h"
+#include "state/IniFile.h"
+#include "state/QCMBas.h"
+#include "ui/Background.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -360,7 +360,7 @@ void fRapports::savePdf(ReportRequest request, const QString &document)
     const QString suffix = QStringLiteral(".pdf");
     const QString suggested = document.endsWith(suffix, Qt::CaseInsensitive) ? document : document + suffix;
     QString path = dialogs.saveFileName({QStringLiteral("Enregistrer le rapport en PDF"),
-        QStringLiteral("Fichiers PDF"), QStringLiteral("*.pdf"), QDir(pdfFolder()).filePath(suggested)});
+        {{QStringLiteral("Fichiers PDF"), QStringLiteral("*.pdf")}}, QDir(pdfFolder()).filePath(suggested)});
     if (path.isEmpty())
         return;
     if (!path.endsWith(suffix, Qt::CaseInsensitive))

@@ -1,6 +1,6 @@
 #include "Application.h"
 
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

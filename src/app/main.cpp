@@ -1,10 +1,10 @@
+#include "app/AppWindows.h"
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
-#include "startup/AppWindows.h"
-#include "startup/Application.h"
-#include "startup/ProgramFolder.h"
-#include "startup/QCMBas.h"
-#include "startup/Splash.h"
+#include "state/ProgramFolder.h"
+#include "state/QCMBas.h"
+#include "ui/Application.h"
+#include "ui/Splash.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -42,7 +42,12 @@ int main(int argc, char *argv[])
     WidgetDialogs dialogs;
     QString folderError;
     QCMBas state(dialogs, resolveProgramFolder(QApplication::applicationDirPath(), &folderError));
-    dialogs.setIniPathProvider([&state] { return state.IniPath; });
+    // Only ever written, for whoever reads the settings file: a failure to
+    // write it costs nothing.
+    dialogs.setInBoxPlaceKeeper([&state](int left, int top) {
+        state.writeSetting(QStringLiteral("Disposition"), QStringLiteral("fInBox.Left"), QString::number(left));
+        state.writeSetting(QStringLiteral("Disposition"), QStringLiteral("fInBox.Top"), QString::number(top));
+    });
     if (!folderError.isEmpty())
         dialogs.MoxBox(folderError, Icon::Error, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
 

@@ -1,4 +1,4 @@
-#include "startup/QCMBas.h"
+#include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SmallDisk.h"

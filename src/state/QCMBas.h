@@ -1,9 +1,10 @@
 #pragma once
 
 #include "WindowDirectory.h"
+#include "bank/BankModel.h"
 #include "database/Connection.h"
 #include "database/DataBinding.h"
-#include "dialogs/DialogService.h"
+#include "services/DialogService.h"
 
 #include <QObject>
 #include <QString>
@@ -61,6 +62,8 @@ public:
     // The connection the six bindings share; null while no database is bound.
     // A change of several rows runs in a Transaction on it.
     const std::shared_ptr<Connection> &connection() const { return m_connection; }
+    // The bank as values, over that connection; reading it moves no binding.
+    BankModel bank() const { return BankModel(m_connection); }
 
     // The program folder followed by "/".
     QString AppFolder() const;
@@ -71,6 +74,9 @@ public:
     void readSettings();
     // On failure the file is left as it was and *error says why, in French.
     bool writeSetting(const QString &section, const QString &key, const QString &value, QString *error = nullptr);
+    // Switches the starry sky for this run and remembers it in the settings;
+    // false with the reason when it could not be remembered.
+    bool setStarsShown(bool on, QString *error = nullptr);
 
     // Binds the six bindings to DbPath; hands over to ChooseDatabase when the
     // file is missing. Returns whether the database is bound afterwards.
@@ -106,6 +112,10 @@ signals:
     void fillDomainListRequested();
     void runnerDomainSelectRequested(int position);
     void runnerQuestionRequested(qint64 index);
+    // A change to the bank was committed or rolled back through the
+    // connection, whoever made it; several in one turn of the event loop
+    // are told once.
+    void bankChanged();
 
 private:
     void bindingFailed(const StoreError &why);
@@ -116,6 +126,7 @@ private:
     QString m_programFolder;
     std::shared_ptr<Connection> m_connection;
     bool m_bound = false;
+    bool m_changePosted = false;
     StoreError m_bindFailure;
     WindowDirectory *m_windows = nullptr;
     mutable WindowDirectory m_noWindows;

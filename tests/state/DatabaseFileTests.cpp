@@ -1,7 +1,7 @@
 #include "database/Sqlite.h"
-#include "startup/FileOps.h"
-#include "startup/IniFile.h"
-#include "startup/QCMBas.h"
+#include "state/FileOps.h"
+#include "state/IniFile.h"
+#include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -84,8 +84,7 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
 {
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other);
-    EXPECT_EQ(dialogs.openRequests.value(0).filterName, u"Fichiers Access"_s);
-    EXPECT_EQ(dialogs.openRequests.value(0).pattern, u"*.mdb"_s);
+    EXPECT_EQ(dialogs.openRequests.value(0).filters, (QList<FileFilter>{{u"Fichiers Access"_s, u"*.mdb"_s}}));
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
     EXPECT_EQ(state.domainEntries(), QStringList{u"1  Autre"_s});
