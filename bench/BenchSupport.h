@@ -23,6 +23,7 @@ public:
     void setClipboardText(const QString &) override { }
     void beep() override { }
     QDate today() override { return QDate(2026, 12, 6); }
+    QDateTime now() override { return QDateTime::currentDateTime(); }
     void randomize() override { }
     double rnd() override { return 0.5; }
 };

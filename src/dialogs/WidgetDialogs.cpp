@@ -130,6 +130,11 @@ QDate WidgetDialogs::today()
     return QDate::currentDate();
 }
 
+QDateTime WidgetDialogs::now()
+{
+    return QDateTime::currentDateTime();
+}
+
 void WidgetDialogs::randomize()
 {
     m_random.seed(quint64(QDateTime::currentMSecsSinceEpoch()) ^ std::random_device{}());

@@ -37,6 +37,7 @@ public:
     void setClipboardText(const QString &text) override;
     void beep() override;
     QDate today() override;
+    QDateTime now() override;
     void randomize() override;
     double rnd() override;
 

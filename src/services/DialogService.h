@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -126,6 +127,9 @@ public:
     virtual void setClipboardText(const QString &text) = 0;
     virtual void beep() = 0;
     virtual QDate today() = 0;
+    // The local date and time now. Whatever counts time (an exam's time
+    // left, a backup's name) reads it here, so that a test can script it.
+    virtual QDateTime now() = 0;
     // Seeds the random numbers from the clock.
     virtual void randomize() = 0;
     // A uniform random number in [0, 1).

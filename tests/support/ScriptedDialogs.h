@@ -51,6 +51,14 @@ public:
     void setClipboardText(const QString &text) override { clipboard = text; }
     void beep() override { ++beeps; }
     QDate today() override { return date; }
+    QDateTime now() override { return QDateTime(date, time); }
+    // Moves the scripted clock (and today's date with it).
+    void advance(qint64 seconds)
+    {
+        const QDateTime later = now().addSecs(seconds);
+        date = later.date();
+        time = later.time();
+    }
     void randomize() override { ++randomizeCalls; }
     double rnd() override { return random(); }
 
@@ -64,6 +72,7 @@ public:
     QStringList saveAnswers;
     QList<std::optional<int>> printAnswers;
     QDate date{2026, 12, 6};
+    QTime time{9, 0};
     // Uniform numbers in [0, 1); a fixed sequence unless the test sets its own.
     std::function<double()> random;
 
