@@ -13,6 +13,14 @@
 namespace qcm::bench {
 
 // Answers every box with its first button and records nothing.
+// A step that is never stopped and shows nothing.
+class NoProgress : public Progress {
+public:
+    bool advance(qint64) override { return true; }
+    void setLabel(const QString &) override { }
+    bool wasCanceled() const override { return false; }
+};
+
 class SilentDialogs : public DialogService {
 public:
     int showBox(const BoxRequest &) override { return 0; }
@@ -24,6 +32,7 @@ public:
     void beep() override { }
     QDate today() override { return QDate(2026, 12, 6); }
     QDateTime now() override { return QDateTime::currentDateTime(); }
+    std::unique_ptr<Progress> progress(const ProgressRequest &) override { return std::make_unique<NoProgress>(); }
     void randomize() override { }
     double rnd() override { return 0.5; }
 };

@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/CommandLine.h"
 #include "dialogs/WidgetDialogs.h"
 #include "runner/fQCM.h"
 #include "state/ProgramFolder.h"
@@ -34,6 +35,13 @@ template <typename Step> void runStep(DialogService &dialogs, Step step)
 
 int main(int argc, char *argv[])
 {
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        if (const std::optional<int> status = runCommandLine(arguments))
+            return *status;
+    }
     QApplication app(argc, argv);
     configureApplication();
     // Lets the desktop match the windows to the installed entry and its icon.

@@ -9,7 +9,10 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QRegularExpression>
+
+#include <limits>
 
 namespace qcm {
 
@@ -123,6 +126,50 @@ void WidgetDialogs::setClipboardText(const QString &text)
 void WidgetDialogs::beep()
 {
     QApplication::beep();
+}
+
+namespace {
+
+class ProgressDialog : public Progress {
+public:
+    ProgressDialog(const ProgressRequest &request, QWidget *parent)
+        : m_dialog(request.label, request.cancellable ? QStringLiteral("Annuler") : QString(), 0,
+            int(std::min<qint64>(request.maximum, std::numeric_limits<int>::max())), parent),
+          m_scale(request.maximum > std::numeric_limits<int>::max()
+                  ? double(std::numeric_limits<int>::max()) / double(request.maximum)
+                  : 1.0)
+    {
+        m_dialog.setObjectName(QStringLiteral("dlgProgress"));
+        m_dialog.setWindowTitle(request.title);
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        if (!request.cancellable)
+            m_dialog.setCancelButton(nullptr);
+        m_dialog.setValue(0);
+    }
+
+    bool advance(qint64 done) override
+    {
+        m_dialog.setValue(int(double(done) * m_scale));
+        // A dialog not shown yet does not process events itself.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !m_dialog.wasCanceled();
+    }
+    void setLabel(const QString &label) override { m_dialog.setLabelText(label); }
+    bool wasCanceled() const override { return m_dialog.wasCanceled(); }
+
+private:
+    QProgressDialog m_dialog;
+    double m_scale;
+};
+
+} // namespace
+
+std::unique_ptr<Progress> WidgetDialogs::progress(const ProgressRequest &request)
+{
+    return std::make_unique<ProgressDialog>(request, m_parent);
 }
 
 QDate WidgetDialogs::today()

@@ -34,6 +34,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     std::optional<int> printDialog(const PrintRequest &request) override;
+    std::unique_ptr<Progress> progress(const ProgressRequest &request) override;
     void setClipboardText(const QString &text) override;
     void beep() override;
     QDate today() override;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace qcm {
@@ -67,6 +68,26 @@ struct PrintRequest {
     int copies = 1;
 };
 
+// A step that may last more than half a second: its progress dialog appears
+// after that time, repaints as the step goes, and offers "Annuler" when the
+// step can be stopped.
+struct ProgressRequest {
+    QString title;
+    QString label; // what is being done, in French
+    qint64 maximum = 0; // 0: the length is not known
+    bool cancellable = true;
+};
+
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // How far the step has come (0 to maximum); lets the window repaint.
+    // False once the user asked to stop: the caller then undoes its step.
+    virtual bool advance(qint64 done) = 0;
+    virtual void setLabel(const QString &label) = 0;
+    virtual bool wasCanceled() const = 0;
+};
+
 // Everything the windows ask of the user or of the platform: every message
 // box, input box, file dialog and print dialog, and the clipboard, the beep,
 // today's date and the random numbers. Tests put a scripted double in its
@@ -123,6 +144,9 @@ public:
 
     // The system print dialog: the number of copies chosen, nothing when cancelled.
     virtual std::optional<int> printDialog(const PrintRequest &request) = 0;
+
+    // The progress dialog of a long step; it closes when destroyed.
+    virtual std::unique_ptr<Progress> progress(const ProgressRequest &request) = 0;
 
     virtual void setClipboardText(const QString &text) = 0;
     virtual void beep() = 0;

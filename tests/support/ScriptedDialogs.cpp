@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -77,6 +79,33 @@ QString ScriptedDialogs::saveFileName(const FileDialogRequest &request)
 {
     saveRequests.append(request);
     return take(saveAnswers, "save dialog", request.title, QString());
+}
+
+namespace {
+
+class ScriptedProgress : public Progress {
+public:
+    explicit ScriptedProgress(std::optional<qint64> cancelAt) : m_cancelAt(cancelAt) { }
+    bool advance(qint64 done) override
+    {
+        if (m_cancelAt && done >= *m_cancelAt)
+            m_canceled = true;
+        return !m_canceled;
+    }
+    void setLabel(const QString &) override { }
+    bool wasCanceled() const override { return m_canceled; }
+
+private:
+    std::optional<qint64> m_cancelAt;
+    bool m_canceled = false;
+};
+
+} // namespace
+
+std::unique_ptr<Progress> ScriptedDialogs::progress(const ProgressRequest &request)
+{
+    progressRequests.append(request);
+    return std::make_unique<ScriptedProgress>(std::exchange(cancelProgressAt, std::nullopt));
 }
 
 std::optional<int> ScriptedDialogs::printDialog(const PrintRequest &request)

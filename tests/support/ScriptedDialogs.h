@@ -48,6 +48,8 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     std::optional<int> printDialog(const PrintRequest &request) override;
+    // Records the step; the user "cancels" when the step reaches cancelProgressAt.
+    std::unique_ptr<Progress> progress(const ProgressRequest &request) override;
     void setClipboardText(const QString &text) override { clipboard = text; }
     void beep() override { ++beeps; }
     QDate today() override { return date; }
@@ -82,6 +84,9 @@ public:
     QList<FileDialogRequest> openRequests;
     QList<FileDialogRequest> saveRequests;
     QList<PrintRequest> printRequests;
+    QList<ProgressRequest> progressRequests;
+    // The progress at which the next progress dialog is cancelled; none: never.
+    std::optional<qint64> cancelProgressAt;
     QString clipboard;
     int beeps = 0;
     int randomizeCalls = 0;
