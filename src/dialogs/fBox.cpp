@@ -1,6 +1,7 @@
 #include "dialogs/fBox.h"
 
 #include "ui/Background.h"
+#include "ui/PasteGuard.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -76,7 +77,7 @@ fBox::fBox(QWidget *parent) : QDialog(parent)
         m_store[size_t(i)]
             = svgPixmap(QStringLiteral(":/pictures/icon%1.svg").arg(i, 2, 10, QLatin1Char('0')), m_picture->size());
 
-    m_txt = new QTextEdit(this);
+    m_txt = new SafeTextEdit(this);
     m_txt->setObjectName(QStringLiteral("txt"));
     m_txt->setAccessibleName(QStringLiteral("Message"));
     m_txt->setReadOnly(true);

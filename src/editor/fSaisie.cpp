@@ -2,6 +2,7 @@
 
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
+#include "ui/PasteGuard.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -70,7 +71,7 @@ void fSaisie::buildControls()
         return edit;
     };
     auto multi = [this](int index, QLabel *caption, const QString &name, int lines) {
-        auto *edit = new QPlainTextEdit(this);
+        auto *edit = new SafePlainTextEdit(this);
         m_txt.add(index, edit);
         edit->setAccessibleName(name);
         edit->setTabChangesFocus(true);
