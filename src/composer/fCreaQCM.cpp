@@ -4,6 +4,7 @@
 #include "QuestionnaireStore.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
+#include "ui/Accessibility.h"
 #include "ui/Pictures.h"
 
 #include <QCloseEvent>
@@ -86,6 +87,7 @@ QFont bold(QFont f, double points = 0)
 fCreaQCM::fCreaQCM(QCMBas &state, QWidget *parent)
     : QWidget(parent, parent ? Qt::Window : Qt::WindowFlags()), m_state(state)
 {
+    readAsWindow(this);
     setObjectName(QStringLiteral("fCreaQCM"));
     setWindowTitle(QStringLiteral("Création de QCM"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
@@ -300,9 +302,10 @@ QWidget *fCreaQCM::buildTabs()
         letter->setFont(bold(letter->font()));
         m_letters[size_t(k)] = letter;
         auto *answer = m_lblRep.add(k, new QLabel(preview));
+        // Read by the answer it shows, not by the caption of the group.
+        readAsData(answer, QStringLiteral("Aperçu de la réponse %1").arg(QChar(u'A' + k)));
         answer->setWordWrap(true);
         answer->setMinimumHeight(answer->fontMetrics().height() + 2);
-        answer->setAccessibleDescription(QStringLiteral("Aperçu de la réponse %1").arg(QChar(u'A' + k)));
         answer->installEventFilter(this);
         answers->addWidget(letter, k, 0, Qt::AlignTop);
         answers->addWidget(answer, k, 1);

@@ -51,9 +51,13 @@ QString printTitle(const QString &document)
 
 } // namespace
 
-GradientPanel::GradientPanel(const QColor &from, const QColor &to, bool topToBottom, QWidget *parent)
-    : QWidget(parent), m_from(from), m_to(to), m_topToBottom(topToBottom)
+GradientPanel::GradientPanel(
+    const QString &heading, const QColor &from, const QColor &to, bool topToBottom, QWidget *parent)
+    : QGroupBox(parent), m_from(from), m_to(to), m_topToBottom(topToBottom)
 {
+    // The heading is a label of its own inside: the group only names itself by it.
+    setAccessibleName(heading);
+    setContentsMargins(0, 0, 0, 0);
 }
 
 void GradientPanel::paintEvent(QPaintEvent *)
@@ -95,7 +99,8 @@ void fRapports::buildControls()
         const ReportKind &kind = reportKinds()[size_t(index)];
         QRadioButton *o = m_opt.add(index, new QRadioButton(kind.caption, parent));
         o->setProperty("documentName", kind.documentName);
-        o->setAccessibleDescription(description);
+        if (!description.isEmpty())
+            o->setAccessibleDescription(description);
         o->installEventFilter(this);
         m_options->addButton(o, index);
         connect(o, &QRadioButton::toggled, this, [this, index](bool checked) {
@@ -116,7 +121,7 @@ void fRapports::buildControls()
     const QColor colours[2][2]
         = {{QColor(224, 224, 224), QColor(165, 165, 165)}, {QColor(128, 128, 128), QColor(224, 224, 224)}};
     for (int p = 0; p < 2; ++p) {
-        auto *panel = m_pic.add(p, new GradientPanel(colours[p][0], colours[p][1], p == 0, this));
+        auto *panel = m_pic.add(p, new GradientPanel(headings[p], colours[p][0], colours[p][1], p == 0, this));
         // Greyed captions stay legible on the grey gradients.
         QPalette palette = panel->palette();
         for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
@@ -129,7 +134,7 @@ void fRapports::buildControls()
         title->setFont(heading);
         column->addWidget(title);
         for (int i = 1 + 2 * p; i <= 2 + 2 * p; ++i)
-            column->addWidget(addOption(i, panel, headings[p]));
+            column->addWidget(addOption(i, panel, {})); // the group says whose layouts they are
         column->addStretch();
         panels->addWidget(panel, 1);
     }

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,12 +19,14 @@ namespace qcm {
 
 class QCMBas;
 
-// A panel painted with the program's gradient behind a group of controls.
-class GradientPanel : public QWidget {
+// A group of controls painted with the program's gradient, announced by
+// its heading when the focus enters it.
+class GradientPanel : public QGroupBox {
     Q_OBJECT
 
 public:
-    GradientPanel(const QColor &from, const QColor &to, bool topToBottom, QWidget *parent = nullptr);
+    GradientPanel(const QString &heading, const QColor &from, const QColor &to, bool topToBottom,
+        QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -5,6 +5,7 @@
 
 #include "dialogs/frmAbout.h"
 #include "state/Branding.h"
+#include "ui/Accessibility.h"
 #include "ui/Background.h"
 #include "ui/Pictures.h"
 
@@ -64,6 +65,17 @@ QFont sized(QFont f, double points, bool bold = false)
     return f;
 }
 
+// The ticks on the panel's colours. A locked tick stays legible (WCAG
+// contrast at least 4.5:1): the student compares it with the points.
+// Styles draw the mark in one of these roles.
+QPalette tickPalette(QPalette p)
+{
+    p.setColor(QPalette::Disabled, QPalette::Base, QColor(0xE4, 0xE4, 0xE4));
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x3C, 0x3C, 0x3C));
+    return p;
+}
+
 } // namespace
 
 AboutContext aboutContext(QCMBas &state)
@@ -81,10 +93,11 @@ AboutContext aboutContext(QCMBas &state)
 
 fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
+    readAsWindow(this);
     setObjectName(QStringLiteral("fQCM"));
     setWindowTitle(Branding::applicationTitle());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
-    setAccessibleName(QStringLiteral("Entraînement aux questions"));
+    setAccessibleDescription(QStringLiteral("Entraînement aux questions"));
     m_pointer = handPointer();
     buildControls();
 
@@ -214,9 +227,8 @@ void fQCM::buildControls()
         const QString letter(QChar(u'A' + i));
         auto *chk = new QCheckBox(m_fra);
         chk->setObjectName(QStringLiteral("chkVal(%1)").arg(i));
-        chk->setAccessibleName(QStringLiteral("Cocher la réponse %1").arg(letter));
         chk->setToolTip(QStringLiteral("Cocher la réponse %1 (touche %2)").arg(letter).arg(i + 1));
-        chk->setPalette(m_fra->palette());
+        chk->setPalette(tickPalette(m_fra->palette()));
         chk->hide();
         QSizePolicy keep = chk->sizePolicy();
         keep.setRetainSizeWhenHidden(true);
@@ -233,9 +245,8 @@ void fQCM::buildControls()
         m_lblLib[size_t(i)] = text;
 
         auto *points = new QLabel(m_fra);
+        readAsData(points, QStringLiteral("Points de la réponse %1").arg(letter));
         points->setObjectName(QStringLiteral("lblVal(%1)").arg(i));
-        points->setAccessibleDescription(QStringLiteral("Points de la réponse %1").arg(letter));
-        points->setTextFormat(Qt::PlainText);
         points->setFont(sized(base, kNormal, true));
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
@@ -249,6 +260,7 @@ void fQCM::buildControls()
         points->setSizePolicy(keepPoints);
         points->hide();
         m_lblVal[size_t(i)] = points;
+        nameTick(i);
 
         inner->addWidget(chk, 1 + i, 0, Qt::AlignRight | Qt::AlignVCenter);
         inner->addWidget(text, 1 + i, 1);
@@ -323,12 +335,14 @@ void fQCM::buildControls()
     // Corrections of the question on view, from a right click on it.
     m_mnuPopup = new QMenu(this);
     m_mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    m_mnuPopup->setAccessibleName(QStringLiteral("Corrections de la question"));
     m_mnuPop = m_mnuPopup->addAction(QStringLiteral("Corriger le libellé de la question"));
     m_mnuPop->setObjectName(QStringLiteral("mnuPop"));
     m_mnuPop1 = m_mnuPopup->addAction(QStringLiteral("Modifier la question en maintenance"));
     m_mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
     m_mnuPopupRep = new QMenu(this);
     m_mnuPopupRep->setObjectName(QStringLiteral("mnuPopupRep"));
+    m_mnuPopupRep->setAccessibleName(QStringLiteral("Correction de la réponse"));
     m_mnuPopRep = m_mnuPopupRep->addAction(QStringLiteral("Corriger le libellé de la réponse"));
     m_mnuPopRep->setObjectName(QStringLiteral("mnuPopRep"));
     connect(this, &fQCM::questionMenuRequested, m_mnuPopup, [this](const QPoint &at) {
@@ -364,7 +378,7 @@ void fQCM::load()
     m_chkApprendre->setPalette(m_fra->palette());
     cmd(1)->setVisible(true);
     for (int i = 0; i < 6; ++i) {
-        chkVal(i)->setPalette(m_fra->palette());
+        chkVal(i)->setPalette(tickPalette(m_fra->palette()));
         lblLib(i)->setVisible(true);
     }
     lbl(2)->setVisible(true);
@@ -473,6 +487,7 @@ void fQCM::clearQuestionArea(const QString &statement)
         lblVal(i)->setVisible(false);
         lblLib(i)->clear();
         lblLib(i)->setCursor(Qt::ArrowCursor);
+        nameTick(i);
     }
     lbl(1)->clear();
     lbl(2)->clear();
@@ -545,6 +560,7 @@ void fQCM::ShowQuestion(qint64 index)
         const QVariant text = que.field(QStringLiteral("lib%1").arg(i), &ok);
         if (ok)
             lblLib(i)->setText(text.toString());
+        nameTick(i);
         chkVal(i)->setVisible(!lblLib(i)->text().isEmpty());
     }
     for (int i = 0; i < 6; ++i) {
@@ -717,8 +733,18 @@ void fQCM::correctChoice()
     if (slot < 0 || slot > 5)
         return;
     if (const std::optional<QString> text
-        = Corrections::correctChoice(m_state, lbl(2)->text(), slot, lblLib(slot)->text()))
+        = Corrections::correctChoice(m_state, lbl(2)->text(), slot, lblLib(slot)->text())) {
         lblLib(slot)->setText(*text);
+        nameTick(slot);
+    }
+}
+
+// A tick is read with the answer it is for: its letter and its text.
+void fQCM::nameTick(int slot)
+{
+    const QString letter = QStringLiteral("Réponse %1").arg(QChar(u'A' + slot));
+    const QString text = lblLib(slot)->text();
+    chkVal(slot)->setAccessibleName(text.isEmpty() ? letter : letter + QStringLiteral(" : ") + text);
 }
 
 // The menu key opens the corrections too: on the choice whose box has the

@@ -109,6 +109,7 @@ private:
     void onLearnModeClicked();
     void onChoiceTextReleased(int slot, Qt::MouseButton button, const QPoint &globalPos);
     void toggle(int slot);
+    void nameTick(int slot);
     void showPoints(int slot, const QVariant &stored);
     void showInvitation();
     void clearQuestionArea(const QString &statement);

@@ -4,6 +4,7 @@
 #include "reports/fRapports.h"
 #include "state/IniFile.h"
 #include "state/QCMBas.h"
+#include "support/AccessibleTree.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -318,6 +319,27 @@ TEST_F(ReportsWindow, AMissingDatabaseIsToldOnceAndNoOtherIsChosen)
                 + u"Les rapports ne pourront pas être produits tant que cette copie manque."_s,
             Icon::Error, u"Copie impossible"_s, u"OK"_s)});
     EXPECT_TRUE(dialogs.openRequests.isEmpty());
+}
+
+// Two pairs of layouts share their captions: each is read with the group,
+// named by its heading, that tells them apart.
+TEST_F(ReportsWindow, TheLayoutsAreReadWithTheirGroups)
+{
+    window->showWindow(false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QList<AccessibleNode> tree = readTree(window.get());
+    EXPECT_EQ(tree.first().role, QAccessible::Dialog);
+    EXPECT_EQ(tree.first().name, u"Rapports"_s);
+    QStringList read;
+    for (int i = 1; i <= 4; ++i) {
+        QAccessibleInterface *group = anyNodeOf(tree, window->opt(i)).iface->parent();
+        EXPECT_EQ(group->role(), QAccessible::Grouping);
+        read << group->text(QAccessible::Name) + u" / "_s + nodeOf(tree, window->opt(i)).name;
+    }
+    EXPECT_EQ(read,
+        QStringList({u"QCM pour l'élève / QCM Questions"_s, u"QCM pour l'élève / QCM Grille réponses "_s,
+            u"QCM pour le moniteur (avec réponses) / QCM Grille réponses"_s,
+            u"QCM pour le moniteur (avec réponses) / QCM Questions"_s}));
 }
 
 } // namespace

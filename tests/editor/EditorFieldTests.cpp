@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include "editor/fSaisie.h"
+#include "support/AccessibleTree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +25,7 @@ void emptyClipboard()
     QGuiApplication::clipboard()->setMimeData(new QMimeData);
 }
 
-class PasteTest : public ::testing::Test {
+class EditorFieldTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -58,7 +59,7 @@ protected:
     std::unique_ptr<fSaisie> editor;
 };
 
-TEST_F(PasteTest, APasteWithNothingOnTheClipboardInsertsNothingAndTheEditorLives)
+TEST_F(EditorFieldTest, APasteWithNothingOnTheClipboardInsertsNothingAndTheEditorLives)
 {
     ASSERT_EQ(multiLineFields().size(), 7);
     // In a child process: an editor that dies fails this test, not the whole program of tests.
@@ -80,7 +81,7 @@ TEST_F(PasteTest, APasteWithNothingOnTheClipboardInsertsNothingAndTheEditorLives
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(PasteTest, TextOnTheClipboardIsPastedByEveryDoorAndOnlyThen)
+TEST_F(EditorFieldTest, TextOnTheClipboardIsPastedByEveryDoorAndOnlyThen)
 {
     for (QPlainTextEdit *field : multiLineFields()) {
         emptyClipboard();
@@ -99,6 +100,26 @@ TEST_F(PasteTest, TextOnTheClipboardIsPastedByEveryDoorAndOnlyThen)
             << field->accessibleName().toStdString();
     }
     EXPECT_EQ(editor->text(Field::choiceText(5)), u"Vent "_s + QString(u"« thermique » 1"_s).repeated(3));
+}
+
+// Each multi-line field is read by its caption, which labels it.
+TEST_F(EditorFieldTest, TheFieldsAreReadByTheirCaptions)
+{
+    const QList<AccessibleNode> tree = readTree(editor.get());
+    EXPECT_EQ(tree.first().role, QAccessible::Dialog);
+    EXPECT_EQ(tree.first().name, u"Saisie"_s);
+    QStringList read;
+    for (QPlainTextEdit *field : multiLineFields()) {
+        const AccessibleNode node = nodeOf(tree, field);
+        EXPECT_EQ(node.role, QAccessible::EditableText);
+        const QList<QObject *> labels = related(field, QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(qobject_cast<QLabel *>(labels[0])->text(), node.name);
+        read << node.name;
+    }
+    EXPECT_EQ(read,
+        QStringList(
+            {u"Libellé"_s, u"Choix A"_s, u"Choix B"_s, u"Choix C"_s, u"Choix D"_s, u"Choix E"_s, u"Choix F"_s}));
 }
 
 } // namespace
