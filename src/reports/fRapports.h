@@ -25,8 +25,8 @@ class GradientPanel : public QGroupBox {
     Q_OBJECT
 
 public:
-    GradientPanel(const QString &heading, const QColor &from, const QColor &to, bool topToBottom,
-        QWidget *parent = nullptr);
+    GradientPanel(
+        const QString &heading, const QColor &from, const QColor &to, bool topToBottom, QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
