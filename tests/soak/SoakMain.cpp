@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -97,6 +98,11 @@ bool runChild(const QString &program, quint64 seed, int operations, int question
     print(u"seed %1: FAILED, %2"_s.arg(seed).arg(child.exitStatus() == QProcess::CrashExit
             ? u"the program crashed"_s
             : u"exit code %1"_s.arg(child.exitCode())));
+    // The whole log beside the program, the last operations here.
+    const QString logPath = QDir(QCoreApplication::applicationDirPath()).filePath(u"soak-failure-%1.log"_s.arg(seed));
+    QFile file(logPath);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(log.join(u'\n').toUtf8() + '\n') > 0)
+        print(u"whole log: "_s + logPath);
     print(u"--- last operations ---"_s);
     for (const QString &line : log.mid(std::max<qsizetype>(0, log.size() - 40)))
         print(u"  "_s + line);
