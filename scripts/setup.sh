@@ -26,6 +26,9 @@ packages=(
   poppler-utils         # text of printed PDF files, for the tests
   desktop-file-utils    # desktop-file-validate, for the install test
   appstream             # appstreamcli, for the install test
+  dpkg-dev              # dpkg-shlibdeps, for the Debian package's dependencies
+  file                  # used by CPack to find the package's programs
+  lintian               # checks the Debian package, in the tests
 )
 
 ensure_packages "${packages[@]}"
