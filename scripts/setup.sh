@@ -26,6 +26,7 @@ packages=(
   poppler-utils         # text of printed PDF files, for the tests
   desktop-file-utils    # desktop-file-validate, for the install test
   appstream             # appstreamcli, for the install test
+  mdbtools-dev          # libmdb: reads the clubs' Access banks to convert them (optional to build)
 )
 
 ensure_packages "${packages[@]}"

@@ -231,6 +231,8 @@ void QCMBas::ChooseDatabase()
             QStringLiteral("OK"));
         return;
     }
+    if (offerAccessConversion(chosen))
+        return;
 
     if (isWorkingCopyName(chosen)) {
         const int answer = m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
@@ -259,7 +261,11 @@ void QCMBas::ChooseDatabase()
         Q_EMIT fillDomainListRequested();
         return;
     }
+    openChosenBank(chosen);
+}
 
+void QCMBas::openChosenBank(const QString &chosen)
+{
     if (const StoreError unusable = Schema::verify(chosen)) {
         refuseFile(m_dialogs, unusable);
         return;
