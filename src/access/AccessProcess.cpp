@@ -16,6 +16,11 @@ namespace qcm {
 
 namespace {
 
+#ifdef Q_OS_UNIX
+// The address space of the reading process.
+constexpr rlim_t kReaderMemory = rlim_t(2) * 1024 * 1024 * 1024;
+#endif
+
 QString &readerProgram()
 {
     static QString program;
@@ -54,10 +59,18 @@ AccessReadOutcome readAccessInOwnProcess(
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
-    // A crash leaves no core file behind, wherever the program was started.
+    // Some malformed files send the library allocating without end: the
+    // reading stops at a bound far above what a real bank needs, instead of
+    // taking the machine's memory. A crash leaves no core file behind.
     process.setChildProcessModifier([] {
         const rlimit none{0, 0};
         setrlimit(RLIMIT_CORE, &none);
+        rlimit memory{};
+        if (getrlimit(RLIMIT_AS, &memory) == 0
+            && (memory.rlim_cur == RLIM_INFINITY || memory.rlim_cur > kReaderMemory)) {
+            memory.rlim_cur = kReaderMemory;
+            setrlimit(RLIMIT_AS, &memory);
+        }
     });
 #endif
     process.start();

@@ -152,8 +152,10 @@ TEST_F(AccessConversion, ADamagedAccessFileEndsTheReadingProcessNotTheProgram)
     QRandomGenerator generator(24);
     while (random.size() < 64 * 1024)
         random.append(char(generator.bounded(256)));
+    // Cut short, cut inside a page (libmdb then allocates without end, until
+    // the reading process meets its bound), or random past its header.
     const QList<QByteArray> damaged{fileBytes(fixture(u"jet4-accents.mdb"_s)).left(3 * 4096),
-        fileBytes(fixture(u"jet3-types.mdb"_s)).left(5000), random};
+        fileBytes(fixture(u"jet3-types.mdb"_s)).left(41709), random};
     for (const QByteArray &bytes : damaged) {
         const QString original = club(bytes);
         choose(original, {0, 0}, {elsewhere.filePath(u"Club été.zov"_s)});
