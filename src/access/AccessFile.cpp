@@ -1,5 +1,6 @@
 #include "AccessFile.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace qcm {
@@ -41,6 +42,13 @@ QString accessFormatName(AccessFormat format)
         break;
     }
     return QStringLiteral("inconnu");
+}
+
+QString accessBankNotice(const QString &path)
+{
+    return QStringLiteral("La base « %1 » est au format Access : choisissez-la avec « Choisir une base » pour la "
+                          "convertir en une base de ce programme.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 bool accessReaderBuilt()

@@ -23,6 +23,9 @@ AccessFormat accessFormat(const QString &path);
 // "Access 97 (Jet 3)"…, for the messages and the report.
 QString accessFormatName(AccessFormat format);
 
+// Why an Access file named as the bank in use cannot be used as it is.
+QString accessBankNotice(const QString &path);
+
 // Whether this build can read Access files (libmdb was found when it was built).
 bool accessReaderBuilt();
 

@@ -195,7 +195,7 @@ private:
     }
     bool rows(const QString &table, const TableSource::RowVisitor &visit, QString *refusal);
     void note(Kind kind, const QString &subject, const QString &text) { m_bank.notes.append({kind, subject, text}); }
-    // Returns whether a value was out of range.
+    // Returns whether something was said about the value.
     bool points(const QVariant &stored, int choice, const QString &subject, std::optional<qint64> &out);
     int flag(const QVariant &stored, const QString &field, const QString &subject);
 
@@ -251,7 +251,7 @@ bool Converter::points(const QVariant &stored, int choice, const QString &subjec
                            "sans points.")
                 .arg(choiceLetter(choice))
                 .arg(shown(stored)));
-        return false;
+        return true;
     }
     out = *n;
     if (*n >= -6 && *n <= 6)
@@ -362,15 +362,18 @@ bool Converter::readQuestions(const QString &name, const Fields &f, QString *ref
             if (q.libelle.isEmpty())
                 note(Kind::Defaulted, subject,
                     QStringLiteral("sans énoncé : reprise avec un énoncé vide, à compléter dans la saisie."));
-            bool outOfRange = false;
+            bool pointsSaid = false;
             for (int k = 0; k < kChoiceCount; ++k) {
                 q.lib[size_t(k)] = textOf(valueAt(row, text[size_t(k)]));
-                outOfRange |= points(valueAt(row, value[size_t(k)]), k, subject, q.val[size_t(k)]);
+                pointsSaid |= points(valueAt(row, value[size_t(k)]), k, subject, q.val[size_t(k)]);
             }
             for (int s = 0; s < kSpecialityCount; ++s)
                 q.flags[size_t(s)] = flag(valueAt(row, flags[size_t(s)]), flagField(s), subject);
-            if (const QString why = pointsRuleViolation(q); !why.isEmpty() && !outOfRange)
+            // The rules of the points are said once, unless a value already was.
+            if (QString why = pointsRuleViolation(q); !why.isEmpty() && !pointsSaid) {
+                why[0] = why[0].toLower();
                 note(Kind::ToCheck, subject, QStringLiteral("points à vérifier : %1").arg(why));
+            }
             m_bank.questions.append(q);
         },
         refusal);

@@ -3,6 +3,7 @@
 #include "FileOps.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
+#include "access/AccessFile.h"
 #include "database/Schema.h"
 
 #include <QDir>
@@ -160,6 +161,9 @@ bool QCMBas::BindDatabase()
 void QCMBas::bindingFailed(const StoreError &why)
 {
     m_bindFailure = why;
+    // An older program's settings may still name its Access bank.
+    if (accessFormat(DbPath) != AccessFormat::None)
+        m_bindFailure.description = accessBankNotice(DbPath);
     Q_EMIT splashCloseRequested();
     CloseDatabases();
     m_bound = false;

@@ -226,6 +226,18 @@ TEST_F(AccessConversion, TheOriginalIsNeverWrittenOverAndAnotherFileOnlyAfterAsk
     expectStillOnCurrent();
 }
 
+TEST_F(AccessConversion, AnAccessBankStillNamedInTheSettingsIsSaidForWhatItIs)
+{
+    const QString original = club(fileBytes(fixture(u"jet4-small.mdb"_s)));
+    rememberBank(program.path(), original);
+    state.readSettings();
+    EXPECT_FALSE(state.BindDatabase());
+    EXPECT_EQ(state.bindError(),
+        u"La base « "_s + original
+            + u" » est au format Access : choisissez-la avec « Choisir une base » pour la convertir en une base de "
+              u"ce programme."_s);
+}
+
 TEST_F(AccessConversion, TheStartUpRecoveryConvertsTooAndTheComposerCarriesOn)
 {
     readerGivesSmallBank();

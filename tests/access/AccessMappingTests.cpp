@@ -134,7 +134,7 @@ TEST(AccessMapping, ReadsTablesAndFieldsWhateverTheirLetterCaseAndPointsAsTextOr
     // The choice without points is said; nothing else about the questions is.
     EXPECT_EQ(notesAbout(bank, u"Question "_s),
         (QList<ConversionNote>{{Kind::ToCheck, u"Question 2/7 « Une voile ? »"_s,
-            u"points à vérifier : Une réponse n'a pas de points."_s}}));
+            u"points à vérifier : une réponse n'a pas de points."_s}}));
     // Rows of unused tables are not carried, and said.
     EXPECT_EQ(notesAbout(bank, u"Table « Sessions »"_s).size(), 1);
     EXPECT_TRUE(notesAbout(bank, u"Table « Examen »"_s).isEmpty());
@@ -210,9 +210,8 @@ TEST(AccessMapping, ValuesTheEditorWouldNotTakeAreReportedWithTheirQuestion)
                 u"sans points."_s},
             {Kind::Defaulted, u"Question 1/2"_s,
                 u"la valeur « oui » du champ « ParapenteSolo » n'est pas un nombre : lue comme 0 (non cochée)."_s},
-            {Kind::ToCheck, u"Question 1/2"_s, u"points à vérifier : Une réponse n'a pas de points."_s},
             {Kind::ToCheck, u"Question 1/3 « Sans réponses »"_s,
-                u"points à vérifier : Il faut toujours 6 points par question."_s}}));
+                u"points à vérifier : il faut toujours 6 points par question."_s}}));
 }
 
 TEST(AccessMapping, RowsTheBankCannotKeyAreRefusedAndSaid)
