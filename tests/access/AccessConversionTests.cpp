@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -286,33 +285,6 @@ TEST(AccessReadingProcess, AStuckCrashingOrMissingReaderIsStoppedAndSaid)
         << outcome.why.toStdString();
     setAccessReaderProgram({});
     EXPECT_FALSE(QFileInfo::exists(bank));
-}
-
-TEST(AccessReadingCommand, WritesItsReportAndTellsByItsExitStatus)
-{
-    QTemporaryDir dir;
-    const QString bank = dir.filePath(u"conversion.zov"_s);
-    QProcess reader;
-    reader.start(QStringLiteral(QCM_PROGRAM), {u"--lire-access"_s, fixture(u"jet3-types.mdb"_s), bank});
-    ASSERT_TRUE(reader.waitForFinished(60'000));
-    QFile json(accessReportPath(bank));
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const std::optional<ConversionReport> report = ConversionReport::fromJson(json.readAll());
-    ASSERT_TRUE(report);
-    if (!accessReaderBuilt()) {
-        EXPECT_EQ(reader.exitCode(), 2);
-        EXPECT_EQ(report->status, ConversionReport::Status::Unreadable);
-        return;
-    }
-    EXPECT_EQ(reader.exitCode(), 1);
-    EXPECT_EQ(report->status, ConversionReport::Status::Refused);
-    EXPECT_EQ(report->format, u"Access 97 (Jet 3)"_s);
-    EXPECT_EQ(report->tables, (QStringList{u"Table1"_s, u"Table2"_s, u"Table3"_s, u"Table4"_s}));
-    EXPECT_FALSE(QFileInfo::exists(bank));
-
-    reader.start(QStringLiteral(QCM_PROGRAM), {u"--lire-access"_s, fixture(u"jet3-types.mdb"_s)});
-    ASSERT_TRUE(reader.waitForFinished(60'000));
-    EXPECT_EQ(reader.exitCode(), 2);
 }
 
 } // namespace

@@ -185,13 +185,4 @@ TEST(MdbReader, ReadingLeavesTheFileAsItWas)
     EXPECT_EQ(QFileInfo(path).lastModified(), past);
 }
 
-TEST(MdbReader, WhatIsNoAccessFileIsRefusedBeforeTheLibrarySeesIt)
-{
-    QString error;
-    QTemporaryDir dir;
-    EXPECT_FALSE(MdbTableSource::open(writeFile(dir.filePath(u"faux.mdb"_s), "pas une base"), &error));
-    EXPECT_EQ(error, u"ce n'est pas une base Access 97 à 2003"_s);
-    EXPECT_FALSE(MdbTableSource::openBytes(QByteArray(100, '\0'), &error));
-}
-
 } // namespace
