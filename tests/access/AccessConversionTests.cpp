@@ -55,6 +55,11 @@ MemoryTables smallClubBank()
     return s;
 }
 
+// Access files are offered for conversion only when libmdb was there to build the reader.
+#define SKIP_WITHOUT_READER()                                                                                          \
+    if (!accessReaderBuilt())                                                                                          \
+    GTEST_SKIP() << "built without libmdb"
+
 const Box kOffer{u"Cette base est au format Access. La convertir en une base de ce programme ?"_s, 9, u"Base Access"_s,
     u"Oui"_s, u"Non"_s, {}, 2};
 const Box kNothingChanged{u"Aucune modification"_s, 0, u"Opération annulée"_s, u"OK"_s};
@@ -63,8 +68,6 @@ class AccessConversion : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!accessReaderBuilt())
-            GTEST_SKIP() << "built without libmdb: Access files are not offered for conversion";
         ASSERT_TRUE(QDir(program.path()).mkpath(u"."_s));
         current = makeBank(program, u"VAR-irururiza.zov"_s,
             {{{u"1"_s, u"Courante"_s}}, {makeQuestion(u"1"_s, 1, u"Courante"_s, {6, -2})}});
@@ -124,6 +127,7 @@ protected:
 
 TEST_F(AccessConversion, AnAccessFileIsOfferedForConversionBesideItselfUnderTheBankExtension)
 {
+    SKIP_WITHOUT_READER();
     const QByteArray bytes = fileBytes(fixture(u"jet4-small.mdb"_s));
     const QString original = club(bytes);
     const QString target = elsewhere.filePath(u"Club été.zov"_s);
@@ -147,6 +151,7 @@ TEST_F(AccessConversion, AnAccessFileIsOfferedForConversionBesideItselfUnderTheB
 
 TEST_F(AccessConversion, ADamagedAccessFileEndsTheReadingProcessNotTheProgram)
 {
+    SKIP_WITHOUT_READER();
     QByteArray random = fileBytes(fixture(u"jet4-small.mdb"_s)).left(0x800);
     QRandomGenerator generator(24);
     while (random.size() < 64 * 1024)
@@ -171,6 +176,7 @@ TEST_F(AccessConversion, ADamagedAccessFileEndsTheReadingProcessNotTheProgram)
 
 TEST_F(AccessConversion, AConvertedBankIsReportedThenOpenedAndRememberedLikeAChosenOne)
 {
+    SKIP_WITHOUT_READER();
     readerGivesSmallBank();
     const QByteArray bytes = fileBytes(fixture(u"jet4-small.mdb"_s));
     const QString original = club(bytes);
@@ -203,6 +209,7 @@ TEST_F(AccessConversion, AConvertedBankIsReportedThenOpenedAndRememberedLikeACho
 
 TEST_F(AccessConversion, TheOriginalIsNeverWrittenOverAndAnotherFileOnlyAfterAsking)
 {
+    SKIP_WITHOUT_READER();
     readerGivesSmallBank();
     const QByteArray bytes = fileBytes(fixture(u"jet3-types.mdb"_s));
     const QString original = club(bytes);
@@ -225,6 +232,20 @@ TEST_F(AccessConversion, TheOriginalIsNeverWrittenOverAndAnotherFileOnlyAfterAsk
     expectStillOnCurrent();
 }
 
+TEST_F(AccessConversion, WithoutLibmdbTheProgramSaysTheConversionNeedsIt)
+{
+    if (accessReaderBuilt())
+        GTEST_SKIP() << "built with libmdb";
+    const QString original = club(fileBytes(fixture(u"jet4-small.mdb"_s)));
+    choose(original, {0});
+    EXPECT_EQ(dialogs.boxes,
+        QList<Box>{Box(u"Cette base est au format Access. Pour la convertir, ce programme a besoin de la "
+                       u"bibliothèque libmdb (mdbtools), qui manquait quand il a été construit."_s
+                + kCrLf + u"La base actuelle reste en service."_s,
+            2, u"Base Access"_s, u"OK"_s)});
+    expectStillOnCurrent();
+}
+
 TEST_F(AccessConversion, AnAccessBankStillNamedInTheSettingsIsSaidForWhatItIs)
 {
     const QString original = club(fileBytes(fixture(u"jet4-small.mdb"_s)));
@@ -239,6 +260,7 @@ TEST_F(AccessConversion, AnAccessBankStillNamedInTheSettingsIsSaidForWhatItIs)
 
 TEST_F(AccessConversion, TheStartUpRecoveryConvertsTooAndTheComposerCarriesOn)
 {
+    SKIP_WITHOUT_READER();
     readerGivesSmallBank();
     const QString original = club(fileBytes(fixture(u"jet4-small.mdb"_s)));
     const QString target = elsewhere.filePath(u"Club été.zov"_s);
