@@ -71,10 +71,12 @@ bool QCMBas::offerAccessConversion(const QString &chosen)
             Icon::Warning, kAccessTitle);
         return true;
     }
+    // At start-up, when no bank could be opened, there is none to stay in use.
+    const QString stillInUse = isBound() ? kCrLf + QStringLiteral("La base actuelle reste en service.") : QString();
     if (!accessReaderBuilt()) {
         say(QStringLiteral("Cette base est au format Access. Pour la convertir, ce programme a besoin de la "
                            "bibliothèque libmdb (mdbtools), qui manquait quand il a été construit.")
-                + kCrLf + QStringLiteral("La base actuelle reste en service."),
+                + stillInUse,
             Icon::Warning, kAccessTitle);
         return true;
     }
@@ -125,7 +127,7 @@ bool QCMBas::offerAccessConversion(const QString &chosen)
     }
     if (outcome.result == AccessReadOutcome::Result::Failed) {
         say(QStringLiteral("La base Access « %1 » n'a pas été convertie : %2.").arg(original.fileName(), outcome.why)
-                + kCrLf + kCrLf + QStringLiteral("Elle n'a pas été modifiée, et la base actuelle reste en service."),
+                + kCrLf + kCrLf + QStringLiteral("Elle n'a pas été modifiée.") + stillInUse,
             Icon::Error, QStringLiteral("Conversion impossible"));
         return true;
     }

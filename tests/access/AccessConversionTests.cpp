@@ -142,7 +142,7 @@ TEST_F(AccessConversion, AnAccessFileIsOfferedForConversionBesideItselfUnderTheB
     EXPECT_EQ(dialogs.boxes.at(1),
         (Box{u"La base Access « Club été.mdb » n'a pas été convertie : ce n'est pas une banque de questions : il lui "
              u"manque les tables « Questions » et « Domaines »."_s
-                + kCrLf + kCrLf + u"Elle n'a pas été modifiée, et la base actuelle reste en service."_s,
+                + kCrLf + kCrLf + u"Elle n'a pas été modifiée."_s + kCrLf + u"La base actuelle reste en service."_s,
             6, u"Conversion impossible"_s, u"OK"_s}));
     EXPECT_FALSE(QFileInfo::exists(target));
     expectUntouched(original, bytes);
