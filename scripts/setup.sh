@@ -29,6 +29,7 @@ packages=(
   dpkg-dev              # dpkg-shlibdeps, for the Debian package's dependencies
   file                  # used by CPack to find the package's programs
   lintian               # checks the Debian package, in the tests
+  mdbtools-dev          # libmdb: reads the clubs' Access banks to convert them (optional to build)
 )
 
 ensure_packages "${packages[@]}"

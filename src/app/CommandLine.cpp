@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "access/AccessReading.h"
+
 #include <QTextStream>
 
 #include <cstdio>
@@ -23,6 +25,10 @@ const QList<Command> &commands()
 {
     static const QList<Command> list{
         {QStringLiteral("--help"), {}, QStringLiteral("affiche cette aide"), &help},
+        {QStringLiteral("--lire-access"), QStringLiteral("FICHIER TEMPORAIRE"),
+            QStringLiteral("lit la base Access FICHIER sans la modifier et l'écrit, convertie, dans la nouvelle base "
+                           "TEMPORAIRE, avec son rapport TEMPORAIRE.json (ce que fait la conversion)"),
+            &readAccessCommand},
     };
     return list;
 }

@@ -3,6 +3,7 @@
 #include "FileOps.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
+#include "access/AccessFile.h"
 #include "database/Schema.h"
 
 #include <QDir>
@@ -160,6 +161,9 @@ bool QCMBas::BindDatabase()
 void QCMBas::bindingFailed(const StoreError &why)
 {
     m_bindFailure = why;
+    // An older program's settings may still name its Access bank.
+    if (accessFormat(DbPath) != AccessFormat::None)
+        m_bindFailure.description = accessBankNotice(DbPath);
     Q_EMIT splashCloseRequested();
     CloseDatabases();
     m_bound = false;
@@ -231,6 +235,8 @@ void QCMBas::ChooseDatabase()
             QStringLiteral("OK"));
         return;
     }
+    if (offerAccessConversion(chosen))
+        return;
 
     if (isWorkingCopyName(chosen)) {
         const int answer = m_dialogs.MoxBox(QStringLiteral("Attention ! Vous ne devez pas ouvrir directement") + kCrLf
@@ -259,7 +265,11 @@ void QCMBas::ChooseDatabase()
         Q_EMIT fillDomainListRequested();
         return;
     }
+    openChosenBank(chosen);
+}
 
+void QCMBas::openChosenBank(const QString &chosen)
+{
     if (const StoreError unusable = Schema::verify(chosen)) {
         refuseFile(m_dialogs, unusable);
         return;

@@ -118,6 +118,12 @@ signals:
     void bankChanged();
 
 private:
+    // An Access file chosen as a bank is offered for conversion into one of
+    // ours, which is then opened like a chosen bank (QCMBasAccess.cpp).
+    // False when the file is no Access file.
+    bool offerAccessConversion(const QString &chosen);
+    // Checks, opens and remembers a chosen bank file.
+    void openChosenBank(const QString &chosen);
     void bindingFailed(const StoreError &why);
     bool copyReported(const QString &source, const QString &target);
     bool mayWriteOver(const QString &target);
