@@ -3,8 +3,10 @@
 // drawing 60 at random, saving a questionnaire of 60 and opening it again.
 // The window is shown and every step includes its layout and its paint.
 #include "BenchSupport.h"
+#include "composer/BankReader.h"
 #include "composer/QuestionnaireStore.h"
 #include "composer/fCreaQCM.h"
+#include "state/ProgramFolder.h"
 #include "state/QCMBas.h"
 
 #include <QApplication>
@@ -158,5 +160,50 @@ void SaveQcmWithWorkingCopy(benchmark::State &s)
     QFile::remove(copy);
 }
 BENCHMARK(SaveQcmWithWorkingCopy)->Unit(benchmark::kMillisecond);
+
+// The candidate lines and flags of every question read again from the file,
+// as after any change to the bank, at three bank sizes; the floor steps the
+// same statement over the same columns and builds nothing.
+std::shared_ptr<Connection> openBank(int questions)
+{
+    StoreError error;
+    auto connection = Connection::open(
+        QDir(programFolderWithBank(questions)).filePath(QString::fromLatin1(kDefaultBankName)), &error);
+    if (!connection)
+        qFatal("%s", qPrintable(error.description));
+    return connection;
+}
+
+void CandidateLinesRead(benchmark::State &s)
+{
+    const auto connection = openBank(int(s.range(0)));
+    CandidateCache cache;
+    std::vector<QString> lines;
+    for (auto _ : s) {
+        cache.clear();
+        StoreError error;
+        if (!cache.lines(connection, {true, true, true, true, true, true}, lines, &error))
+            s.SkipWithError("read failed");
+    }
+    s.counters["lines"] = double(lines.size());
+}
+BENCHMARK(CandidateLinesRead)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void CandidateLinesFloor(benchmark::State &s)
+{
+    const auto connection = openBank(int(s.range(0)));
+    for (auto _ : s) {
+        SqliteStatement *st = connection->statement(QStringLiteral("SELECT Code, Numero, \"Libellé\", ParapenteSolo, "
+                                                                   "ParapenteBi, ParapenteBiHandi, DeltaSolo, DeltaBi, "
+                                                                   "DeltaBiHandi FROM Questions ORDER BY Code, Numero"),
+            nullptr);
+        qint64 n = 0;
+        while (st->step())
+            n += st->columnUtf8(2).size();
+        st->reset();
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(CandidateLinesFloor)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -18,6 +18,16 @@ Connection::~Connection()
 
 std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *error)
 {
+    return openFile(path, false, error);
+}
+
+std::shared_ptr<Connection> Connection::openReadOnly(const QString &path, StoreError *error)
+{
+    return openFile(path, true, error);
+}
+
+std::shared_ptr<Connection> Connection::openFile(const QString &path, bool readOnly, StoreError *error)
+{
     if (path.isEmpty()) {
         setError(
             error, StoreErrors::make(StoreErrorKind::Other, QStringLiteral("Aucune base de données n'est indiquée.")));
@@ -26,7 +36,7 @@ std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *er
     std::shared_ptr<Connection> c(new Connection(path));
     QString why;
     int code = 0;
-    if (!c->m_db.open(path, SqliteDb::Mode::ReadWrite, &why, &code)) {
+    if (!c->m_db.open(path, readOnly ? SqliteDb::Mode::ReadOnly : SqliteDb::Mode::ReadWrite, &why, &code)) {
         StoreError e = StoreErrors::fromSqlite(code, why);
         if (e.kind == StoreErrorKind::Other)
             e.description = QStringLiteral("Impossible d'ouvrir la base de données « %1 » : %2").arg(path, why);

@@ -39,6 +39,8 @@ class Connection {
 public:
     // Opens an existing file for reading and writing; never creates one.
     static std::shared_ptr<Connection> open(const QString &path, StoreError *error);
+    // Opens an existing file that is only read: nothing can be written to it.
+    static std::shared_ptr<Connection> openReadOnly(const QString &path, StoreError *error);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -71,6 +73,7 @@ public:
 
 private:
     explicit Connection(QString path);
+    static std::shared_ptr<Connection> openFile(const QString &path, bool readOnly, StoreError *error);
     bool loadTableNames(StoreError *error);
     void installHooks();
 
