@@ -550,7 +550,7 @@ bool BankModel::writeQuestion(const Question &q, ExistingQuestions existing, boo
         return false;
     }
     // Values in the order of the fields, the key first.
-    QVariantList values{q.code, q.numero, q.libelle};
+    QVariantList values{q.code, q.numero, storedText(q.libelle)};
     for (int i = 0; i < kChoiceCount; ++i)
         values << storedText(q.lib[size_t(i)]) << q.storedVal(i);
     for (int s = 0; s < kSpecialityCount; ++s)
@@ -690,7 +690,8 @@ StoreError BankModel::saveQuestionnaire(const StoredQuestionnaire &questionnaire
                                    QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     const QVariant title = questionnaire.hasSpeciality ? QVariant(questionnaire.speciality) : QVariant();
     for (const QcmRow &row : questionnaire.rows) {
-        QVariantList values{questionnaire.name, questionnaire.date, row.code, row.numero, row.libelle, title};
+        QVariantList values{
+            questionnaire.name, questionnaire.date, row.code, row.numero, storedText(row.libelle), title};
         for (int i = 0; i < kChoiceCount; ++i)
             values << storedText(row.lib[size_t(i)]) << pointsOrNull(row.val[size_t(i)]);
         for (int s = 0; s < kSpecialityCount; ++s)
