@@ -1,5 +1,6 @@
 #include "bank/BankModel.h"
 #include "database/DataBinding.h"
+#include "database/Sqlite.h"
 #include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -100,7 +101,7 @@ TEST_F(BankModelTest, NullStaysApartFromEmptyAndOddPointsAreKeptAsStored)
 {
     execOn(path,
         u"UPDATE Questions SET lib2 = '', Val2 = NULL, Val1 = 'trois', Val0 = 2.5, \"Libellé\" = NULL WHERE Code = '3';"
-        "UPDATE Questions SET DeltaSolo = NULL WHERE Code = '2'"_s);
+        "UPDATE Questions SET DeltaSolo = NULL, DeltaBi = -1 WHERE Code = '2'"_s);
     const Question q = *bank().question(u"3"_s, 2);
     EXPECT_TRUE(q.libelle.isEmpty());
     EXPECT_FALSE(q.hasChoice(2));
@@ -112,7 +113,9 @@ TEST_F(BankModelTest, NullStaysApartFromEmptyAndOddPointsAreKeptAsStored)
     EXPECT_EQ(q.val[1], std::nullopt) << "a text is no number of points";
     EXPECT_EQ(q.storedVal(1), QVariant(u"trois"_s));
     EXPECT_EQ(q.storedVal(0), QVariant(2.5));
-    EXPECT_EQ(bank().question(u"2"_s, 1)->flags[3], 0) << "a Null flag reads as 0";
+    const Question flags = *bank().question(u"2"_s, 1);
+    EXPECT_EQ(flags.flags[3], 0) << "a Null flag reads as 0";
+    EXPECT_EQ(flags.flags[4], 0) << "a flag holds a tick, 1, never the boolean -1";
 
     // Stored again as read, the file holds the same values: nothing is
     // turned into Null, into 0 or into an empty text.
@@ -213,6 +216,21 @@ TEST_F(BankModelTest, AFailedWriteLeavesTheFileByteForByte)
     StoredQuestionnaire q{u"Examen"_s, u"01/09/2026"_s, u"Brevet B de delta"_s, true, {}, {}};
     q.rows.append(QcmRow{u"Examen"_s, {}, u"1"_s, 2, u"Deux"_s, {}, {}, {}, {}});
     EXPECT_EQ(bank().saveQuestionnaire(q).kind, StoreErrorKind::Constraint);
+
+    // A commit that cannot reach the file, another program reading it all
+    // along, is told and undone.
+    {
+        SqliteDb reader;
+        ASSERT_TRUE(reader.open(path, SqliteDb::Mode::ReadOnly));
+        ASSERT_TRUE(reader.exec(u"BEGIN; SELECT count(*) FROM Questions"_s));
+        EXPECT_EQ(bank().saveQuestion(makeQuestion(u"1"_s, 9, u"Neuf"_s, {6})).kind, StoreErrorKind::Locked);
+    }
+    EXPECT_FALSE(bank().question(u"1"_s, 9));
+
+    // A file opened to be read only is read, and refuses every write.
+    BankModel readOnly(Connection::openReadOnly(path, nullptr));
+    EXPECT_EQ(readOnly.questions()->size(), 4);
+    EXPECT_EQ(readOnly.saveQuestion(makeQuestion(u"1"_s, 9, u"Neuf"_s, {6})).kind, StoreErrorKind::ReadOnly);
     EXPECT_EQ(bytesClosed(), bytes);
 }
 
