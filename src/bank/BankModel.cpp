@@ -498,8 +498,9 @@ std::optional<QList<StoredQuestionnaire>> BankModel::readQuestionnaires(
     // Rows written before a title was known take it from the table
     // Spécialité; an older file without that table simply has none.
     const TableInfo *spe = m_connection->table(kSpecialite, nullptr);
-    const FieldList speFields
-        = spe ? FieldList::of(*spe, {kSpecialite, QStringLiteral("NomQCM")}) : FieldList{{}, StoreErrors::noDatabase()};
+    if (!spe)
+        return result;
+    const FieldList speFields = FieldList::of(*spe, {kSpecialite, QStringLiteral("NomQCM")});
     if (speFields.error)
         return result;
     SqliteStatement *find
