@@ -2,6 +2,8 @@
 // questions with its six specialities ticked: building the candidate list,
 // drawing 60 at random, saving a questionnaire of 60 and opening it again.
 // The window is shown and every step includes its layout and its paint.
+// Then the reads of the bank beneath: the candidate lines at three bank
+// sizes, and one question found by its key.
 #include "BenchSupport.h"
 #include "composer/BankReader.h"
 #include "composer/QuestionnaireStore.h"
@@ -223,5 +225,18 @@ void CandidateLinesDirect(benchmark::State &s)
     s.counters["lines"] = double(entries.size());
 }
 BENCHMARK(CandidateLinesDirect)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// One question found by its domain and number, as the save of a questionnaire
+// does for each of its lines.
+void QuestionLookup(benchmark::State &s)
+{
+    const BankModel bank(openBank(20000));
+    qint64 n = 0;
+    for (auto _ : s) {
+        const auto q = bank.question(QStringLiteral("3"), 1 + (n++ % 2000));
+        benchmark::DoNotOptimize(q);
+    }
+}
+BENCHMARK(QuestionLookup)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -292,28 +292,32 @@ std::optional<QList<Domain>> BankModel::domains(StoreError *error) const
 bool BankModel::readQuestions(unsigned parts, const QStringList &keys, const QVariantList &values,
     const std::function<void(const QuestionRow &)> &visit, StoreError *error) const
 {
-    StoreError e;
-    const TableInfo *t = table(kQuestions, &e);
-    if (!t)
-        return setError(error, e), false;
-    QStringList needed = keys;
-    needed << QStringLiteral("Code") << QStringLiteral("Numero");
-    if (parts & QuestionParts::Statement)
-        needed << QStringLiteral("Libellé");
-    if (parts & QuestionParts::Choices)
-        needed << choiceFields(QStringLiteral("Val"));
-    const FieldList fields = FieldList::of(*t, needed, parts & QuestionParts::Flags ? flagFields() : QStringList());
-    if (fields.error)
-        return setError(error, fields.error), false;
-    FieldList selected = fields;
-    selected.sql.remove(0, keys.size());
-    const QString where = keys.isEmpty() ? QString() : QStringLiteral(" WHERE ") + fields.equalTo(keys.size());
-    SqliteStatement *st = m_connection->statement(
-        QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4, %5")
-            .arg(selected.selectList(), quotedIdentifier(t->name), where, selected.sql.at(0), selected.sql.at(1)),
-        &e);
+    if (!m_connection)
+        return setError(error, StoreErrors::noDatabase()), false;
+    // Built once per connection: one question is read for each line of a
+    // questionnaire and for each question shown.
+    auto sql = [&](StoreError *e) -> QString {
+        const TableInfo *t = table(kQuestions, e);
+        if (!t)
+            return {};
+        QStringList needed = keys;
+        needed << QStringLiteral("Code") << QStringLiteral("Numero");
+        if (parts & QuestionParts::Statement)
+            needed << QStringLiteral("Libellé");
+        if (parts & QuestionParts::Choices)
+            needed << choiceFields(QStringLiteral("Val"));
+        FieldList fields = FieldList::of(*t, needed, parts & QuestionParts::Flags ? flagFields() : QStringList());
+        if (fields.error)
+            return setError(e, fields.error), QString();
+        const QString where = keys.isEmpty() ? QString() : QStringLiteral(" WHERE ") + fields.equalTo(keys.size());
+        fields.sql.remove(0, keys.size());
+        return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4, %5")
+            .arg(fields.selectList(), quotedIdentifier(t->name), where, fields.sql.at(0), fields.sql.at(1));
+    };
+    SqliteStatement *st
+        = m_connection->statement(QStringLiteral("questions %1 %2").arg(parts).arg(keys.join(u',')), sql, error);
     if (!st)
-        return setError(error, e), false;
+        return false;
     st->bindAll(values);
     const QuestionRow row(*st, parts);
     return readAll(

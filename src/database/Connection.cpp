@@ -11,6 +11,7 @@ Connection::Connection(QString path) : m_path(std::move(path)) { }
 Connection::~Connection()
 {
     m_changeListener = nullptr;
+    m_statementByName.clear();
     m_statements.clear();
     if (m_depth > 0 && m_db.isOpen())
         m_db.exec(QStringLiteral("ROLLBACK"));
@@ -96,6 +97,25 @@ SqliteStatement *Connection::statement(const QString &sql, StoreError *error)
     }
     it->second->reset();
     return it->second.get();
+}
+
+SqliteStatement *Connection::statement(
+    const QString &name, const std::function<QString(StoreError *)> &sql, StoreError *error)
+{
+    if (SqliteStatement *st = m_statementByName.value(name)) {
+        st->reset();
+        return st;
+    }
+    StoreError e;
+    const QString text = sql(&e);
+    if (text.isEmpty()) {
+        setError(error, e.isError() ? e : StoreErrors::make(StoreErrorKind::BadQuery));
+        return nullptr;
+    }
+    SqliteStatement *st = statement(text, error);
+    if (st)
+        m_statementByName.insert(name, st);
+    return st;
 }
 
 bool Connection::loadTableNames(StoreError *error)
