@@ -2,9 +2,13 @@
 // questions with its six specialities ticked: building the candidate list,
 // drawing 60 at random, saving a questionnaire of 60 and opening it again.
 // The window is shown and every step includes its layout and its paint.
+// Then the reads of the bank beneath: the candidate lines at three bank
+// sizes, and one question found by its key.
 #include "BenchSupport.h"
+#include "composer/BankReader.h"
 #include "composer/QuestionnaireStore.h"
 #include "composer/fCreaQCM.h"
+#include "state/ProgramFolder.h"
 #include "state/QCMBas.h"
 
 #include <QApplication>
@@ -158,5 +162,81 @@ void SaveQcmWithWorkingCopy(benchmark::State &s)
     QFile::remove(copy);
 }
 BENCHMARK(SaveQcmWithWorkingCopy)->Unit(benchmark::kMillisecond);
+
+// The candidate lines and flags of every question read again from the file,
+// as after any change to the bank, at three bank sizes; the floor steps the
+// same statement over the same columns and builds nothing.
+std::shared_ptr<Connection> openBank(int questions)
+{
+    StoreError error;
+    auto connection = Connection::open(
+        QDir(programFolderWithBank(questions)).filePath(QString::fromLatin1(kDefaultBankName)), &error);
+    if (!connection)
+        qFatal("%s", qPrintable(error.description));
+    return connection;
+}
+
+void CandidateLinesRead(benchmark::State &s)
+{
+    const auto connection = openBank(int(s.range(0)));
+    CandidateCache cache;
+    std::vector<QString> lines;
+    for (auto _ : s) {
+        cache.clear();
+        StoreError error;
+        if (!cache.lines(connection, {true, true, true, true, true, true}, lines, &error))
+            s.SkipWithError("read failed");
+    }
+    s.counters["lines"] = double(lines.size());
+}
+BENCHMARK(CandidateLinesRead)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// The same lines built straight from the statement, without the model: what
+// the read through the model is held against.
+void CandidateLinesDirect(benchmark::State &s)
+{
+    const auto connection = openBank(int(s.range(0)));
+    struct Entry {
+        QString line;
+        unsigned flags = 0;
+    };
+    std::vector<Entry> entries;
+    for (auto _ : s) {
+        entries.clear();
+        SqliteStatement *st = connection->statement(QStringLiteral("SELECT Code, Numero, \"Libellé\", ParapenteSolo, "
+                                                                   "ParapenteBi, ParapenteBiHandi, DeltaSolo, DeltaBi, "
+                                                                   "DeltaBiHandi FROM Questions ORDER BY Code, Numero"),
+            nullptr);
+        QByteArray buffer;
+        while (st->step()) {
+            buffer.clear();
+            buffer.append(st->columnUtf8(0));
+            buffer.append('/');
+            buffer.append(QByteArray::number(st->columnInt64(1)));
+            buffer.append("- ", 2);
+            buffer.append(st->columnUtf8(2));
+            unsigned flags = 0;
+            for (int k = 0; k < kSpecialityCount; ++k)
+                flags |= st->columnInt64(3 + k) == 1 ? 1u << k : 0u;
+            entries.push_back({QString::fromUtf8(buffer), flags});
+        }
+        st->reset();
+    }
+    s.counters["lines"] = double(entries.size());
+}
+BENCHMARK(CandidateLinesDirect)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// One question found by its domain and number, as the save of a questionnaire
+// does for each of its lines.
+void QuestionLookup(benchmark::State &s)
+{
+    const BankModel bank(openBank(20000));
+    qint64 n = 0;
+    for (auto _ : s) {
+        const auto q = bank.question(QStringLiteral("3"), 1 + (n++ % 2000));
+        benchmark::DoNotOptimize(q);
+    }
+}
+BENCHMARK(QuestionLookup)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "QuestionnaireStore.h"
 
-#include "BankReader.h"
 #include "state/FileOps.h"
 
 namespace qcm {
@@ -125,7 +124,7 @@ StoreError save(QCMBas &state, const QuestionnaireDraft &draft, int *rowsWritten
     struct Entry {
         CandidateKey key;
         qint64 numero;
-        BankRow bank;
+        Question bank;
     };
     std::vector<Entry> entries;
     entries.reserve(size_t(draft.lines.size()));
@@ -136,7 +135,7 @@ StoreError save(QCMBas &state, const QuestionnaireDraft &draft, int *rowsWritten
         if (key.code.isEmpty() || !isNumber)
             continue;
         StoreError error;
-        std::optional<BankRow> bank = BankReader::find(*connection, key.code, numero, nullptr, &error);
+        std::optional<Question> bank = state.bank().question(key.code, numero, &error);
         if (error.isError())
             return fail(error);
         if (bank)
@@ -163,8 +162,8 @@ StoreError save(QCMBas &state, const QuestionnaireDraft &draft, int *rowsWritten
             // Null stays Null: only what the bank holds is copied.
             if (!e.bank.lib[size_t(k)].isNull())
                 ok = qcm.setField(QStringLiteral("lib%1").arg(k), e.bank.lib[size_t(k)]);
-            if (ok && !e.bank.val[size_t(k)].isNull())
-                ok = qcm.setField(QStringLiteral("val%1").arg(k), e.bank.val[size_t(k)]);
+            if (const QVariant points = e.bank.storedVal(k); ok && !points.isNull())
+                ok = qcm.setField(QStringLiteral("val%1").arg(k), points);
         }
         ok = ok && qcm.setField(kSpecialite, draft.title);
         for (int k = 0; ok && k < kSpecialityCount; ++k)

@@ -477,19 +477,16 @@ void fCreaQCM::refreshPreview()
     const CandidateKey key = parseCandidateLine(m_candidates->line(current.row()));
     // The number goes through a conversion to a number, as typed references do.
     const qint64 numero = key.numero.trimmed().toLongLong();
-    StoreError ignored;
-    const std::optional<BankRow> row = BankReader::find(*connection, key.code, numero, &key.statement, &ignored);
+    const std::optional<Question> row = m_state.bank().questionWithStatement(key.code, numero, key.statement);
     if (!row)
         return;
     for (int k = 0; k < kChoiceCount; ++k) {
-        const QVariant choice = row->lib[size_t(k)];
-        if (choice.isNull())
+        const QString &text = row->lib[size_t(k)];
+        if (text.isNull())
             continue;
-        const QString text = choice.toString();
         m_previewChoices[size_t(k)] = text;
-        lblRep(k)->setText(text.isEmpty()
-                ? text
-                : text + QStringLiteral(" [") + numeroText(row->val[size_t(k)]) + QStringLiteral("]."));
+        lblRep(k)->setText(
+            text.isEmpty() ? text : text + QStringLiteral(" [") + numeroText(row->storedVal(k)) + QStringLiteral("]."));
         lblRep(k)->setCursor(text.isEmpty() ? QCursor(Qt::ArrowCursor) : m_hand);
         m_letters[size_t(k)]->setEnabled(!text.isEmpty());
     }

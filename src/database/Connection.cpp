@@ -11,12 +11,23 @@ Connection::Connection(QString path) : m_path(std::move(path)) { }
 Connection::~Connection()
 {
     m_changeListener = nullptr;
+    m_statementByName.clear();
     m_statements.clear();
     if (m_depth > 0 && m_db.isOpen())
         m_db.exec(QStringLiteral("ROLLBACK"));
 }
 
 std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *error)
+{
+    return openFile(path, false, error);
+}
+
+std::shared_ptr<Connection> Connection::openReadOnly(const QString &path, StoreError *error)
+{
+    return openFile(path, true, error);
+}
+
+std::shared_ptr<Connection> Connection::openFile(const QString &path, bool readOnly, StoreError *error)
 {
     if (path.isEmpty()) {
         setError(
@@ -26,7 +37,7 @@ std::shared_ptr<Connection> Connection::open(const QString &path, StoreError *er
     std::shared_ptr<Connection> c(new Connection(path));
     QString why;
     int code = 0;
-    if (!c->m_db.open(path, SqliteDb::Mode::ReadWrite, &why, &code)) {
+    if (!c->m_db.open(path, readOnly ? SqliteDb::Mode::ReadOnly : SqliteDb::Mode::ReadWrite, &why, &code)) {
         StoreError e = StoreErrors::fromSqlite(code, why);
         if (e.kind == StoreErrorKind::Other)
             e.description = QStringLiteral("Impossible d'ouvrir la base de données « %1 » : %2").arg(path, why);
@@ -86,6 +97,25 @@ SqliteStatement *Connection::statement(const QString &sql, StoreError *error)
     }
     it->second->reset();
     return it->second.get();
+}
+
+SqliteStatement *Connection::statement(
+    const QString &name, const std::function<QString(StoreError *)> &sql, StoreError *error)
+{
+    if (SqliteStatement *st = m_statementByName.value(name)) {
+        st->reset();
+        return st;
+    }
+    StoreError e;
+    const QString text = sql(&e);
+    if (text.isEmpty()) {
+        setError(error, e.isError() ? e : StoreErrors::make(StoreErrorKind::BadQuery));
+        return nullptr;
+    }
+    SqliteStatement *st = statement(text, error);
+    if (st)
+        m_statementByName.insert(name, st);
+    return st;
 }
 
 bool Connection::loadTableNames(StoreError *error)

@@ -39,6 +39,8 @@ class Connection {
 public:
     // Opens an existing file for reading and writing; never creates one.
     static std::shared_ptr<Connection> open(const QString &path, StoreError *error);
+    // Opens an existing file that is only read: nothing can be written to it.
+    static std::shared_ptr<Connection> openReadOnly(const QString &path, StoreError *error);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -48,6 +50,10 @@ public:
 
     // A prepared statement, reset and ready to bind; null on failure.
     SqliteStatement *statement(const QString &sql, StoreError *error);
+    // The same, found by a short name of the caller's: its text is built by
+    // sql() the first time only (empty when it cannot be, with the error).
+    // For texts made from the table layout, which the connection keeps too.
+    SqliteStatement *statement(const QString &name, const std::function<QString(StoreError *)> &sql, StoreError *error);
     // The table whose name matches without regard to case; null when absent.
     const TableInfo *table(const QString &wantedName, StoreError *error);
 
@@ -71,6 +77,7 @@ public:
 
 private:
     explicit Connection(QString path);
+    static std::shared_ptr<Connection> openFile(const QString &path, bool readOnly, StoreError *error);
     bool loadTableNames(StoreError *error);
     void installHooks();
 
@@ -82,6 +89,7 @@ private:
     SqliteDb m_db;
     // Declared after m_db so that the statements are finalized first.
     std::map<QString, std::unique_ptr<SqliteStatement>> m_statements;
+    QHash<QString, SqliteStatement *> m_statementByName;
     bool m_tableNamesLoaded = false;
     QHash<QString, QString> m_tableByFoldedName;
     std::map<QString, std::unique_ptr<TableInfo>> m_tables;

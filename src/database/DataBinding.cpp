@@ -465,20 +465,16 @@ bool DataBinding::deleteRecord()
     return true;
 }
 
-Question DataBinding::question() const
+QString DataBinding::tableName() const
 {
-    Question q;
-    auto text = [this](const QString &name) { return field(name).toString(); };
-    q.code = text(QStringLiteral("Code"));
-    q.numero = field(QStringLiteral("Numero")).toLongLong();
-    q.libelle = text(QStringLiteral("Libellé"));
-    for (int i = 0; i < kChoiceCount; ++i) {
-        q.lib[size_t(i)] = text(QStringLiteral("lib%1").arg(i));
-        q.val[size_t(i)] = pointsValue(field(QStringLiteral("Val%1").arg(i)));
-    }
-    for (int s = 0; s < kSpecialityCount; ++s)
-        q.flags[size_t(s)] = field(QString::fromLatin1(specialityInfo(Speciality(s)).flagField)).toInt() == 1 ? 1 : 0;
-    return q;
+    return m_table ? m_table->name : QString();
+}
+
+std::optional<qint64> DataBinding::currentRowId() const
+{
+    if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow())
+        return std::nullopt;
+    return m_keys[size_t(m_pos)];
 }
 
 BindingPlace::BindingPlace(DataBinding &binding)

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qcm {
@@ -67,8 +68,11 @@ public:
     QVariant field(const QString &fieldName, bool *ok = nullptr) const;
     bool setField(const QString &fieldName, const QVariant &value);
 
-    // The current row as a question (absent fields read as absent values).
-    Question question() const;
+    // The table the recordset reads, as the file names it; empty before a refresh.
+    QString tableName() const;
+    // The file's key of the current row (its rowid), for a reader that wants
+    // the row whole; nothing when there is no current row.
+    std::optional<qint64> currentRowId() const;
 
     const StoreError &lastError() const { return m_lastError; }
 

@@ -33,13 +33,26 @@ struct Question {
     QString code;
     qint64 numero = 0;
     QString libelle;
-    std::array<QString, kChoiceCount> lib; // empty: the choice does not exist
+    // Empty: the choice does not exist. A null text is Null in the file, an
+    // empty one an empty text: copies keep the difference.
+    std::array<QString, kChoiceCount> lib;
     // Absent: no points. Full-size, so that a value out of range in a file is
     // shown and refused as what it is, never wrapped.
     std::array<std::optional<qint64>, kChoiceCount> val;
+    // Points the file holds as something other than a whole number (a text, a
+    // fraction), kept as they are so that they are shown and copied as such;
+    // Null otherwise. val is then absent.
+    std::array<QVariant, kChoiceCount> oddVal;
     std::array<int, kSpecialityCount> flags{}; // 0 or 1
 
     bool hasChoice(int i) const { return !lib[size_t(i)].isEmpty(); }
+    // The points of choice i as the file holds them: the number, the odd
+    // value, or Null.
+    QVariant storedVal(int i) const
+    {
+        const auto &v = val[size_t(i)];
+        return v ? QVariant(*v) : oddVal[size_t(i)];
+    }
 };
 
 struct Domain {

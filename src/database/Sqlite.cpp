@@ -138,6 +138,16 @@ QByteArrayView SqliteStatement::columnUtf8(int i) const
     return text ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, i)) : QByteArrayView();
 }
 
+bool SqliteStatement::columnIsNull(int i) const
+{
+    return sqlite3_column_type(m_stmt, i) == SQLITE_NULL;
+}
+
+int SqliteStatement::columnBytes(int i) const
+{
+    return sqlite3_column_bytes(m_stmt, i);
+}
+
 QVariant SqliteStatement::column(int i) const
 {
     switch (sqlite3_column_type(m_stmt, i)) {

@@ -44,6 +44,9 @@ public:
     qint64 columnInt64(int i) const;
     // The column as UTF-8 text, without a copy: valid until the next step or reset.
     QByteArrayView columnUtf8(int i) const;
+    bool columnIsNull(int i) const;
+    // The length of the column as text, in bytes, without converting it.
+    int columnBytes(int i) const;
 
 private:
     sqlite3 *m_db = nullptr;

@@ -68,7 +68,7 @@ QString usualDescription(StoreErrorKind kind)
 
 StoreError StoreErrors::make(StoreErrorKind kind, const QString &description)
 {
-    return {kind, numberOf(kind), description.isEmpty() ? usualDescription(kind) : description};
+    return {kind, numberOf(kind), description.isEmpty() ? usualDescription(kind) : description, {}};
 }
 
 StoreError StoreErrors::fromSqlite(int resultCode, const QString &sqliteText)

@@ -26,6 +26,7 @@ struct StoreError {
     // the same failures, so that an instructor's notes keep matching.
     int number = 0;
     QString description;
+    QString field; // a missing field: its name, when known
 
     bool isError() const { return kind != StoreErrorKind::None; }
     explicit operator bool() const { return isError(); }

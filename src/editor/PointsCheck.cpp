@@ -3,7 +3,6 @@
 #include "PointsCheck.h"
 
 #include "QuestionEditor.h"
-#include "database/Sqlite.h"
 
 #include <limits>
 
@@ -58,50 +57,22 @@ QString finished(qint64 errors)
 
 } // namespace PointsCheckText
 
-bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, StoreError *error)
+bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error)
 {
-    const TableInfo *table = connection.table(QStringLiteral("Questions"), error);
-    if (!table)
-        return false;
-    QStringList columns;
-    for (const QString &field : {QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("lib0"),
-             QStringLiteral("lib1"), QStringLiteral("lib2"), QStringLiteral("lib3"), QStringLiteral("lib4"),
-             QStringLiteral("lib5"), QStringLiteral("Val0"), QStringLiteral("Val1"), QStringLiteral("Val2"),
-             QStringLiteral("Val3"), QStringLiteral("Val4"), QStringLiteral("Val5")}) {
-        const int index = table->column(field);
-        if (index < 0) {
-            if (error)
-                *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
-            return false;
-        }
-        columns.append(quotedIdentifier(table->columns.at(index)));
-    }
-    // Whether a choice has a text is all the rules need of it.
-    QStringList selected = columns;
-    for (int k = 0; k < kChoiceCount; ++k)
-        selected[2 + k] = QStringLiteral("length(%1) > 0").arg(columns[2 + k]);
-    SqliteStatement *st
-        = connection.statement(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3, %4")
-                                   .arg(selected.join(u','), quotedIdentifier(table->name), columns[0], columns[1]),
-            error);
-    if (!st)
-        return false;
     rows.clear();
-    while (st->step()) {
-        CheckedRow row;
-        row.code = st->column(0).toString();
-        row.numero = st->columnInt64(1);
-        for (int k = 0; k < kChoiceCount; ++k) {
-            row.hasText[size_t(k)] = st->columnInt64(2 + k) != 0;
-            row.val[size_t(k)] = pointsValue(st->column(2 + kChoiceCount + k));
-        }
-        rows.push_back(std::move(row));
-    }
-    const bool ok = st->error().isEmpty();
-    if (!ok && error)
-        *error = connection.errorOf(*st);
-    st->reset();
-    return ok;
+    return bank.forEachQuestion(
+        QuestionParts::Choices,
+        [&rows](const QuestionRow &question) {
+            CheckedRow row;
+            row.code = question.code();
+            row.numero = question.numero();
+            for (int k = 0; k < kChoiceCount; ++k) {
+                row.hasText[size_t(k)] = question.hasChoice(k);
+                row.val[size_t(k)] = question.points(k);
+            }
+            rows.push_back(std::move(row));
+        },
+        error);
 }
 
 void QuestionEditor::CheckPoints()
@@ -118,8 +89,8 @@ void QuestionEditor::CheckPoints()
     que.setRecordSource(Queries::wholeBank());
     que.refresh();
     std::vector<CheckedRow> rows;
-    StoreError failure = StoreErrors::noDatabase();
-    if (!m_state.connection() || !readCheckedRows(*m_state.connection(), rows, &failure)) {
+    StoreError failure;
+    if (!readCheckedRows(m_state.bank(), rows, &failure)) {
         m_state.CheckInProgress = false;
         reportFailure(QStringLiteral("Le contrôle des incompatibilités n'a pas pu lire les questions."), failure,
             QStringLiteral("CheckPoints"));
@@ -138,8 +109,10 @@ void QuestionEditor::CheckPoints()
 void QuestionEditor::showCheckedQuestion(const CheckedRow &row)
 {
     DataBinding &que = m_state.datQue;
-    if (que.findFirst(Criteria::questionKey(row.code, row.numero)) && !que.noMatch())
-        showStoredQuestion(que.question());
+    if (!que.findFirst(Criteria::questionKey(row.code, row.numero)) || que.noMatch())
+        return;
+    if (const std::optional<Question> q = m_state.bank().currentQuestion(que))
+        showStoredQuestion(*q);
 }
 
 int QuestionEditor::pointsErrorAnswer(const QString &message, qint64 &errors, const CheckedRow &row)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/Connection.h"
+#include "bank/BankModel.h"
 #include "database/Records.h"
 
 #include <QString>
@@ -21,10 +21,10 @@ struct CheckedRow {
     QString reference() const { return code + u'.' + QString::number(numero); }
 };
 
-// The whole bank in the order Code then Numero, read in one statement: the
-// check walks tens of thousands of questions and reads a row again only to
-// show it.
-bool readCheckedRows(Connection &connection, std::vector<CheckedRow> &rows, StoreError *error);
+// The whole bank in the order Code then Numero, read in one pass without the
+// texts: the check walks tens of thousands of questions and reads a row
+// again only to show it.
+bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error);
 
 // The texts of the points check.
 namespace PointsCheckText {

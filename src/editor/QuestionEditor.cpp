@@ -379,7 +379,8 @@ void QuestionEditor::LoadQuestionIntoEditor()
     que.setRecordSource(questionLookup(m_view.text(Field::Code)));
     if (!que.refresh() || !que.findFirst(Criteria::questionKey(m_view.text(Field::Code), *number)) || que.noMatch())
         return;
-    showQuestionFields(que.question(), false);
+    if (const std::optional<Question> q = m_state.bank().currentQuestion(que))
+        showQuestionFields(*q, false);
 }
 
 void QuestionEditor::showQuestionFields(const Question &q, bool pointsBesideEmptyChoice)

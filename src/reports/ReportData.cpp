@@ -1,9 +1,6 @@
 #include "ReportData.h"
 
-#include "database/Sqlite.h"
-
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 
 namespace qcm {
@@ -35,24 +32,6 @@ SelectionFormula SelectionFormula::parse(const QString &formula)
     return result;
 }
 
-namespace {
-
-// The store compares names without regard to the case of ASCII letters.
-bool sameName(const QString &a, const QString &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
-        const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-        if (fold(x) != fold(y))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
     const QString &path, const std::optional<QString> &name, QString *error)
 {
@@ -64,84 +43,32 @@ std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
     };
     if (!QFileInfo(path).isFile())
         return fail(QStringLiteral("le fichier est introuvable."));
-    SqliteDb db;
-    QString why;
-    if (!db.open(path, SqliteDb::Mode::ReadOnly, &why))
-        return fail(why);
+    StoreError failure;
+    const BankModel bank(Connection::openReadOnly(path, &failure));
+    if (!bank.connection())
+        return fail(failure.description);
+    // The reports read nothing but the table QCM (and Spécialité when there is one).
+    if (!bank.connection()->table(QStringLiteral("QCM"), &failure))
+        return fail(failure.kind == StoreErrorKind::Other
+                ? QStringLiteral("ce n'est pas une base de questions (la table QCM est absente ou illisible).")
+                : failure.description);
 
-    SqliteStatement rows = db.prepare(name ? QStringLiteral("SELECT * FROM QCM WHERE NomQCM = ?1 ORDER BY rowid")
-                                           : QStringLiteral("SELECT * FROM QCM ORDER BY NomQCM, rowid"));
-    if (!rows.isValid())
-        return fail(QStringLiteral("ce n'est pas une base de questions (%1).").arg(rows.error()));
-    if (name)
-        rows.bind(1, *name);
-
-    // Field names are matched without regard to case.
-    QHash<QString, int> column;
-    for (int i = 0; i < rows.columnCount(); ++i)
-        column.insert(rows.columnName(i).toCaseFolded(), i);
-    QStringList wanted{QStringLiteral("NomQCM"), QStringLiteral("DateMAJ"), QStringLiteral("Code"),
-        QStringLiteral("Numero"), QStringLiteral("Libellé"), QStringLiteral("Spécialité")};
-    for (int c = 0; c < kChoiceCount; ++c)
-        wanted << QStringLiteral("lib%1").arg(c) << QStringLiteral("val%1").arg(c);
-    for (const QString &field : wanted)
-        if (!column.contains(field.toCaseFolded()))
-            return fail(QStringLiteral("il manque le champ « %1 » à la table QCM.").arg(field));
-    auto at = [&](const QString &field) { return column.value(field.toCaseFolded()); };
-    const int cName = at(QStringLiteral("NomQCM")), cDate = at(QStringLiteral("DateMAJ")),
-              cCode = at(QStringLiteral("Code")), cNumero = at(QStringLiteral("Numero")),
-              cLibelle = at(QStringLiteral("Libellé")), cSpe = at(QStringLiteral("Spécialité"));
-    std::array<int, kChoiceCount> cLib{}, cVal{};
-    for (int c = 0; c < kChoiceCount; ++c) {
-        cLib[size_t(c)] = at(QStringLiteral("lib%1").arg(c));
-        cVal[size_t(c)] = at(QStringLiteral("val%1").arg(c));
+    std::optional<QList<StoredQuestionnaire>> read;
+    if (name) {
+        std::optional<StoredQuestionnaire> one = bank.questionnaire(*name, &failure);
+        if (one)
+            read = QList<StoredQuestionnaire>{*one};
+        else if (!failure)
+            read = QList<StoredQuestionnaire>();
+    } else {
+        read = bank.questionnaires(&failure);
     }
-    std::array<int, kSpecialityCount> cFlag{};
-    for (int s = 0; s < kSpecialityCount; ++s)
-        cFlag[size_t(s)] = column.value(QStringLiteral("spé%1").arg(s).toCaseFolded(), -1);
-
-    QList<StoredQuestionnaire> result;
-    while (rows.step()) {
-        QcmRow row;
-        row.nomQcm = rows.column(cName).toString();
-        row.dateMaj = rows.column(cDate).toString();
-        row.code = rows.column(cCode).toString();
-        row.numero = rows.column(cNumero).toLongLong();
-        row.libelle = rows.column(cLibelle).toString();
-        for (int c = 0; c < kChoiceCount; ++c) {
-            row.lib[size_t(c)] = rows.column(cLib[size_t(c)]).toString();
-            row.val[size_t(c)] = pointsValue(rows.column(cVal[size_t(c)]));
-        }
-        row.specialite = rows.column(cSpe).toString();
-        for (int s = 0; s < kSpecialityCount; ++s)
-            row.spe[size_t(s)] = cFlag[size_t(s)] < 0 ? 0 : int(rows.column(cFlag[size_t(s)]).toLongLong());
-        // A filter keeps one questionnaire even when its rows spell the name
-        // in different cases; the complete listing groups the same way.
-        if (result.isEmpty() || (!name && !sameName(result.last().name, row.nomQcm)))
-            result.append({row.nomQcm, row.dateMaj, row.specialite, false, row.spe, {}});
-        StoredQuestionnaire &q = result.last();
-        if (q.speciality.isEmpty())
-            q.speciality = row.specialite;
-        if (q.date.isEmpty())
-            q.date = row.dateMaj;
-        q.rows.append(row);
+    if (!read) {
+        if (failure.kind == StoreErrorKind::FieldNotFound && !failure.field.isEmpty())
+            return fail(QStringLiteral("il manque le champ « %1 » à la table QCM.").arg(failure.field));
+        return fail(failure.description);
     }
-    if (!rows.error().isEmpty())
-        return fail(rows.error());
-
-    // Rows written before a speciality was known take it from the table
-    // Spécialité; an old file without that table simply has none.
-    SqliteStatement spe = db.prepare(QStringLiteral("SELECT \"Spécialité\" FROM \"Spécialité\" WHERE NomQCM = ?1"));
-    if (spe.isValid())
-        for (StoredQuestionnaire &q : result) {
-            if (!q.speciality.isEmpty())
-                continue;
-            spe.reset();
-            spe.bind(1, q.name);
-            if (spe.step())
-                q.speciality = spe.column(0).toString();
-        }
-    return result;
+    return read;
 }
 
 } // namespace qcm

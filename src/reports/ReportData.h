@@ -20,9 +20,9 @@ struct SelectionFormula {
     static SelectionFormula parse(const QString &formula);
 };
 
-// Reads the questionnaires from a database file opened read-only: the one
-// named, or every one ordered by name. Returns nothing on failure, with a
-// French reason in *error.
+// Reads the questionnaires through the bank model from a database file opened
+// read-only: the one named, or every one ordered by name. Returns nothing on
+// failure, with a French reason in *error.
 std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
     const QString &path, const std::optional<QString> &name, QString *error);
 

@@ -540,26 +540,24 @@ void fQCM::ShowQuestion(qint64 index)
     }
     que.moveFirst();
     que.move(index);
-
-    // A field that cannot be read leaves its label as it was.
-    bool ok = false;
     lbl(1)->setText(QStringLiteral("Question n° %1 sur %2").arg(m_state.CurrentIndex + 1).arg(m_state.QuestionCount));
-    const QString code = que.field(QStringLiteral("Code"), &ok).toString();
-    const QVariant numero = ok ? que.field(QStringLiteral("Numero"), &ok) : QVariant();
-    if (ok)
-        lbl(2)->setText(code + u'.' + numero.toString());
-    const QVariant statement = que.field(QStringLiteral("Libellé"), &ok);
-    if (ok)
-        lbl(3)->setText(statement.toString());
+    // The row is read whole through the bank; one that cannot be read leaves
+    // the labels as they were.
+    displayQuestion(m_state.bank().currentQuestion(que));
+}
 
+void fQCM::displayQuestion(const std::optional<Question> &question)
+{
+    if (question) {
+        lbl(2)->setText(question->code + u'.' + QString::number(question->numero));
+        lbl(3)->setText(question->libelle);
+    }
     for (int i = 0; i < 6; ++i) {
-        const QVariant points = que.field(QStringLiteral("Val%1").arg(i), &ok);
-        if (ok)
-            showPoints(i, points);
+        if (question)
+            showPoints(i, question->storedVal(i));
         chkVal(i)->setChecked(false);
-        const QVariant text = que.field(QStringLiteral("lib%1").arg(i), &ok);
-        if (ok)
-            lblLib(i)->setText(text.toString());
+        if (question)
+            lblLib(i)->setText(question->lib[size_t(i)]);
         nameTick(i);
         chkVal(i)->setVisible(!lblLib(i)->text().isEmpty());
     }

@@ -62,6 +62,9 @@ public:
     void FillDomainList();
     void LoadDomainQuestions(const QString &entry);
     void ShowQuestion(qint64 index);
+    // Puts a question on the window with its ticks cleared, its points shown
+    // as stored; nothing leaves the texts as they were.
+    void displayQuestion(const std::optional<Question> &question);
     void ShowEmptyDomain();
     void ShowNextQuestion();
     void ShowPreviousQuestion();

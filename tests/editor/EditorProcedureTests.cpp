@@ -216,6 +216,13 @@ TEST_F(EditorTest, BatchMarkingChangesOneFlagOfOneDomainOnly)
     dialogs.boxAnswers = {0, 0};
     editor.batchMark(4);
     EXPECT_EQ(dialogs.boxes.last(), (Box{"Opération effectuée.", 0, "Traitement par lot", "OK"}));
+
+    // A domain between two others: neither neighbour changes.
+    pick(1);
+    dialogs.boxAnswers = {0, 0};
+    editor.batchMark(5);
+    EXPECT_EQ(queryRows(path, "SELECT Code, sum(DeltaBiHandi) FROM Questions GROUP BY Code"),
+        (QStringList{"1|0", "2|3", "3|0"}));
 }
 
 // Each change of several rows fails half way through: the file stays as it was.

@@ -54,6 +54,7 @@ TEST(EditorRules, EachBrokenRuleSaysWhyAndNamesTheFieldToCorrect)
             {kAnswerBeside, 2, "Erreur de saisie"}, 8},
         {"\"-0\" is no lone 0", [](EditorEntry &e) { e.txt[13] = "-0"; }, {kAnswerBeside, 2, "Erreur de saisie"}, 12},
         {"points beyond 6", [](EditorEntry &e) { e.txt[9] = "-7"; }, range, 9},
+        {"points beyond 6, signed", [](EditorEntry &e) { e.txt[7] = "+7"; }, range, 7},
         {"a lone minus sign", [](EditorEntry &e) { e.txt[11] = "-"; }, range, 11},
         {"no speciality", [](EditorEntry &e) { e.specialities[0] = false; },
             {"Vous devez cocher au moins une spécialité !", 2, "Saisie incomplète !"}, -1},
@@ -88,9 +89,23 @@ TEST(EditorRules, NegativePointsAndALoneZeroBesideNoChoicePass)
     EXPECT_EQ(q.val[5], 0) << "the lone 0 is stored as typed; the points check removes it";
 }
 
+// Each limit itself is accepted: the highest number, the sixth speciality
+// alone, points of 6 written with a sign.
+TEST(EditorRules, TheLimitsThemselvesPass)
+{
+    EditorEntry e = valid();
+    e.txt[2] = "2147483647";
+    e.specialities = {false, false, false, false, false, true};
+    e.txt[5] = "+6", e.txt[7] = "-6";
+    EXPECT_FALSE(saveRefusal(e));
+    const Question q = questionFromEntry(e);
+    EXPECT_EQ(q.numero, 2147483647);
+    EXPECT_EQ(q.flags, (std::array<int, 6>{0, 0, 0, 0, 0, 1}));
+}
+
 TEST(EditorRules, PointsLeftOutOfRangeAreRefused)
 {
-    for (const char *text : {"7", "-7", "99999999999999999999"})
+    for (const char *text : {"7", "+7", "-7", "99999999999999999999"})
         EXPECT_TRUE(pointsRangeRefusal(text)) << text;
     for (const char *text : {"6", "-6", "0", "-", ""})
         EXPECT_FALSE(pointsRangeRefusal(text)) << text;

@@ -6,6 +6,7 @@
 // database is only read.
 #include "FuzzSupport.h"
 
+#include "bank/BankModel.h"
 #include "database/DataBinding.h"
 #include "database/Schema.h"
 #include "database/Sqlite.h"
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(binding.eof() == (binding.recordCount() == 0));
             int rows = 0;
             for (binding.moveFirst(); !binding.eof() && rows < 20; binding.moveNext(), ++rows) {
-                binding.question();
+                BankModel(binding.connection()).currentQuestion(binding);
                 binding.field(QStringLiteral("NomQCM"));
             }
             binding.moveLast();

@@ -137,6 +137,57 @@ TEST(ReportLayoutTest, AQuestionTallerThanAPageIsCutBetweenLinesWithoutLoss)
     }
 }
 
+// An answer grid longer than a page goes on over the next ones with every row
+// inside the body: above the bottom margin when the layout has no footer,
+// above the footer's rule when it has one. No row is lost or printed twice.
+TEST(ReportLayoutTest, AGridSpanningPagesKeepsEveryRowAboveTheBodysBottom)
+{
+    StoredQuestionnaire q{u"Long"_s, u"01/09/2024"_s, u"Brevet B de delta"_s, true, {}, {}};
+    for (int i = 1; i <= 400; ++i) {
+        QcmRow row{q.name, q.date, u"1"_s, i, u"Question %1"_s.arg(i), {}, {}, q.speciality, {}};
+        for (int c = 0; c < 4; ++c) {
+            row.lib[size_t(c)] = u"Réponse %1"_s.arg(c);
+            row.val[size_t(c)] = c == 0 ? 6 : -c;
+        }
+        q.rows.append(row);
+    }
+    for (const char *name : {"QCM Grille réponses élève", "QCM Grille réponses moniteur"}) {
+        for (const bool footer : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (footer ? " with its footer" : " without a footer"));
+            LayoutReader reader;
+            std::optional<ReportLayout> layout
+                = reader.readFile(QStringLiteral(QCM_REPORT_LAYOUTS) + u'/' + QString::fromUtf8(name) + u".rpt"_s);
+            ASSERT_TRUE(layout) << reader.error().toStdString();
+            if (!footer)
+                layout->footer = {};
+            QString why;
+            const auto doc = composeReport(*layout, {q}, {u"Titre"_s, {}}, &why);
+            ASSERT_TRUE(doc) << why.toStdString();
+            ASSERT_GE(doc->pageCount(), 3);
+            const QColor rule(0xA0, 0xA0, 0xA0);
+            QStringList numbers;
+            for (int p = 0; p < doc->pageCount(); ++p) {
+                const QList<ReportDocument::Item> &items = doc->page(p).items;
+                double bottom = (297 - layout->margins.bottom()) * ReportDocument::kDotsPerInch / 25.4;
+                if (footer)
+                    for (const ReportDocument::Item &item : items)
+                        if (item.kind == ReportDocument::Item::Kind::Line && item.pen == rule)
+                            bottom = std::max(item.rect.top(), item.rect.bottom());
+                for (const ReportDocument::Item &item : items) {
+                    // Under a footer, its own texts and rule lie lower: the grid's boxes are held to the rule.
+                    if (footer && item.kind != ReportDocument::Item::Kind::Box)
+                        continue;
+                    EXPECT_LE(std::max(item.rect.top(), item.rect.bottom()), bottom + 1e-6)
+                        << "page " << p + 1 << ": " << item.text.toStdString();
+                }
+                numbers += doc->pageTexts(p);
+            }
+            for (int i = 1; i <= 400; ++i)
+                ASSERT_EQ(numbers.count(QString::number(i)), 1) << "row " << i;
+        }
+    }
+}
+
 // Which rows a formula keeps, and in which order, the golden files show.
 TEST_F(SampleReports, ANameStoredNowhereGivesOnePageThatSaysSo)
 {

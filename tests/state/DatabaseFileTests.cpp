@@ -431,4 +431,28 @@ TEST_F(DatabaseFiles, ACopyKilledBeforeItsRenameLeavesTheTargetAsItWas)
     EXPECT_EQ(fileBytes(backup), before);
 }
 
+// A bank whose index no longer matches its rows still reads and copies page
+// by page; only the integrity check of the copy sees the damage, and the
+// older backup stays as it was.
+TEST_F(DatabaseFiles, ACopyOfABankWithADamagedIndexIsRefusedAndTheTargetKept)
+{
+    const QString source = makeBank(elsewhere, u"abimee.mdb"_s, bankWith(u"Abîmée"_s));
+    execOn(source,
+        u"INSERT INTO QCM (NomQCM, DateMAJ) VALUES ('Examen', '02/01/2026'), ('Révision', '01/01/2026');"
+        "PRAGMA writable_schema = ON;"
+        "UPDATE sqlite_master SET sql = 'CREATE INDEX QCM_Nom ON QCM (DateMAJ)' WHERE name = 'QCM_Nom';"_s);
+    ASSERT_EQ(queryValue(source, u"SELECT count(*) FROM QCM"_s), u"2"_s) << "the file still reads";
+    ASSERT_NE(queryValue(source, u"PRAGMA integrity_check"_s), u"ok"_s);
+
+    const QString backup = elsewhere.filePath(u"sauvegarde.mdb"_s);
+    ASSERT_TRUE(copyDatabaseAtomic(current, backup, nullptr));
+    const QByteArray before = fileBytes(backup);
+    QString error;
+    EXPECT_FALSE(copyDatabaseAtomic(source, backup, &error));
+    EXPECT_TRUE(error.startsWith(u"La copie de « %1 » vers « %2 » a échoué :"_s.arg(source, backup)));
+    EXPECT_TRUE(error.contains(u"la copie obtenue est endommagée"_s)) << error.toStdString();
+    EXPECT_EQ(fileBytes(backup), before);
+    EXPECT_EQ(QDir(elsewhere.path()).entryList({u".sauvegarde.mdb.*"_s}, QDir::Hidden | QDir::Files), QStringList());
+}
+
 } // namespace
