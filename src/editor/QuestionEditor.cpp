@@ -210,6 +210,32 @@ void QuestionEditor::checkAllSpecialities()
         m_view.setChecked(s, true);
 }
 
+bool QuestionEditor::openQuestion(const QString &code, qint64 numero)
+{
+    if (m_state.QuestionModified
+        && m_state.dialogs().MoxBox(
+               QStringLiteral(
+                   "La saisie n'est pas enregistrée. Voulez-vous l'abandonner pour ouvrir la question %1.%2 ?")
+                   .arg(code)
+                   .arg(numero),
+               Icon::Warning, QStringLiteral("Saisie non enregistrée !"), QStringLiteral("Oui"), QStringLiteral("Non"))
+            != 0)
+        return false;
+    const int position = domainPosition(code);
+    m_view.selectDomain(position);
+    if (position >= 0) {
+        ShowSelectedDomain();
+    } else {
+        // A question whose domain was deleted is still reached by its code.
+        m_view.setText(Field::Code, code);
+        m_view.setText(Field::Title, {});
+    }
+    m_view.setText(Field::Number, QString::number(numero));
+    LoadQuestionIntoEditor();
+    m_state.QuestionModified = false;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Domains
 

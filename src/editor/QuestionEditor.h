@@ -41,6 +41,10 @@ public:
     void checkAllSpecialities();
     // Right mouse button released over chkOpt(box): that flag for the whole domain.
     void batchMark(int box);
+    // A question chosen among search results: its domain selected and the
+    // question in the form. Asks first when typed input would be lost;
+    // false when the user keeps it.
+    bool openQuestion(const QString &code, qint64 numero);
 
     // Procedures.
     void FillEditorDomainList();

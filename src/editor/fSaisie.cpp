@@ -2,6 +2,7 @@
 
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
+#include "search/SearchField.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -150,8 +151,18 @@ void fSaisie::buildControls()
     QPushButton *composer = button(9, QStringLiteral("Créer des QCM"));
     QPushButton *backup = button(10, QStringLiteral("Sauvegarder la base de données"));
 
+    // Any question of the bank, by its words or its reference (Ctrl+F).
+    auto *search = new SearchField(m_state, this);
+    search->addFindShortcut(this);
+    connect(search, &SearchField::questionChosen, this, [this](const QString &code, qint64 numero) {
+        if (m_procedures.openQuestion(code, numero))
+            setFocusTo(Field::Statement);
+    });
+
     auto *left = new QVBoxLayout;
     left->setSpacing(8);
+    left->addWidget(search);
+    left->addSpacing(4);
     left->addWidget(domainsHeading);
     left->addWidget(m_lstDom, 1);
     left->addLayout(domainFields);
@@ -300,8 +311,8 @@ void fSaisie::buildControls()
     connect(number, &QLineEdit::textChanged, this, &fSaisie::showReference);
 
     // The keyboard walks the window as the eye reads it.
-    QList<QWidget *> order{m_lstDom, code, title, saveDomain, deleteDomain, check, reports, composer, backup, number,
-        previous, next, txt(Field::Statement)};
+    QList<QWidget *> order{search, m_lstDom, code, title, saveDomain, deleteDomain, check, reports, composer, backup,
+        number, previous, next, txt(Field::Statement)};
     for (int k = 0; k < kChoiceCount; ++k)
         order << txt(Field::choiceText(k)) << txt(Field::choicePoints(k));
     order << lbl(12) << chkOpt(0) << chkOpt(1) << chkOpt(2) << lbl(13) << chkOpt(3) << chkOpt(4) << chkOpt(5) << all

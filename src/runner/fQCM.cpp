@@ -4,6 +4,7 @@
 #include "WrappedLabel.h"
 
 #include "dialogs/frmAbout.h"
+#include "search/SearchField.h"
 #include "state/Branding.h"
 #include "ui/Background.h"
 #include "ui/Pictures.h"
@@ -186,7 +187,13 @@ void fQCM::buildControls()
     grid->addWidget(lbl(0), 0, 0);
     grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
-    grid->addWidget(lbl(2), 1, 0, 1, 5);
+    grid->addWidget(lbl(2), 1, 0, 1, 3);
+    m_search = new SearchField(m_state, m_fra);
+    m_search->setFont(sized(base, kNormal));
+    m_search->setMinimumWidth(Twips::toPixels(4200));
+    m_search->addFindShortcut(this);
+    connect(m_search, &SearchField::questionChosen, this, &fQCM::showFoundQuestion);
+    grid->addWidget(m_search, 1, 3, 1, 2, Qt::AlignRight);
 
     // The statement and the choices scroll when a long text does not fit the
     // panel; a usual question fits and shows no scroll bar.
@@ -500,6 +507,28 @@ void fQCM::domainClicked()
     ApplyLearnMode();
 }
 
+void fQCM::showFoundQuestion(const QString &code, qint64 numero)
+{
+    if (!m_state.isBound())
+        return;
+    // The domain's entry when it is listed; a question whose domain was
+    // deleted is still shown, with no entry chosen.
+    const int position = domainPosition(m_state.domains(), code);
+    m_lstDomaine->setCurrentIndex(position);
+    DataBinding &que = m_state.datQue;
+    que.setRecordSource(Queries::domainInOrder(code));
+    if (!que.refresh() || que.recordCount() == 0)
+        return;
+    m_state.QuestionCount = que.recordCount();
+    if (!que.findFirst(Criteria::questionKey(code, numero)) || que.noMatch())
+        return;
+    m_state.CurrentIndex = que.position();
+    ShowQuestion(m_state.CurrentIndex);
+    ApplyLearnMode();
+    // The keys 1 to 6 tick the question's choices again.
+    m_fra->setFocus(Qt::OtherFocusReason);
+}
+
 void fQCM::LoadDomainQuestions(const QString &entry)
 {
     DataBinding &que = m_state.datQue;
@@ -800,6 +829,9 @@ bool fQCM::previewKey(QObject *watched, QEvent *event)
         }
         return false;
     }
+    // What is typed in the search box is text, not a choice.
+    if (widget == m_search)
+        return false;
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return false;
     const QString text = key->text();
