@@ -1,5 +1,6 @@
 #include "QuestionEditor.h"
 
+#include "backup/BankBackups.h"
 #include "database/Sqlite.h"
 
 #include <limits>
@@ -347,6 +348,11 @@ void QuestionEditor::DeleteDomain()
                 == 0;
     }
 
+    // Questions deleted can be brought back from this copy; one that cannot
+    // be made is said and the deletion goes on.
+    if (withQuestions)
+        BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant suppression d'un domaine"));
+
     StoreError failure;
     {
         // The domain and its questions go together or not at all.
@@ -570,6 +576,7 @@ void QuestionEditor::batchMark(int box)
             QStringLiteral("OK"));
         return;
     }
+    BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant marquage par lot"));
     const int value = answer == 0 ? 1 : 0;
     const QString flag = QString::fromLatin1(specialityInfo(Speciality(box)).flagField);
     DataBinding &que = m_state.datQue;

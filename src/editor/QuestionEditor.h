@@ -87,6 +87,8 @@ private:
     EditorView &m_view;
     QList<Domain> m_domains;
     StoreQuery m_runnerSource;
+    // The points check's run has backed the bank up before removing zeros.
+    bool m_zerosBackedUp = false;
 };
 
 } // namespace qcm

@@ -3,7 +3,9 @@
 #include "Corrections.h"
 #include "WrappedLabel.h"
 
+#include "backup/BackupStatusLine.h"
 #include "dialogs/frmAbout.h"
+#include "recent/RecentBanksMenu.h"
 #include "search/SearchField.h"
 #include "state/Branding.h"
 #include "ui/Background.h"
@@ -320,6 +322,9 @@ void fQCM::buildControls()
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
 
+    // How the last automatic backup went, when it is worth telling.
+    m_status = new BackupStatusLine(m_state, true, this);
+
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
     m_lblBase->setFont(sized(base, kSmall));
@@ -413,6 +418,8 @@ void fQCM::layoutWindow()
     m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
     m_lblTitre->adjustSize();
     m_lblTitre->move((w - m_lblTitre->width()) / 2, Twips::toPixels(360));
+    m_status->setGeometry(
+        m_fra->x(), m_fra->y() + m_fra->height() + gap / 2, m_fra->width(), m_status->sizeHint().height());
 }
 
 void fQCM::resizeEvent(QResizeEvent *event)
@@ -727,7 +734,11 @@ void fQCM::onCommand(int index)
         m_state.OpenComposer();
         break;
     case 10:
-        m_state.ChooseDatabase();
+        // Once other banks were opened, they are offered before the file dialog.
+        if (QMenu *recent = recentBanksMenu(m_state, this))
+            recent->popup(cmd(10)->mapToGlobal(QPoint(0, cmd(10)->height())));
+        else
+            m_state.ChooseDatabase();
         break;
     default:
         break;

@@ -22,6 +22,7 @@
 
 namespace qcm {
 
+class BackupStatusLine;
 class SearchField;
 
 // The about box's view of the program's state.
@@ -77,6 +78,8 @@ public:
     frmAbout *aboutBox() const { return m_about; }
     // The search box over the bank (Ctrl+F).
     SearchField *txtRecherche() const { return m_search; }
+    // How the last automatic backup went, under the question.
+    BackupStatusLine *lblEtat() const { return m_status; }
     // Shows a question found, in its domain, as if walked to.
     void showFoundQuestion(const QString &code, qint64 numero);
 
@@ -146,6 +149,7 @@ private:
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
     SearchField *m_search = nullptr;
+    BackupStatusLine *m_status = nullptr;
     QPointer<QWindow> m_previousFocusWindow;
     std::unique_ptr<KeyPreview> m_keyPreview;
 };
