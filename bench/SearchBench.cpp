@@ -4,7 +4,9 @@
 // keystroke costs once the index exists, the result list's texts included.
 #include "BenchSupport.h"
 #include "bank/BankModel.h"
+#include "composer/CandidateModel.h"
 #include "search/BankSearch.h"
+#include "search/FilteredList.h"
 #include "search/SearchResultText.h"
 #include "search/SearchText.h"
 #include "state/ProgramFolder.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListView>
 
 #include <benchmark/benchmark.h>
 
@@ -114,7 +117,36 @@ void FilterKeys(benchmark::State &s)
     BankSearch &search = BankSearch::of(bank.state);
     search.find(QStringLiteral("x"));
     for (auto _ : s)
-        benchmark::DoNotOptimize(search.matchingKeys(QStringLiteral("pourquoi vent")));
+        benchmark::DoNotOptimize(search.matching(QStringLiteral("pourquoi vent")));
+}
+
+// The composer's filter as one types, over a list of the whole bank, from
+// the keys of the matches to the rows the list shows.
+void FilterCandidateList(benchmark::State &s)
+{
+    OpenBank bank(int(s.range(0)));
+    std::vector<QString> lines;
+    const auto questions = bank.state.bank().questions();
+    for (const Question &q : *questions)
+        lines.push_back(q.code + u'/' + QString::number(q.numero) + QStringLiteral("- ") + q.libelle);
+    CandidateModel model;
+    model.setLines(std::move(lines));
+    QListView view;
+    FilteredSelection list(&view, &model);
+    QuestionFilterField field(bank.state, list, [&model](int row) {
+        const QStringView line(model.line(row));
+        const qsizetype slash = line.indexOf(u'/');
+        const qsizetype dash = line.indexOf(QLatin1String("- "), slash + 1);
+        return std::pair{line.left(slash), line.mid(slash + 1, dash - slash - 1).toLongLong()};
+    });
+    BankSearch::of(bank.state).find(QStringLiteral("x"));
+    const QStringList typed{QStringLiteral("ther"), QStringLiteral("thermique pourq"), QStringLiteral("sell")};
+    int i = 0;
+    for (auto _ : s) {
+        field.setText(typed.at(i++ % typed.size()));
+        field.filterNow();
+    }
+    s.counters["lignes"] = double(view.model()->rowCount());
 }
 
 } // namespace
@@ -124,3 +156,4 @@ BENCHMARK(BuildIndex)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMill
 BENCHMARK(UpdateAfterOneEdit)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(Keystroke)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FilterKeys)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(FilterCandidateList)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);

@@ -293,8 +293,13 @@ QWidget *fCreaQCM::buildTabs()
     m_filter = new QuestionFilterField(
         m_state, *m_candidateFilter,
         [this](int row) {
-            const QString &line = m_candidates->line(row);
-            return line.left(line.indexOf(QLatin1String("- ")));
+            // Code + "/" + Numero + "- " + statement.
+            const QStringView line(m_candidates->line(row));
+            const qsizetype slash = line.indexOf(u'/');
+            const qsizetype dash = line.indexOf(QLatin1String("- "), slash + 1);
+            if (slash < 0 || dash < 0)
+                return std::pair<QStringView, qint64>{};
+            return std::pair{line.left(slash), line.mid(slash + 1, dash - slash - 1).toLongLong()};
         },
         choice);
     m_filter->addFindShortcut(this);

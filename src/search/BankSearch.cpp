@@ -143,22 +143,17 @@ std::optional<QList<SearchHit>> BankSearch::find(const QString &typed, int limit
     return hits;
 }
 
-std::optional<QSet<QString>> BankSearch::matchingKeys(const QString &typed, QString *why)
+std::optional<QuestionSet> BankSearch::matching(const QString &typed, QString *why)
 {
-    QSet<QString> keys;
+    std::optional<QuestionSet> found;
     if (!withIndex(
             [&](QString *error) {
-                const auto matching = m_index->matching(typed, error);
-                if (!matching)
-                    return false;
-                keys.reserve(qsizetype(matching->size()));
-                for (const auto &[code, numero] : *matching)
-                    keys.insert(code + u'/' + QString::number(numero));
-                return true;
+                found = m_index->matching(typed, error);
+                return found.has_value();
             },
             why))
         return std::nullopt;
-    return keys;
+    return found;
 }
 
 } // namespace qcm

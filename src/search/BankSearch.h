@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -38,8 +37,8 @@ public:
     // The questions matching what was typed (SearchIndex::search). Nothing,
     // with *why in French, when the search could not be made or was stopped.
     std::optional<QList<SearchHit>> find(const QString &typed, int limit = kResultLimit, QString *why = nullptr);
-    // Every matching question as its candidate key, code + "/" + number.
-    std::optional<QSet<QString>> matchingKeys(const QString &typed, QString *why = nullptr);
+    // Every matching question, for filtering a list.
+    std::optional<QuestionSet> matching(const QString &typed, QString *why = nullptr);
 
     // Where a bank's index is kept: beside the bank, or, when its folder
     // cannot be written, in the program folder under a name drawn from the

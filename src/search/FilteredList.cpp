@@ -214,8 +214,8 @@ void FilteredSelection::showWholeSelection()
 // QuestionFilterField
 
 QuestionFilterField::QuestionFilterField(
-    QCMBas &state, FilteredSelection &list, std::function<QString(int)> keyOfRow, QWidget *parent)
-    : QLineEdit(parent), m_state(state), m_list(list), m_keyOfRow(std::move(keyOfRow))
+    QCMBas &state, FilteredSelection &list, QuestionOfRow questionOfRow, QWidget *parent)
+    : QLineEdit(parent), m_state(state), m_list(list), m_questionOfRow(std::move(questionOfRow))
 {
     setObjectName(QStringLiteral("txtFiltre"));
     setPlaceholderText(QStringLiteral("Filtrer la liste : mots de l'énoncé ou des réponses (Ctrl+F)"));
@@ -261,14 +261,17 @@ void QuestionFilterField::apply()
         return;
     }
     QString why;
-    const std::optional<QSet<QString>> keys = BankSearch::of(m_state).matchingKeys(typed, &why);
-    if (!keys) {
+    std::optional<QuestionSet> found = BankSearch::of(m_state).matching(typed, &why);
+    if (!found) {
         // The whole list stays in sight, with the reason why.
         m_list.setTest({});
         m_count->setText(why);
         return;
     }
-    m_list.setTest([keys = *keys, key = m_keyOfRow](int row) { return keys.contains(key(row)); });
+    m_list.setTest([found = std::move(*found), question = m_questionOfRow](int row) {
+        const auto [code, numero] = question(row);
+        return found.contains(code, numero);
+    });
 }
 
 void QuestionFilterField::showCount()

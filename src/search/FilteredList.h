@@ -7,7 +7,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -73,14 +72,15 @@ private:
 
 // A field that narrows a list of questions as one types, by the same
 // matching as the search: the questions whose statement or choices hold
-// words starting with every typed word. keyOfRow gives a row's question as
-// code + "/" + number.
+// words starting with every typed word. questionOfRow gives a row's
+// question: its code (a view that lasts while the list does) and number.
 class QuestionFilterField : public QLineEdit {
     Q_OBJECT
 
 public:
-    QuestionFilterField(
-        QCMBas &state, FilteredSelection &list, std::function<QString(int)> keyOfRow, QWidget *parent = nullptr);
+    using QuestionOfRow = std::function<std::pair<QStringView, qint64>(int row)>;
+
+    QuestionFilterField(QCMBas &state, FilteredSelection &list, QuestionOfRow questionOfRow, QWidget *parent = nullptr);
 
     // Says how many rows are shown, or why the filter could not be applied.
     QLabel *countLabel() const { return m_count; }
@@ -97,7 +97,7 @@ private:
 
     QCMBas &m_state;
     FilteredSelection &m_list;
-    std::function<QString(int)> m_keyOfRow;
+    QuestionOfRow m_questionOfRow;
     QTimer m_pause;
     QLabel *m_count = nullptr;
 };

@@ -156,6 +156,14 @@ SearchField::SearchField(QCMBas &state, QWidget *parent) : QLineEdit(parent), m_
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &SearchField::runSearch);
+    // What was found may have changed: the next keystroke searches again.
+    connect(&state, &QCMBas::bankChanged, this, [this] { m_searched.clear(); });
+    // Another bank: its results are not those on view.
+    connect(&state, &QCMBas::baseCaptionChanged, this, [this] {
+        m_searched.clear();
+        m_model->setMessage({});
+        hideResults();
+    });
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (text().trimmed().isEmpty()) {
             m_pause.stop();

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 namespace qcm {
 
 namespace {
@@ -625,12 +627,44 @@ std::optional<std::vector<IndexHit>> SearchIndex::search(const QString &typed, i
     return hits;
 }
 
-std::optional<std::vector<std::pair<QString, qint64>>> SearchIndex::matching(const QString &typed, QString *error)
+void QuestionSet::add(QByteArrayView code, qint64 numero)
 {
-    std::vector<std::pair<QString, qint64>> keys;
+    if (m_byCode.empty() || code != QByteArrayView(m_lastCode)) {
+        const QString text = QString::fromUtf8(code);
+        m_lastCode = code.toByteArray();
+        const auto it
+            = std::find_if(m_byCode.begin(), m_byCode.end(), [&](const auto &entry) { return entry.first == text; });
+        // The code in use comes first.
+        if (it == m_byCode.end())
+            m_byCode.insert(m_byCode.begin(), {text, {}});
+        else
+            std::rotate(m_byCode.begin(), it, it + 1);
+    }
+    m_byCode.front().second.push_back(numero);
+    ++m_size;
+}
+
+void QuestionSet::finish()
+{
+    for (auto &[code, numbers] : m_byCode)
+        std::sort(numbers.begin(), numbers.end());
+    m_lastCode.clear();
+}
+
+bool QuestionSet::contains(QStringView code, qint64 numero) const
+{
+    for (const auto &[c, numbers] : m_byCode)
+        if (c == code)
+            return std::binary_search(numbers.begin(), numbers.end(), numero);
+    return false;
+}
+
+std::optional<QuestionSet> SearchIndex::matching(const QString &typed, QString *error)
+{
+    QuestionSet found;
     auto collect = [&](Stmt &st) {
         while (st.next())
-            keys.emplace_back(st.text(0), st.integer(1));
+            found.add(st.utf8(0), st.integer(1));
         if (st.finished())
             return true;
         if (error)
@@ -646,19 +680,21 @@ std::optional<std::vector<std::pair<QString, qint64>>> SearchIndex::matching(con
             return std::nullopt;
     }
     const QStringList words = SearchText::queryWords(typed);
-    if (words.isEmpty())
-        return keys;
-    Stmt match(m_db,
-        QStringLiteral("SELECT code, numero FROM entries WHERE id IN (SELECT rowid FROM words WHERE words MATCH ?1)"));
-    if (!match.isValid()) {
-        if (error)
-            *error = lastError();
-        return std::nullopt;
+    if (!words.isEmpty()) {
+        Stmt match(m_db,
+            QStringLiteral(
+                "SELECT code, numero FROM entries WHERE id IN (SELECT rowid FROM words WHERE words MATCH ?1)"));
+        if (!match.isValid()) {
+            if (error)
+                *error = lastError();
+            return std::nullopt;
+        }
+        match.bind(1, SearchText::matchExpression(words, false));
+        if (!collect(match))
+            return std::nullopt;
     }
-    match.bind(1, SearchText::matchExpression(words, false));
-    if (!collect(match))
-        return std::nullopt;
-    return keys;
+    found.finish();
+    return found;
 }
 
 } // namespace qcm

@@ -3,7 +3,9 @@
 #include "database/Connection.h"
 #include "database/Records.h"
 
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <functional>
@@ -29,6 +31,24 @@ struct IndexHit {
     // Found by its statement (these come first), else by one of its choices
     // or by its reference.
     bool inStatement = false;
+};
+
+// Questions by code and number, as a filter over a long list asks about
+// them: no text is made per question, so that a word found in most of a
+// bank of 200,000 questions is answered quickly.
+class QuestionSet {
+public:
+    void add(QByteArrayView code, qint64 numero);
+    // Once every question is in: makes contains fast.
+    void finish();
+    bool contains(QStringView code, qint64 numero) const;
+    qsizetype size() const { return m_size; }
+
+private:
+    // Few domains, many numbers each.
+    std::vector<std::pair<QString, std::vector<qint64>>> m_byCode;
+    QByteArray m_lastCode;
+    qsizetype m_size = 0;
 };
 
 // What says, without reading a row, whether a bank file may have changed:
@@ -65,8 +85,8 @@ public:
     // by their statement first, each group in the bank's order, at most
     // limit; a question typed by its reference comes before all.
     std::optional<std::vector<IndexHit>> search(const QString &typed, int limit, QString *error);
-    // Every question matching, as "code/numero", for filtering a list.
-    std::optional<std::vector<std::pair<QString, qint64>>> matching(const QString &typed, QString *error);
+    // Every question matching, for filtering a list.
+    std::optional<QuestionSet> matching(const QString &typed, QString *error);
 
     qint64 questionCount() const;
     // How many questions the bank holds; nothing when its table cannot be read.
