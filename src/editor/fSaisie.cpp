@@ -337,6 +337,9 @@ void fSaisie::buildControls()
           << keep << saveQuestion << deleteQuestion << close;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // The search comes first when walking the window, but the window still
+    // opens on its list of domains.
+    m_lstDom->setFocus(Qt::OtherFocusReason);
 
     resize(1100, 800);
     // Within the screen, a small one too, with room for the title bar.
