@@ -109,6 +109,19 @@ TEST_F(BackupTest, ADamagedBankIsNeverBackedUpAndTheUserIsTold)
     EXPECT_TRUE(made().isEmpty());
 }
 
+TEST_F(BackupTest, ABankLargerThanTheSpaceAllowedIsNotCopied)
+{
+    open();
+    execOn(path, "CREATE TABLE Remplissage(x); INSERT INTO Remplissage VALUES (zeroblob(1500000))");
+    IniFile::writeString(state.IniPath, "Sauvegardes", "Espace maximal (Mo)", "1");
+    const BankBackups::Outcome outcome = backups().backUp("essai");
+    EXPECT_FALSE(outcome.made);
+    EXPECT_EQ(outcome.line,
+        "Sauvegarde automatique de « VAR-irururiza.zov » impossible (essai) : la base (2 Mo) "
+        "dépasse l'espace permis aux sauvegardes (1 Mo). Le travail continue.");
+    EXPECT_TRUE(made().isEmpty());
+}
+
 TEST_F(BackupTest, RestoreThenUndoGivesBackTheBankByteForByte)
 {
     open();

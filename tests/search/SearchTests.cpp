@@ -137,6 +137,23 @@ TEST_F(SearchTest, FollowsEveryChangeToTheBankWhoeverMadeIt)
     EXPECT_EQ(dialogs.progressRequests.size(), before + 1);
 }
 
+// A question leaves the index with exactly the words it came with, however
+// its text is written: a word left behind would keep finding it.
+TEST_F(SearchTest, AnEditedQuestionIsNoLongerFoundByItsOldWords)
+{
+    ASSERT_EQ(found(u"coeur"_s), QStringList{u"1.2"_s});
+    BankModel bank = state.bank();
+    const QString decomposed = u"Le cœur de l'e\u0301te\u0301 : ﬁnesse"_s;
+    for (const QString &statement : {decomposed, u"Ex æquo, la Sœur"_s, u"Le poumon"_s}) {
+        ASSERT_FALSE(bank.saveQuestion(question(u"1"_s, 2, statement)));
+        found(u"x"_s);
+    }
+    for (const QString &old : {u"coeur"_s, u"ete"_s, u"finesse"_s, u"soeur"_s, u"aequo"_s})
+        EXPECT_FALSE(found(old).contains(u"1.2"_s)) << old.toStdString();
+    EXPECT_EQ(found(u"poumon"_s), QStringList{u"1.2"_s});
+    EXPECT_EQ(found(u"soeur"_s + u" oeil"_s), QStringList{u"2.3"_s}) << "the other question keeps its words";
+}
+
 TEST_F(SearchTest, TheIndexLivesBesideTheBankOrElseInTheProgramFolder)
 {
     ASSERT_TRUE(BankSearch::of(state).find(u"meteo"_s));
