@@ -51,8 +51,12 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
+        // The list's own width, known even before the list is shown, less its
+        // frame and scroll bar: the width every result is laid out in.
         const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
-        const int width = view ? view->viewport()->width() : kListWidth;
+        const int width = view ? view->width() - 2 * view->frameWidth()
+                - view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view)
+                               : kListWidth;
         QTextDocument doc;
         layOut(doc, option, index, width);
         return {width, int(std::ceil(doc.size().height())) + kMargin};
@@ -269,6 +273,7 @@ void SearchField::place()
     QWidget *w = window();
     const int width = std::min(std::max(this->width(), kListWidth), w->width() - 8);
     m_list->resize(width, m_list->height());
+    m_list->doItemsLayout();
     int wanted = 2 * m_list->frameWidth();
     for (int row = 0; row < std::min(kVisibleRows, m_model->rowCount()); ++row)
         wanted += std::max(m_list->sizeHintForRow(row), 1);
