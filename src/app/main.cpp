@@ -1,6 +1,8 @@
 #include "app/AppWindows.h"
 #include "app/CommandLine.h"
+#include "backup/BankBackups.h"
 #include "dialogs/WidgetDialogs.h"
+#include "recent/RecentBanks.h"
 #include "runner/fQCM.h"
 #include "state/ProgramFolder.h"
 #include "state/QCMBas.h"
@@ -61,6 +63,10 @@ int main(int argc, char *argv[])
 
     QPointer<Splash> splash;
     runStep(dialogs, [&] { state.readSettings(); });
+    // Both follow the bank from its first binding: which banks were opened,
+    // and whether the bank changed since its last backup.
+    RecentBanks::follow(state);
+    BankBackups::of(state);
     runStep(dialogs, [&] {
         const QString picture = state.AppFolder() + QStringLiteral("QCM.BMP");
         if (QCMBas::FileExists(picture)) {
@@ -96,5 +102,8 @@ int main(int argc, char *argv[])
         if (splash)
             splash->raise(); // stays above the runner until its timer closes it
     });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A bank changed during the run is kept as it was left.
+    runStep(dialogs, [&] { BankBackups::of(state).programClosing(); });
+    return status;
 }

@@ -5,6 +5,7 @@
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
 #include "ui/Accessibility.h"
+#include "search/FilteredList.h"
 #include "ui/Pictures.h"
 
 #include <QCloseEvent>
@@ -280,17 +281,34 @@ QWidget *fCreaQCM::buildTabs()
     m_candidatesView->setSelectionMode(QAbstractItemView::MultiSelection);
     m_candidatesView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_candidatesView->setDragEnabled(false);
-    m_candidatesView->setModel(m_candidates);
+    m_candidateFilter = new FilteredSelection(m_candidatesView, m_candidates, this);
     m_candidatesView->viewport()->installEventFilter(this);
     m_candidatesView->installEventFilter(this);
-    connect(m_candidatesView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    connect(m_candidateFilter->selection(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_programChange)
             userChangedSelection();
     });
-    connect(m_candidatesView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    connect(m_candidateFilter->selection(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_programChange)
             userMovedCurrent();
     });
+    m_filter = new QuestionFilterField(
+        m_state, *m_candidateFilter,
+        [this](int row) {
+            // Code + "/" + Numero + "- " + statement.
+            const QStringView line(m_candidates->line(row));
+            const qsizetype slash = line.indexOf(u'/');
+            const qsizetype dash = line.indexOf(QLatin1String("- "), slash + 1);
+            if (slash < 0 || dash < 0)
+                return std::pair<QStringView, qint64>{};
+            return std::pair{line.left(slash), line.mid(slash + 1, dash - slash - 1).toLongLong()};
+        },
+        choice);
+    m_filter->addFindShortcut(this);
+    auto *filterRow = new QHBoxLayout;
+    filterRow->addWidget(m_filter, 1);
+    filterRow->addWidget(m_filter->countLabel());
+    choiceLayout->addLayout(filterRow);
     choiceLayout->addWidget(m_candidatesView, 1);
 
     auto *preview = new QGroupBox(QStringLiteral("Aperçu des réponses"), choice);
@@ -370,7 +388,7 @@ void fCreaQCM::QCMListe()
 
 std::vector<int> fCreaQCM::selectedCandidates() const
 {
-    return selectedRows(*m_candidatesView->selectionModel());
+    return selectedRows(*m_candidateFilter->selection());
 }
 
 void fCreaQCM::selectCandidates(const std::vector<int> &rows, bool keepOthers)
@@ -381,7 +399,7 @@ void fCreaQCM::selectCandidates(const std::vector<int> &rows, bool keepOthers)
         selection.select(index, index);
     }
     m_programChange = true;
-    m_candidatesView->selectionModel()->select(
+    m_candidateFilter->selection()->select(
         selection, keepOthers ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     m_programChange = false;
 }
@@ -389,7 +407,7 @@ void fCreaQCM::selectCandidates(const std::vector<int> &rows, bool keepOthers)
 void fCreaQCM::clearSelection()
 {
     m_programChange = true;
-    m_candidatesView->selectionModel()->clearSelection();
+    m_candidateFilter->selection()->clearSelection();
     m_programChange = false;
 }
 
@@ -399,9 +417,10 @@ void fCreaQCM::setCurrentCandidate(int row)
         return;
     const QModelIndex index = m_candidates->index(row);
     m_programChange = true;
-    m_candidatesView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_candidateFilter->selection()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     m_programChange = false;
-    m_candidatesView->scrollTo(index);
+    if (const QModelIndex shown = m_candidateFilter->toView(index); shown.isValid())
+        m_candidatesView->scrollTo(shown);
 }
 
 // One status update per action of the user, however many signals the action
@@ -470,7 +489,7 @@ void fCreaQCM::clearPreview()
 
 void fCreaQCM::refreshPreview()
 {
-    const QModelIndex current = m_candidatesView->currentIndex();
+    const QModelIndex current = m_candidateFilter->selection()->currentIndex();
     const std::shared_ptr<Connection> connection = m_state.connection();
     if (!current.isValid() || !connection)
         return;
@@ -843,13 +862,13 @@ void fCreaQCM::onListRightButton(int list, const QPoint &pos, const QPoint &glob
     // the current one; the selection is untouched.
     UpdateQcmStatus();
     m_state.EditTarget = 0;
-    if (m_candidatesView->currentIndex().isValid())
+    if (m_candidateFilter->selection()->currentIndex().isValid())
         showCorrectionMenu(0, globalPos);
 }
 
 void fCreaQCM::onCorrection(int)
 {
-    const QModelIndex current = m_candidatesView->currentIndex();
+    const QModelIndex current = m_candidateFilter->selection()->currentIndex();
     if (!current.isValid())
         return;
     const int target = m_state.EditTarget;
@@ -893,7 +912,7 @@ void fCreaQCM::onCorrection(int)
 // so that it holds the new statement.
 void fCreaQCM::correctStatement(const QString &newLine, int position)
 {
-    const bool wasSelected = m_candidatesView->selectionModel()->isSelected(m_candidates->index(position));
+    const bool wasSelected = m_candidateFilter->selection()->isSelected(m_candidates->index(position));
     OpenQcm(m_cmbQCM->currentText());
     QCMListe();
     ApplyComboChoice();

@@ -22,6 +22,9 @@
 
 namespace qcm {
 
+class FilteredSelection;
+class QuestionFilterField;
+
 // The questionnaire composer: the bank's questions of the ticked
 // specialities, of which 60 are chosen by hand or at random, then named,
 // dated, stored, reopened, corrected and deleted. Modeless; hidden, not
@@ -68,6 +71,8 @@ public:
     QMenu *mnuPopupModif() const { return m_mnuPopupModif; }
     QAction *mnuPopModif(int i) const { return m_mnuPopModif(i); }
     const CandidateModel &candidates() const { return *m_candidates; }
+    // The field that narrows the candidate list (Ctrl+F); hidden entries stay selected.
+    QuestionFilterField *txtFiltre() const { return m_filter; }
     QStringList questionnaireLines() const { return m_questionnaire->stringList(); }
 
 protected:
@@ -117,6 +122,9 @@ private:
     QListView *m_candidatesView = nullptr;
     QListView *m_questionnaireView = nullptr;
     CandidateModel *m_candidates = nullptr;
+    // The candidate list's selection is that of every candidate, shown or not.
+    FilteredSelection *m_candidateFilter = nullptr;
+    QuestionFilterField *m_filter = nullptr;
     QStringListModel *m_questionnaire = nullptr;
     CandidateCache m_bank;
     QMenu *m_mnuPopup = nullptr;

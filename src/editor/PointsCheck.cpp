@@ -3,6 +3,8 @@
 #include "PointsCheck.h"
 
 #include "QuestionEditor.h"
+#include "backup/BankBackups.h"
+#include "database/Sqlite.h"
 
 #include <limits>
 
@@ -84,6 +86,7 @@ void QuestionEditor::CheckPoints()
             == 1)
         return;
     m_state.CheckInProgress = true;
+    m_zerosBackedUp = false;
     // Every run starts again from the first question, also after a stop.
     DataBinding &que = m_state.datQue;
     que.setRecordSource(Queries::wholeBank());
@@ -159,6 +162,9 @@ bool QuestionEditor::checkQuestion(CheckedRow &row, qint64 &errors)
 bool QuestionEditor::removeUselessZeros(CheckedRow &row)
 {
     DataBinding &que = m_state.datQue;
+    // One copy per run, before its first removal.
+    if (!std::exchange(m_zerosBackedUp, true))
+        BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant contrôle des points"));
     showCheckedQuestion(row);
     for (int k = 0; k < kChoiceCount; ++k) {
         if (m_view.text(Field::choiceText(k)).isEmpty() && m_view.text(Field::choicePoints(k)) == QStringLiteral("0")) {

@@ -1,5 +1,6 @@
 #include "QuestionEditor.h"
 
+#include "backup/BankBackups.h"
 #include "database/Sqlite.h"
 
 #include <limits>
@@ -210,6 +211,32 @@ void QuestionEditor::checkAllSpecialities()
         m_view.setChecked(s, true);
 }
 
+bool QuestionEditor::openQuestion(const QString &code, qint64 numero)
+{
+    if (m_state.QuestionModified
+        && m_state.dialogs().MoxBox(
+               QStringLiteral(
+                   "La saisie n'est pas enregistrée. Voulez-vous l'abandonner pour ouvrir la question %1.%2 ?")
+                   .arg(code)
+                   .arg(numero),
+               Icon::Warning, QStringLiteral("Saisie non enregistrée !"), QStringLiteral("Oui"), QStringLiteral("Non"))
+            != 0)
+        return false;
+    const int position = domainPosition(code);
+    m_view.selectDomain(position);
+    if (position >= 0) {
+        ShowSelectedDomain();
+    } else {
+        // A question whose domain was deleted is still reached by its code.
+        m_view.setText(Field::Code, code);
+        m_view.setText(Field::Title, {});
+    }
+    m_view.setText(Field::Number, QString::number(numero));
+    LoadQuestionIntoEditor();
+    m_state.QuestionModified = false;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Domains
 
@@ -320,6 +347,11 @@ void QuestionEditor::DeleteDomain()
                    Icon::Bin, QStringLiteral("Supprimer les questions"), QStringLiteral("Oui"), QStringLiteral("Non"))
                 == 0;
     }
+
+    // Questions deleted can be brought back from this copy; one that cannot
+    // be made is said and the deletion goes on.
+    if (withQuestions)
+        BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant suppression d'un domaine"));
 
     StoreError failure;
     {
@@ -545,6 +577,7 @@ void QuestionEditor::batchMark(int box)
             QStringLiteral("OK"));
         return;
     }
+    BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant marquage par lot"));
     const int value = answer == 0 ? 1 : 0;
     const QString flag = QString::fromLatin1(specialityInfo(Speciality(box)).flagField);
     DataBinding &que = m_state.datQue;

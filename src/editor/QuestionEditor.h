@@ -41,6 +41,10 @@ public:
     void checkAllSpecialities();
     // Right mouse button released over chkOpt(box): that flag for the whole domain.
     void batchMark(int box);
+    // A question chosen among search results: its domain selected and the
+    // question in the form. Asks first when typed input would be lost;
+    // false when the user keeps it.
+    bool openQuestion(const QString &code, qint64 numero);
 
     // Procedures.
     void FillEditorDomainList();
@@ -83,6 +87,8 @@ private:
     EditorView &m_view;
     QList<Domain> m_domains;
     StoreQuery m_runnerSource;
+    // The points check's run has backed the bank up before removing zeros.
+    bool m_zerosBackedUp = false;
 };
 
 } // namespace qcm

@@ -1,8 +1,11 @@
 #include "fSaisie.h"
 
+#include "backup/BackupStatusLine.h"
+#include "backup/RestoreDialog.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
 #include "ui/PasteGuard.h"
+#include "search/SearchField.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -14,6 +17,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -150,16 +154,37 @@ void fSaisie::buildControls()
     QPushButton *reports = button(7, QStringLiteral("&Rapports"));
     QPushButton *composer = button(9, QStringLiteral("Créer des QCM"));
     QPushButton *backup = button(10, QStringLiteral("Sauvegarder la base de données"));
+    // Not among the numbered buttons: the automatic backups and their restore.
+    auto *restore = new QPushButton(QStringLiteral("Restaurer une sauvegarde…"), this);
+    restore->setObjectName(QStringLiteral("cmdRestaurer"));
+    restore->setAutoDefault(false);
+    connect(restore, &QPushButton::clicked, this, [this] {
+        RestoreDialog dialog(m_state, this);
+        dialog.exec();
+        // The domains may be others: the list follows; what is typed stays.
+        if (dialog.restored())
+            m_procedures.FillEditorDomainList();
+    });
+
+    // Any question of the bank, by its words or its reference (Ctrl+F).
+    auto *search = new SearchField(m_state, this);
+    search->addFindShortcut(this);
+    connect(search, &SearchField::questionChosen, this, [this](const QString &code, qint64 numero) {
+        if (m_procedures.openQuestion(code, numero))
+            setFocusTo(Field::Statement);
+    });
 
     auto *left = new QVBoxLayout;
     left->setSpacing(8);
+    left->addWidget(search);
+    left->addSpacing(4);
     left->addWidget(domainsHeading);
     left->addWidget(m_lstDom, 1);
     left->addLayout(domainFields);
     left->addLayout(domainButtons);
     left->addSpacing(18);
     left->addWidget(toolsHeading);
-    for (QPushButton *b : {check, reports, composer, backup})
+    for (QPushButton *b : {check, reports, composer, backup, restore})
         left->addWidget(b);
 
     // The question: number and reference, statement, choices with their points.
@@ -282,15 +307,19 @@ void fSaisie::buildControls()
     right->addSpacing(10);
     right->addLayout(questionButtons);
 
-    auto *columns = new QHBoxLayout(this);
-    columns->setContentsMargins(16, 14, 16, 14);
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(16, 14, 16, 8);
+    window->setSpacing(6);
+    auto *columns = new QHBoxLayout;
     columns->setSpacing(22);
     columns->addLayout(left, 0);
     columns->addLayout(right, 1);
+    window->addLayout(columns, 1);
+    window->addWidget(new BackupStatusLine(m_state, false, this));
     m_lstDom->setMinimumWidth(300);
 
     for (QPushButton *b :
-        {saveDomain, deleteDomain, check, reports, composer, backup, saveQuestion, deleteQuestion, close})
+        {saveDomain, deleteDomain, check, reports, composer, backup, restore, saveQuestion, deleteQuestion, close})
         b->setMinimumHeight(30);
 
     // Key releases mark the question as changed; leaving the number loads
@@ -301,16 +330,22 @@ void fSaisie::buildControls()
     connect(number, &QLineEdit::textChanged, this, &fSaisie::showReference);
 
     // The keyboard walks the window as the eye reads it.
-    QList<QWidget *> order{m_lstDom, code, title, saveDomain, deleteDomain, check, reports, composer, backup, number,
-        previous, next, txt(Field::Statement)};
+    QList<QWidget *> order{search, m_lstDom, code, title, saveDomain, deleteDomain, check, reports, composer, backup,
+        restore, number, previous, next, txt(Field::Statement)};
     for (int k = 0; k < kChoiceCount; ++k)
         order << txt(Field::choiceText(k)) << txt(Field::choicePoints(k));
     order << lbl(12) << chkOpt(0) << chkOpt(1) << chkOpt(2) << lbl(13) << chkOpt(3) << chkOpt(4) << chkOpt(5) << all
           << keep << saveQuestion << deleteQuestion << close;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // The search comes first when walking the window, but the window still
+    // opens on its list of domains.
+    m_lstDom->setFocus(Qt::OtherFocusReason);
 
     resize(1100, 800);
+    // Within the screen, a small one too, with room for the title bar.
+    if (const QScreen *screen = this->screen())
+        resize(size().boundedTo(screen->availableGeometry().size() - QSize(24, 48)));
 }
 
 void fSaisie::emphasise(int box, bool checked)

@@ -3,7 +3,10 @@
 #include "Corrections.h"
 #include "WrappedLabel.h"
 
+#include "backup/BackupStatusLine.h"
 #include "dialogs/frmAbout.h"
+#include "recent/RecentBanksMenu.h"
+#include "search/SearchField.h"
 #include "state/Branding.h"
 #include "ui/Accessibility.h"
 #include "ui/Background.h"
@@ -199,7 +202,13 @@ void fQCM::buildControls()
     grid->addWidget(lbl(0), 0, 0);
     grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
-    grid->addWidget(lbl(2), 1, 0, 1, 5);
+    grid->addWidget(lbl(2), 1, 0, 1, 3);
+    m_search = new SearchField(m_state, m_fra);
+    m_search->setFont(sized(base, kNormal));
+    m_search->setMinimumWidth(Twips::toPixels(4200));
+    m_search->addFindShortcut(this);
+    connect(m_search, &SearchField::questionChosen, this, &fQCM::showFoundQuestion);
+    grid->addWidget(m_search, 1, 3, 1, 2, Qt::AlignRight);
 
     // The statement and the choices scroll when a long text does not fit the
     // panel; a usual question fits and shows no scroll bar.
@@ -325,6 +334,9 @@ void fQCM::buildControls()
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
 
+    // How the last automatic backup went, when it is worth telling.
+    m_status = new BackupStatusLine(m_state, true, this);
+
     m_lblBase = new QLabel(this);
     m_lblBase->setObjectName(QStringLiteral("lblBase"));
     m_lblBase->setFont(sized(base, kSmall));
@@ -420,6 +432,8 @@ void fQCM::layoutWindow()
     m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
     m_lblTitre->adjustSize();
     m_lblTitre->move((w - m_lblTitre->width()) / 2, Twips::toPixels(360));
+    m_status->setGeometry(
+        m_fra->x(), m_fra->y() + m_fra->height() + gap / 2, m_fra->width(), m_status->sizeHint().height());
 }
 
 void fQCM::resizeEvent(QResizeEvent *event)
@@ -513,6 +527,28 @@ void fQCM::domainClicked()
         ShowQuestion(m_state.CurrentIndex);
     }
     ApplyLearnMode();
+}
+
+void fQCM::showFoundQuestion(const QString &code, qint64 numero)
+{
+    if (!m_state.isBound())
+        return;
+    // The domain's entry when it is listed; a question whose domain was
+    // deleted is still shown, with no entry chosen.
+    const int position = domainPosition(m_state.domains(), code);
+    m_lstDomaine->setCurrentIndex(position);
+    DataBinding &que = m_state.datQue;
+    que.setRecordSource(Queries::domainInOrder(code));
+    if (!que.refresh() || que.recordCount() == 0)
+        return;
+    m_state.QuestionCount = que.recordCount();
+    if (!que.findFirst(Criteria::questionKey(code, numero)) || que.noMatch())
+        return;
+    m_state.CurrentIndex = que.position();
+    ShowQuestion(m_state.CurrentIndex);
+    ApplyLearnMode();
+    // The keys 1 to 6 tick the question's choices again.
+    m_fra->setFocus(Qt::OtherFocusReason);
 }
 
 void fQCM::LoadDomainQuestions(const QString &entry)
@@ -712,7 +748,11 @@ void fQCM::onCommand(int index)
         m_state.OpenComposer();
         break;
     case 10:
-        m_state.ChooseDatabase();
+        // Once other banks were opened, they are offered before the file dialog.
+        if (QMenu *recent = recentBanksMenu(m_state, this))
+            recent->popup(cmd(10)->mapToGlobal(QPoint(0, cmd(10)->height())));
+        else
+            m_state.ChooseDatabase();
         break;
     default:
         break;
@@ -824,6 +864,9 @@ bool fQCM::previewKey(QObject *watched, QEvent *event)
         }
         return false;
     }
+    // What is typed in the search box is text, not a choice.
+    if (widget == m_search)
+        return false;
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return false;
     const QString text = key->text();

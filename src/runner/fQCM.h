@@ -22,6 +22,9 @@
 
 namespace qcm {
 
+class BackupStatusLine;
+class SearchField;
+
 // The about box's view of the program's state.
 AboutContext aboutContext(QCMBas &state);
 
@@ -76,6 +79,12 @@ public:
     void paintBackground(PaintTarget &target, const std::function<double()> &rnd);
     // The about box, created on first use.
     frmAbout *aboutBox() const { return m_about; }
+    // The search box over the bank (Ctrl+F).
+    SearchField *txtRecherche() const { return m_search; }
+    // How the last automatic backup went, under the question.
+    BackupStatusLine *lblEtat() const { return m_status; }
+    // Shows a question found, in its domain, as if walked to.
+    void showFoundQuestion(const QString &code, qint64 numero);
 
 Q_SIGNALS:
     void quitRequested();
@@ -143,6 +152,8 @@ private:
     QAction *m_mnuPopRep = nullptr;
     QCursor m_pointer;
     QPointer<frmAbout> m_about;
+    SearchField *m_search = nullptr;
+    BackupStatusLine *m_status = nullptr;
     QPointer<QWindow> m_previousFocusWindow;
     std::unique_ptr<KeyPreview> m_keyPreview;
 };

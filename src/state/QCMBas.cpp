@@ -229,7 +229,8 @@ void QCMBas::ChooseDatabase()
     Q_EMIT splashCloseRequested();
     FileDialogRequest request{
         QStringLiteral("Rechercher la base de données à utiliser"), {kAccessFilter}, QFileInfo(DbPath).absolutePath()};
-    const QString chosen = m_dialogs.openFileName(request);
+    const QString chosen
+        = m_presetChoice.isEmpty() ? m_dialogs.openFileName(request) : std::exchange(m_presetChoice, QString());
     if (chosen.isEmpty()) {
         m_dialogs.MoxBox(QStringLiteral("Aucune modification"), Icon::Information, QStringLiteral("Opération annulée"),
             QStringLiteral("OK"));
@@ -295,6 +296,12 @@ void QCMBas::openChosenBank(const QString &chosen)
         DatabaseIncomplete = false;
         OpenComposer();
     }
+}
+
+void QCMBas::openRecentDatabase(const QString &path)
+{
+    m_presetChoice = path;
+    ChooseDatabase();
 }
 
 void QCMBas::SaveDatabaseAs()

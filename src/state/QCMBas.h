@@ -92,6 +92,9 @@ public:
     QStringList domainEntries();
 
     void ChooseDatabase();
+    // ChooseDatabase with this file as the choice, without the file dialog:
+    // a bank from the recent list.
+    void openRecentDatabase(const QString &path);
     void SaveDatabaseAs();
     // Copies the database in use over the working copy with the databases
     // closed, then binds the database again; datQue keeps its source and row.
@@ -135,6 +138,7 @@ private:
     bool m_changePosted = false;
     StoreError m_bindFailure;
     WindowDirectory *m_windows = nullptr;
+    QString m_presetChoice; // the next ChooseDatabase's choice, when not empty
     mutable WindowDirectory m_noWindows;
 };
 
