@@ -553,10 +553,14 @@ QString Session::finalChecks()
         if (isSqliteFile(path))
             if (const QString fault = bankFault(path); !fault.isEmpty())
                 faults << QFileInfo(path).fileName() + u": "_s + fault;
-    const QStringList expected = m_initialFiles + QStringList{u"QCM.ini"_s, u"qcm.mdb"_s};
+    // What the program keeps on purpose: settings, working copy, backups,
+    // search indexes and results. Anything else (a temporary above all) is stray.
+    const QStringList expected = m_initialFiles
+        + QStringList{u"QCM.ini"_s, u"qcm.mdb"_s, u"Sauvegardes"_s, u"Recherche"_s, u"Résultats.sqlite"_s,
+            u"Résultats.sqlite-wal"_s, u"Résultats.sqlite-shm"_s};
     for (const QString &name :
         QDir(m_program).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot))
-        if (!expected.contains(name))
+        if (!expected.contains(name) && !name.endsWith(u".qcm-recherche"_s))
             faults << u"stray file in the program folder: "_s + name;
     return faults.join(u"; "_s);
 }
