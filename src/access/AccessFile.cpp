@@ -1,5 +1,9 @@
 #include "AccessFile.h"
 
+#ifdef QCM_HAVE_LIBMDB
+#include "MdbTableSource.h"
+#endif
+
 #include <QDir>
 #include <QFile>
 
@@ -49,6 +53,15 @@ QString accessBankNotice(const QString &path)
     return QStringLiteral("La base « %1 » est au format Access : choisissez-la avec « Choisir une base » pour la "
                           "convertir en une base de ce programme.")
         .arg(QDir::toNativeSeparators(path));
+}
+
+bool accessReaderAvailable()
+{
+#ifdef QCM_HAVE_LIBMDB
+    return MdbTableSource::libraryAvailable();
+#else
+    return false;
+#endif
 }
 
 bool accessReaderBuilt()

@@ -26,7 +26,10 @@ QString accessFormatName(AccessFormat format);
 // Why an Access file named as the bank in use cannot be used as it is.
 QString accessBankNotice(const QString &path);
 
-// Whether this build can read Access files (libmdb was found when it was built).
+// Whether this build can read Access files (libmdb's headers were found when it was built).
 bool accessReaderBuilt();
+// Whether this computer can: the build can, and libmdb is installed (it is
+// loaded only when a file is read, so the program runs without it).
+bool accessReaderAvailable();
 
 } // namespace qcm

@@ -9,15 +9,69 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QLibrary>
 #include <QtEndian>
 
 #include <bit>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace qcm {
 
 namespace {
+
+// libmdb is loaded when a file is read, not linked: the program starts and
+// works without it (the Access reader is optional), and only the reading
+// process ever loads it.
+#define QCM_MDB_FUNCTIONS(X)                                                                                           \
+    X(mdb_close)                                                                                                       \
+    X(mdb_col_to_string)                                                                                               \
+    X(mdb_crack_row)                                                                                                   \
+    X(mdb_fetch_row)                                                                                                   \
+    X(mdb_find_row)                                                                                                    \
+    X(mdb_free_tabledef)                                                                                               \
+    X(mdb_is_user_table)                                                                                               \
+    X(mdb_numeric_to_string)                                                                                           \
+    X(mdb_open)                                                                                                        \
+    X(mdb_open_buffer)                                                                                                 \
+    X(mdb_read_catalog)                                                                                                \
+    X(mdb_read_columns)                                                                                                \
+    X(mdb_read_table)                                                                                                  \
+    X(mdb_rewind_table)                                                                                                \
+    X(mdb_set_bind_size)                                                                                               \
+    X(mdb_uuid_to_string)
+
+struct MdbLibrary {
+#define QCM_MDB_POINTER(name) decltype(&::name) name = nullptr;
+    QCM_MDB_FUNCTIONS(QCM_MDB_POINTER)
+#undef QCM_MDB_POINTER
+};
+
+// Null when the library or one of its functions cannot be found.
+const MdbLibrary *loadMdb()
+{
+    static const std::optional<MdbLibrary> loaded = []() -> std::optional<MdbLibrary> {
+        QLibrary library(QStringLiteral("mdb"), 3);
+        if (!library.load())
+            return std::nullopt;
+        MdbLibrary functions;
+#define QCM_MDB_RESOLVE(name)                                                                                          \
+    functions.name = reinterpret_cast<decltype(functions.name)>(library.resolve(#name));                               \
+    if (!functions.name)                                                                                               \
+        return std::nullopt;
+        QCM_MDB_FUNCTIONS(QCM_MDB_RESOLVE)
+#undef QCM_MDB_RESOLVE
+        return functions;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
+// Only called once open() has found the library.
+const MdbLibrary &libmdb()
+{
+    return *loadMdb();
+}
 
 // Where a row starts on its page, without the flags of the offset table.
 constexpr int kRowOffsetMask = 0x1fff;
@@ -28,7 +82,7 @@ constexpr double kEarliestDate = -657434.0;
 constexpr double kLatestDate = 2958466.0;
 
 struct TableDeleter {
-    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+    void operator()(MdbTableDef *table) const { libmdb().mdb_free_tabledef(table); }
 };
 using TablePtr = std::unique_ptr<MdbTableDef, TableDeleter>;
 
@@ -93,8 +147,8 @@ bool textValue(MdbHandle *mdb, int type, const MdbField &field, QVariant *out, Q
     // A stored byte gives at most three bytes of UTF-8 (a character of a
     // Windows code page, or half of a UCS-2 one).
     const size_t room = size_t(3 * stored + 8);
-    mdb_set_bind_size(mdb, room);
-    char *text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, type, field.siz);
+    libmdb().mdb_set_bind_size(mdb, room);
+    char *text = libmdb().mdb_col_to_string(mdb, mdb->pg_buf, field.start, type, field.siz);
     if (!text) {
         *why = QStringLiteral("un texte y est illisible");
         return false;
@@ -172,7 +226,7 @@ bool fieldValue(MdbHandle *mdb, const MdbColumn *column, const MdbField &field, 
     case MDB_NUMERIC: {
         if (!fits(17))
             break;
-        char *text = mdb_numeric_to_string(mdb, field.start, column->col_scale, column->col_prec);
+        char *text = libmdb().mdb_numeric_to_string(mdb, field.start, column->col_scale, column->col_prec);
         const QString number = text ? QString::fromUtf8(text) : QString();
         g_free(text);
         bool ok = false;
@@ -183,7 +237,7 @@ bool fieldValue(MdbHandle *mdb, const MdbColumn *column, const MdbField &field, 
     case MDB_REPID: {
         if (!fits(16))
             break;
-        char *text = mdb_uuid_to_string(mdb->pg_buf, field.start);
+        char *text = libmdb().mdb_uuid_to_string(mdb->pg_buf, field.start);
         *out = QString::fromUtf8(text);
         g_free(text);
         return true;
@@ -212,7 +266,7 @@ struct MdbTableSource::Handle {
     ~Handle()
     {
         if (mdb)
-            mdb_close(mdb);
+            libmdb().mdb_close(mdb);
     }
 
     MdbCatalogEntry *entry(const QString &table) const
@@ -226,8 +280,8 @@ struct MdbTableSource::Handle {
     TablePtr open(const QString &table, QString *error) const
     {
         MdbCatalogEntry *e = entry(table);
-        TablePtr t(e ? mdb_read_table(e) : nullptr);
-        GPtrArray *columns = t ? mdb_read_columns(t.get()) : nullptr;
+        TablePtr t(e ? libmdb().mdb_read_table(e) : nullptr);
+        GPtrArray *columns = t ? libmdb().mdb_read_columns(t.get()) : nullptr;
         if (!t || !columns || columns->len != t->num_cols) {
             *error = QStringLiteral("la description de la table « %1 » est illisible").arg(table);
             return nullptr;
@@ -235,6 +289,11 @@ struct MdbTableSource::Handle {
         return t;
     }
 };
+
+bool MdbTableSource::libraryAvailable()
+{
+    return loadMdb() != nullptr;
+}
 
 MdbTableSource::MdbTableSource(std::unique_ptr<Handle> handle) : m(std::move(handle)) { }
 
@@ -247,10 +306,14 @@ std::unique_ptr<MdbTableSource> MdbTableSource::open(const QString &path, QStrin
         *error = QStringLiteral("ce n'est pas une base Access 97 à 2003");
         return nullptr;
     }
+    if (!loadMdb()) {
+        *error = QStringLiteral("la bibliothèque libmdb (paquet libmdb3), qui lit les bases Access, est absente");
+        return nullptr;
+    }
     prepareLibrary();
     auto handle = std::make_unique<Handle>();
     // MDB_NOFLAGS: read-only, the file is never written.
-    handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    handle->mdb = libmdb().mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!handle->mdb) {
         *error = QStringLiteral("le fichier ne peut pas être ouvert");
         return nullptr;
@@ -265,10 +328,14 @@ std::unique_ptr<MdbTableSource> MdbTableSource::openBytes(const QByteArray &byte
         *error = QStringLiteral("ce n'est pas une base Access 97 à 2003");
         return nullptr;
     }
+    if (!loadMdb()) {
+        *error = QStringLiteral("la bibliothèque libmdb (paquet libmdb3), qui lit les bases Access, est absente");
+        return nullptr;
+    }
     prepareLibrary();
     auto handle = std::make_unique<Handle>();
     handle->bytes = bytes;
-    handle->mdb = mdb_open_buffer(handle->bytes.data(), size_t(handle->bytes.size()), MDB_NOFLAGS);
+    handle->mdb = libmdb().mdb_open_buffer(handle->bytes.data(), size_t(handle->bytes.size()), MDB_NOFLAGS);
     if (!handle->mdb) {
         *error = QStringLiteral("le fichier ne peut pas être ouvert");
         return nullptr;
@@ -279,15 +346,15 @@ std::unique_ptr<MdbTableSource> MdbTableSource::openBytes(const QByteArray &byte
 std::unique_ptr<MdbTableSource> MdbTableSource::start(std::unique_ptr<Handle> handle, QString *error)
 {
     // Before anything is read: every text buffer the library makes is of this size.
-    mdb_set_bind_size(handle->mdb, MDB_BIND_SIZE);
-    GPtrArray *catalog = mdb_read_catalog(handle->mdb, MDB_TABLE);
+    libmdb().mdb_set_bind_size(handle->mdb, MDB_BIND_SIZE);
+    GPtrArray *catalog = libmdb().mdb_read_catalog(handle->mdb, MDB_TABLE);
     if (!catalog) {
         *error = QStringLiteral("la liste de ses tables est illisible");
         return nullptr;
     }
     for (guint i = 0; i < catalog->len; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
-        if (entry && entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+        if (entry && entry->object_type == MDB_TABLE && libmdb().mdb_is_user_table(entry))
             handle->tables.append({nameOf(entry->object_name), entry});
     }
     return std::unique_ptr<MdbTableSource>(new MdbTableSource(std::move(handle)));
@@ -324,15 +391,15 @@ bool MdbTableSource::readRows(const QString &table, const RowVisitor &visit, QSt
     };
     std::vector<MdbField> fields(t->num_cols);
     QVariantList row;
-    mdb_rewind_table(t.get());
+    libmdb().mdb_rewind_table(t.get());
     // The rows are fetched one by one and cracked again here: the library
     // tells a Null from an empty text only in the row's null mask.
-    while (mdb_fetch_row(t.get())) {
+    while (libmdb().mdb_fetch_row(t.get())) {
         int start = 0;
         size_t size = 0;
-        if (t->cur_row == 0 || mdb_find_row(mdb, int(t->cur_row) - 1, &start, &size) != 0)
+        if (t->cur_row == 0 || libmdb().mdb_find_row(mdb, int(t->cur_row) - 1, &start, &size) != 0)
             return fail(QStringLiteral("une ligne est introuvable sur sa page"));
-        if (t->num_cols > 0 && mdb_crack_row(t.get(), start & kRowOffsetMask, size, fields.data()) < 0)
+        if (t->num_cols > 0 && libmdb().mdb_crack_row(t.get(), start & kRowOffsetMask, size, fields.data()) < 0)
             return fail(QStringLiteral("une ligne est abîmée"));
         row.clear();
         for (guint i = 0; i < t->num_cols; ++i) {
@@ -350,7 +417,7 @@ bool MdbTableSource::readRows(const QString &table, const RowVisitor &visit, QSt
 std::optional<qint64> MdbTableSource::declaredRowCount(const QString &table) const
 {
     MdbCatalogEntry *e = m->entry(table);
-    const TablePtr t(e ? mdb_read_table(e) : nullptr);
+    const TablePtr t(e ? libmdb().mdb_read_table(e) : nullptr);
     if (!t)
         return std::nullopt;
     return qint64(t->num_rows);

@@ -17,6 +17,8 @@ namespace qcm {
 // reading process of the program uses this class.
 class MdbTableSource final : public TableSource {
 public:
+    // Whether libmdb can be loaded on this computer.
+    static bool libraryAvailable();
     static std::unique_ptr<MdbTableSource> open(const QString &path, QString *error);
     // The same, over a file's bytes held in memory (kept for the reader's life).
     static std::unique_ptr<MdbTableSource> openBytes(const QByteArray &bytes, QString *error);

@@ -80,6 +80,13 @@ bool QCMBas::offerAccessConversion(const QString &chosen)
             Icon::Warning, kAccessTitle);
         return true;
     }
+    if (!accessReaderAvailable()) {
+        say(QStringLiteral("Cette base est au format Access. Pour la convertir, ce programme a besoin de la "
+                           "bibliothèque libmdb, absente de cet ordinateur : installez le paquet libmdb3.")
+                + stillInUse,
+            Icon::Warning, kAccessTitle);
+        return true;
+    }
     if (m_dialogs.MoxBox(QStringLiteral("Cette base est au format Access. La convertir en une base de ce programme ?"),
             Icon::Question, kAccessTitle, QStringLiteral("Oui"), QStringLiteral("Non"), {}, 2)
         != 0) {
