@@ -7,6 +7,7 @@
 #include "state/Branding.h"
 #include "ui/Background.h"
 #include "ui/Pictures.h"
+#include "ui/QuestionLook.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -23,10 +24,7 @@ namespace qcm {
 
 namespace {
 
-const QColor kWindowColour(98, 112, 138);
-const QColor kPanelColour(41, 58, 96);
-const QColor kGradientTop(41, 57, 93);
-const QColor kGradientBottom(92, 163, 207);
+using namespace QuestionLook;
 const QString kDesignStatement = QStringLiteral("Choisissez un domaine");
 const QString kEmptyDomain
     = QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM.");
@@ -36,33 +34,6 @@ const QString kInvitation = QStringLiteral("Aucune base de données n'est ouvert
 // The panel holding the question, in twips.
 constexpr int kPanelWidth = 13200;
 constexpr int kPanelHeight = 7815;
-
-void setColours(QWidget *w, const QColor &background, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-}
-
-void setTextColour(QWidget *w, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-}
-
-// The window keeps to a few fonts: each new size or weight costs the
-// font system a search at start-up.
-constexpr double kSmall = 9.5;
-constexpr double kNormal = 11;
-
-QFont sized(QFont f, double points, bool bold = false)
-{
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 } // namespace
 
@@ -168,9 +139,9 @@ void fQCM::buildControls()
     lbl(1)->setFont(sized(base, kNormal));
     lbl(1)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbl(2)->setFont(sized(base, kSmall));
-    setTextColour(lbl(2), QColor(190, 210, 235));
+    setTextColour(lbl(2), kReferenceColour);
     lbl(3)->setText(kDesignStatement);
-    lbl(3)->setFont(sized(base, 13.5, true));
+    lbl(3)->setFont(sized(base, kStatement, true));
     lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbl(3)->setMinimumHeight(Twips::toPixels(1500));
     lbl(3)->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -228,7 +199,7 @@ void fQCM::buildControls()
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
         text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
         text->setFont(sized(base, kNormal));
-        text->setMinimumHeight(Twips::toPixels(560));
+        text->setMinimumHeight(Twips::toPixels(kChoiceMinHeight));
         text->installEventFilter(this);
         m_lblLib[size_t(i)] = text;
 
@@ -240,9 +211,9 @@ void fQCM::buildControls()
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
         // Wider only for a value out of range, which is shown whole.
-        points->setMinimumWidth(Twips::toPixels(780));
+        points->setMinimumWidth(Twips::toPixels(kPointsMinWidth));
         points->setMargin(2);
-        points->setFixedHeight(Twips::toPixels(450));
+        points->setFixedHeight(Twips::toPixels(kPointsHeight));
         points->setFrameShape(QFrame::Box);
         QSizePolicy keepPoints = points->sizePolicy();
         keepPoints.setRetainSizeWhenHidden(true);
