@@ -542,8 +542,7 @@ private:
         QList<Slice> block;
         for (const Line &line : wrap(text, f, m_right - m_left)) {
             Slice s{lineHeight(f), {}, false};
-            s.items.append(
-                textItem(m_left + (m_right - m_left - line.width) / 2, ascent(f), line.text, f, colour));
+            s.items.append(textItem(m_left + (m_right - m_left - line.width) / 2, ascent(f), line.text, f, colour));
             block.append(s);
         }
         block.append({6 * kMm, {}, false});
@@ -599,8 +598,8 @@ private:
                     s.items.append(boxItem(QRectF(left, top, filled, height), fill));
                 s.items.append(boxItem(QRectF(left, top, bar, height), QColor(), ink, 0.5 * kPoint));
                 const double pass = left + bar * passRatio;
-                s.items.append(
-                    lineItem(QPointF(pass, top - 0.6 * kMm), QPointF(pass, top + height + 0.6 * kMm), ink, 0.9 * kPoint));
+                s.items.append(lineItem(
+                    QPointF(pass, top - 0.6 * kMm), QPointF(pass, top + height + 0.6 * kMm), ink, 0.9 * kPoint));
             }
             return s;
         };
@@ -646,8 +645,8 @@ private:
         }
         const QString widest = QStringLiteral("Score : −6 / 6");
         const double scoreWidth = advance(strong, widest) + 4 * kMm;
-        const double number = advance(statement, QString(QString::number(sheet.review.size()).size() + 1, u'0'))
-            + 2.5 * kMm;
+        const double number
+            = advance(statement, QString(QString::number(sheet.review.size()).size() + 1, u'0')) + 2.5 * kMm;
         const double box = 3.2 * kMm;
         const double textLeft = m_left + number;
         const double letterLeft = textLeft + box + 2 * kMm;
@@ -655,7 +654,8 @@ private:
         const double pointsWidth = advance(strong, kMinus + QStringLiteral("6")) + 5 * kMm;
         const double choiceWidth = m_right - pointsWidth - choiceLeft;
         if (choiceWidth < 50 * kMm || m_right - scoreWidth - textLeft < 50 * kMm) {
-            failed(error, QStringLiteral("les marges et les tailles de police laissent trop peu de place aux réponses"));
+            failed(
+                error, QStringLiteral("les marges et les tailles de police laissent trop peu de place aux réponses"));
             return false;
         }
         const double pad = 0.7 * kMm;
@@ -698,9 +698,9 @@ private:
                     const double top = k == 0 ? pad : 0;
                     Slice s{choiceLine + top + (k + 1 == choice.size() ? pad : 0), {}, false};
                     if (positive && m_layout.positiveFill.isValid())
-                        s.items.append(boxItem(QRectF(letterLeft - 1.2 * kMm, 0, m_right - letterLeft + 1.2 * kMm,
-                                                   s.height),
-                            m_layout.positiveFill));
+                        s.items.append(
+                            boxItem(QRectF(letterLeft - 1.2 * kMm, 0, m_right - letterLeft + 1.2 * kMm, s.height),
+                                m_layout.positiveFill));
                     const double baseline = top + choiceBaseline;
                     if (k == 0) {
                         const QRectF tick(textLeft, baseline - box, box, box);
