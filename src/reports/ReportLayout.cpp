@@ -207,7 +207,7 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
             l.model = ReportLayout::Model::Questions;
         else if (word == QLatin1String("grille"))
             l.model = ReportLayout::Model::Grid;
-        else if (word == QLatin1String("résultat"))
+        else if (word == u"résultat")
             l.model = ReportLayout::Model::Result;
         else
             return QStringLiteral("le modèle %1 est inconnu : écrivez questions, grille ou résultat").arg(quoted(v));

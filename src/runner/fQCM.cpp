@@ -279,7 +279,8 @@ void fQCM::buildControls()
     makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);
     makeButton(9, QStringLiteral("QCM"), QStringLiteral("Gestion des QCM"), this);
     makeButton(10, QStringLiteral("&Choisir une base"), QStringLiteral("Choix des bases de données"), this);
-    for (int i : {0, 6, 9, 10}) {
+    makeButton(11, QStringLiteral("&Examen blanc"), QStringLiteral("Passer un examen blanc chronométré et noté"), this);
+    for (int i : {0, 6, 9, 10, 11}) {
         cmd(i)->setFont(sized(base, kNormal, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
@@ -359,10 +360,11 @@ void fQCM::layoutWindow()
     c9->move(w - (c9->width() + gap + c6->width() + gap), top);
     c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
     cmd(0)->move(gap, top);
+    cmd(11)->move(gap + cmd(0)->width() + gap, top);
 
     // The caption is centred and stays clear of the buttons on both sides; a
     // long path is shortened in its middle and shown whole in the tooltip.
-    const int leftLimit = cmd(0)->x() + cmd(0)->width() + gap;
+    const int leftLimit = cmd(11)->x() + cmd(11)->width() + gap;
     const int rightLimit = c10->x() - gap;
     const int room = std::max(Twips::toPixels(1500), rightLimit - leftLimit);
     const QFontMetrics metrics(m_lblBase->font());
@@ -670,6 +672,9 @@ void fQCM::onCommand(int index)
         break;
     case 10:
         m_state.ChooseDatabase();
+        break;
+    case 11:
+        m_state.windows().showExamSetup();
         break;
     default:
         break;
