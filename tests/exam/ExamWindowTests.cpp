@@ -137,8 +137,9 @@ TEST_F(ExamWindows, AtZeroThePaperIsHandedInByItselfAfterTheWarnings)
     QStringList said;
     QObject::connect(&exam, &fExam::announced, &exam, [&said](const QString &text) { said.append(text); });
     auto alerts = [&] {
-        if (!said.isEmpty())
+        if (!said.isEmpty()) {
             EXPECT_EQ(accessibleName(exam.warning()), said.last()) << "the warning reads as it shows";
+        }
         return std::exchange(said, {});
     };
     EXPECT_FALSE(exam.warning()->isVisible());
