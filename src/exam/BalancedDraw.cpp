@@ -50,13 +50,27 @@ QList<int> domainQuotas(const QList<int> &sizes, int n, const std::function<doub
 
 QList<int> balancedDraw(const QStringList &domainOf, int n, const std::function<double()> &rnd)
 {
+    QList<int> numbers;
+    numbers.reserve(domainOf.size());
+    QHash<QString, int> numberOf;
+    for (const QString &code : domainOf) {
+        const QString key = code.toCaseFolded();
+        auto it = numberOf.constFind(key);
+        if (it == numberOf.cend())
+            it = numberOf.insert(key, int(numberOf.size()));
+        numbers.append(*it);
+    }
+    return balancedDraw(numbers, n, rnd);
+}
+
+QList<int> balancedDraw(const QList<int> &domainOf, int n, const std::function<double()> &rnd)
+{
     QList<QList<int>> members;
-    QHash<QString, qsizetype> groupOf;
+    QHash<int, qsizetype> groupOf;
     for (int i = 0; i < domainOf.size(); ++i) {
-        const QString key = domainOf.at(i).toCaseFolded();
-        auto it = groupOf.find(key);
+        auto it = groupOf.find(domainOf.at(i));
         if (it == groupOf.end()) {
-            it = groupOf.insert(key, members.size());
+            it = groupOf.insert(domainOf.at(i), members.size());
             members.append(QList<int>());
         }
         members[*it].append(i);
@@ -68,7 +82,7 @@ QList<int> balancedDraw(const QStringList &domainOf, int n, const std::function<
 
     QList<int> picked;
     for (qsizetype g = 0; g < members.size(); ++g) {
-        QList<int> pool = members.at(g);
+        QList<int> &pool = members[g];
         const int k = quotas.at(g);
         // The first k places of a partial Fisher-Yates shuffle: a uniform sample.
         for (int j = 0; j < k; ++j)

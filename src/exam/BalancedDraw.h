@@ -22,5 +22,7 @@ QList<int> domainQuotas(const QList<int> &sizes, int n, const std::function<doub
 // order inside a domain. Inside a domain every question is equally likely.
 // Fewer than n eligible questions: all of them. rnd gives numbers in [0, 1).
 QList<int> balancedDraw(const QStringList &domainOf, int n, const std::function<double()> &rnd);
+// The same with the domains already numbered: cheaper on a bank of any size.
+QList<int> balancedDraw(const QList<int> &domainOf, int n, const std::function<double()> &rnd);
 
 } // namespace qcm

@@ -127,10 +127,8 @@ void ExamDesk::openSetup()
         m_exam->activateWindow();
         return;
     }
-    if (offerPending())
-        return;
     ResultsStore *results = store();
-    if (!results)
+    if (!results || offerPending())
         return;
     if (!m_state.isBound()) {
         m_state.dialogs().MoxBox(QStringLiteral("Aucune base de données n'est ouverte : choisissez d'abord une base."),
@@ -142,13 +140,34 @@ void ExamDesk::openSetup()
         m_setup->activateWindow();
         return;
     }
-    m_setup = new fExamSetup(m_state, results->candidates().value_or(QStringList()), m_owner);
+    const QString flagsError = readFlags();
+    m_setup = new fExamSetup(m_state, results->candidates().value_or(QStringList()), m_flags, flagsError, m_owner);
     m_setup->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_setup, &QDialog::accepted, this, [this] {
         if (m_setup && m_setup->start())
             begin(*m_setup->start());
     });
     m_setup->open();
+}
+
+QString ExamDesk::readFlags()
+{
+    const std::shared_ptr<Connection> &connection = m_state.connection();
+    if (!connection)
+        return StoreErrors::noDatabase().description;
+    const DataVersion version = connection->version();
+    if (m_flagsBank == m_state.DbPath && m_flagsVersion == version)
+        return {};
+    StoreError e;
+    const auto flags = m_state.bank().questionFlags(&e);
+    if (!flags) {
+        m_flagsBank.clear();
+        return e.description;
+    }
+    m_flags = *flags;
+    m_flagsBank = m_state.DbPath;
+    m_flagsVersion = version;
+    return {};
 }
 
 void ExamDesk::begin(ExamStart start)

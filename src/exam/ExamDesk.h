@@ -47,11 +47,17 @@ private:
     void showResult(qint64 examId);
     void retake(const ExamRecord &done);
     ExamSession::Clock clock() const;
+    // Every question's place and flags; an error in French when they cannot be read.
+    QString readFlags();
 
     QCMBas &m_state;
     QPointer<QWidget> m_owner;
     std::unique_ptr<ResultsStore> m_store;
-    bool m_storeRefused = false;
+    // The bank's places and flags as last read, kept while the bank is unchanged:
+    // a bank of 200,000 questions takes a moment to read.
+    QList<QuestionFlags> m_flags;
+    QString m_flagsBank;
+    DataVersion m_flagsVersion;
     QPointer<fExamSetup> m_setup;
     QPointer<fExam> m_exam;
     QPointer<fExamResult> m_result;

@@ -42,17 +42,17 @@ Paper refused(const QString &why)
 
 } // namespace
 
-QList<QuestionFlags> eligibleQuestions(const QList<QuestionFlags> &bank, const std::array<int, kSpecialityCount> &boxes)
+bool eligible(const QuestionFlags &question, const std::array<int, kSpecialityCount> &boxes)
 {
-    QList<QuestionFlags> eligible;
-    for (const QuestionFlags &q : bank) {
-        bool match = false;
-        for (int s = 0; s < kSpecialityCount && !match; ++s)
-            match = boxes[size_t(s)] && q.flags[size_t(s)] == 1;
-        if (match)
-            eligible.append(q);
-    }
-    return eligible;
+    for (int s = 0; s < kSpecialityCount; ++s)
+        if (boxes[size_t(s)] && question.flags[size_t(s)] == 1)
+            return true;
+    return false;
+}
+
+qsizetype eligibleCount(const QList<QuestionFlags> &bank, const std::array<int, kSpecialityCount> &boxes)
+{
+    return std::count_if(bank.begin(), bank.end(), [&boxes](const QuestionFlags &q) { return eligible(q, boxes); });
 }
 
 QString drawName(int n, const std::array<int, kSpecialityCount> &boxes)
@@ -67,35 +67,54 @@ QString drawName(int n, const std::array<int, kSpecialityCount> &boxes)
         .arg(QLocale(QLocale::French).createSeparatedList(ticked));
 }
 
-Paper drawPaper(const BankModel &bank, const QList<QuestionFlags> &eligible, int n, const std::function<double()> &rnd)
+Paper drawPaper(const BankModel &bank, const QList<QuestionFlags> &flags,
+    const std::array<int, kSpecialityCount> &boxes, int n, const std::function<double()> &rnd)
 {
+    // Places in the bank and domain numbers only: no text is copied for the
+    // questions left out, however big the bank.
+    QList<QuestionFlags>::const_iterator previous = flags.cend();
+    QList<int> pool;
+    QList<int> domainOf;
+    QHash<QString, int> numberOf;
+    int domain = -1;
+    for (auto it = flags.cbegin(); it != flags.cend(); ++it) {
+        if (!eligible(*it, boxes))
+            continue;
+        if (previous == flags.cend() || previous->code != it->code) {
+            const QString key = it->code.toCaseFolded();
+            auto known = numberOf.constFind(key);
+            if (known == numberOf.cend())
+                known = numberOf.insert(key, int(numberOf.size()));
+            domain = *known;
+        }
+        previous = it;
+        pool.append(int(it - flags.cbegin()));
+        domainOf.append(domain);
+    }
     if (n < 1)
         return refused(QStringLiteral("Indiquez un nombre de questions d'au moins 1."));
-    if (eligible.size() < n)
-        return refused(eligible.isEmpty()
+    if (pool.size() < n)
+        return refused(pool.isEmpty()
                 ? QStringLiteral("Aucune question de la banque ne correspond aux spécialités cochées.")
                 : QStringLiteral("Les spécialités cochées ne comptent que %1 question%2 : choisissez-en au plus %1, "
                                  "ou cochez d'autres spécialités.")
-                      .arg(eligible.size())
-                      .arg(eligible.size() > 1 ? QStringLiteral("s") : QString()));
-    QStringList domainOf;
-    domainOf.reserve(eligible.size());
-    for (const QuestionFlags &q : eligible)
-        domainOf.append(q.code);
+                      .arg(pool.size())
+                      .arg(pool.size() > 1 ? QStringLiteral("s") : QString()));
     const QHash<QString, QString> names = domainNames(bank);
     Paper paper;
     for (int i : balancedDraw(domainOf, n, rnd)) {
+        const QuestionFlags &place = flags.at(pool.at(i));
         StoreError e;
-        const std::optional<Question> q = bank.question(eligible.at(i).code, eligible.at(i).numero, &e);
+        const std::optional<Question> q = bank.question(place.code, place.numero, &e);
         if (!q)
             return refused(e ? QStringLiteral("La question %1.%2 n'a pas pu être lue dans la banque : %3")
-                                   .arg(eligible.at(i).code)
-                                   .arg(eligible.at(i).numero)
+                                   .arg(place.code)
+                                   .arg(place.numero)
                                    .arg(e.description)
                              : QStringLiteral("La question %1.%2 a été supprimée de la banque entre-temps : "
                                               "recommencez le tirage.")
-                                   .arg(eligible.at(i).code)
-                                   .arg(eligible.at(i).numero));
+                                   .arg(place.code)
+                                   .arg(place.numero));
         paper.questions.append(copied(q->code, q->numero, q->libelle, q->lib, q->val, names));
     }
     return paper;

@@ -19,14 +19,16 @@ struct Paper {
     QString refusal; // empty when the paper is made
 };
 
-// The questions of the bank that count for at least one ticked speciality,
-// in bank order: the draw's pool. Reads the places and flags only.
-QList<QuestionFlags> eligibleQuestions(
-    const QList<QuestionFlags> &bank, const std::array<int, kSpecialityCount> &boxes);
+// Whether a question counts for at least one ticked speciality.
+bool eligible(const QuestionFlags &question, const std::array<int, kSpecialityCount> &boxes);
+// How many questions of the bank do: the draw's pool.
+qsizetype eligibleCount(const QList<QuestionFlags> &bank, const std::array<int, kSpecialityCount> &boxes);
 
-// n questions drawn among the eligible ones, balanced by domain, their
-// content copied from the bank. rnd gives numbers in [0, 1).
-Paper drawPaper(const BankModel &bank, const QList<QuestionFlags> &eligible, int n, const std::function<double()> &rnd);
+// n questions drawn among those of the ticked specialities, balanced by
+// domain, their content copied from the bank. flags: every question's place
+// and flags, in bank order. rnd gives numbers in [0, 1).
+Paper drawPaper(const BankModel &bank, const QList<QuestionFlags> &flags,
+    const std::array<int, kSpecialityCount> &boxes, int n, const std::function<double()> &rnd);
 
 // A stored questionnaire as it was composed, in its order.
 Paper questionnairePaper(const BankModel &bank, const QString &name);

@@ -9,16 +9,18 @@
 #include <QString>
 #include <QStyledItemDelegate>
 
+class QTextDocument;
+
 namespace qcm {
 
 // "47 min 12 s", "1 h 5 s": a time for the results.
 QString durationText(qint64 seconds);
 QString percentText(int points, int maximum);
 
-// The review of a handed-in paper as rich text: every question (or only
-// those below full marks) with the candidate's ticks, each choice's points
-// and the question's score, the ticks said in words as well.
-QString reviewHtml(const ExamRecord &exam, bool mistakesOnly);
+// The review of a handed-in paper: every question (or only those below full
+// marks) with the candidate's ticks, each choice's points and the question's
+// score, the ticks said in words as well.
+void writeReview(QTextDocument &document, const ExamRecord &exam, bool mistakesOnly);
 
 // What the result sheet prints, the review filtered the same way.
 ResultSheet resultSheet(const ExamRecord &exam, bool mistakesOnly);

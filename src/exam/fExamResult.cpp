@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace qcm {
@@ -47,7 +48,6 @@ fExamResult::fExamResult(QCMBas &state, ExamRecord exam, QWidget *parent)
     if (!m_exam.mark)
         m_exam.mark = paperMark(m_exam.questions, m_exam.negative);
     build();
-    showReview();
 }
 
 fExamResult::~fExamResult() = default;
@@ -178,9 +178,24 @@ void fExamResult::build()
     resize(1000, 680);
 }
 
+// The review is written once the window has its size: laid out once, at the
+// width it is shown at.
+void fExamResult::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_reviewDocument)
+        showReview();
+}
+
+// Written into a document of its own, then shown: a document written while
+// on screen is laid out again at every insertion.
 void fExamResult::showReview()
 {
-    m_review->setHtml(reviewHtml(m_exam, m_mistakesOnly->isChecked()));
+    auto *document = new QTextDocument(m_review);
+    document->setDefaultFont(m_review->font());
+    writeReview(*document, m_exam, m_mistakesOnly->isChecked());
+    m_review->setDocument(document);
+    delete std::exchange(m_reviewDocument, document);
 }
 
 void fExamResult::savePdf()

@@ -51,6 +51,9 @@ Q_SIGNALS:
     // "Refaire les questions manquées".
     void retakeRequested(const ExamRecord &exam);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void build();
     void showReview();
@@ -68,6 +71,7 @@ private:
     QPushButton *m_retake = nullptr;
     QPushButton *m_pdf = nullptr;
     QPushButton *m_close = nullptr;
+    QTextDocument *m_reviewDocument = nullptr; // written once the window is shown
 };
 
 } // namespace qcm

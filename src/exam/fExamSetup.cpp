@@ -72,15 +72,12 @@ void ExamSettingsFile::write(QCMBas &state, const ExamSettings &s)
             return;
 }
 
-fExamSetup::fExamSetup(QCMBas &state, const QStringList &candidates, QWidget *parent) : QDialog(parent), m_state(state)
+fExamSetup::fExamSetup(
+    QCMBas &state, const QStringList &candidates, QList<QuestionFlags> flags, QString flagsError, QWidget *parent)
+    : QDialog(parent), m_state(state), m_flags(std::move(flags)), m_flagsError(std::move(flagsError))
 {
     setObjectName(QStringLiteral("fExamSetup"));
     setWindowTitle(kTitle);
-    StoreError e;
-    if (const auto flags = m_state.bank().questionFlags(&e))
-        m_flags = *flags;
-    else
-        m_flagsError = e.description;
     build(candidates);
     apply(ExamSettingsFile::read(m_state.IniPath));
     refresh();
@@ -259,7 +256,7 @@ void fExamSetup::refresh()
     if (!m_flagsError.isEmpty()) {
         m_available->setText(QStringLiteral("La banque ne peut pas être lue : %1").arg(m_flagsError));
     } else {
-        const qsizetype n = eligibleQuestions(m_flags, s.specialities).size();
+        const qsizetype n = eligibleCount(m_flags, s.specialities);
         m_available->setText(n == 0 ? QStringLiteral("Aucune question ne correspond aux spécialités cochées.")
                 : n == 1            ? QStringLiteral("1 question correspond aux spécialités cochées.")
                                     : QStringLiteral("%1 questions correspondent aux spécialités cochées.").arg(n));
@@ -301,8 +298,8 @@ void fExamSetup::begin()
         }
         m_state.dialogs().randomize();
         DialogService &dialogs = m_state.dialogs();
-        paper = drawPaper(m_state.bank(), eligibleQuestions(m_flags, s.specialities), s.questionCount,
-            [&dialogs] { return dialogs.rnd(); });
+        paper
+            = drawPaper(m_state.bank(), m_flags, s.specialities, s.questionCount, [&dialogs] { return dialogs.rnd(); });
         paper.name = drawName(s.questionCount, s.specialities);
     }
     if (!paper.refusal.isEmpty()) {

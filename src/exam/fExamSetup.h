@@ -34,8 +34,10 @@ class fExamSetup : public QDialog {
     Q_OBJECT
 
 public:
-    // candidates: the names used on this computer, the last used first.
-    fExamSetup(QCMBas &state, const QStringList &candidates, QWidget *parent = nullptr);
+    // candidates: the names used on this computer, the last used first;
+    // flags: every question's place and specialities, or why they could not be read.
+    fExamSetup(QCMBas &state, const QStringList &candidates, QList<QuestionFlags> flags, QString flagsError,
+        QWidget *parent = nullptr);
     ~fExamSetup() override;
 
     const std::optional<ExamStart> &start() const { return m_start; }

@@ -53,8 +53,8 @@ protected:
         start.specialities = {1, 0, 0, 0, 0, 0};
         start.durationMinutes = minutes;
         start.bankPath = bankPath;
-        const Paper paper = drawPaper(
-            bank, eligibleQuestions(*bank.questionFlags(), start.specialities), n, [this] { return dialogs.rnd(); });
+        const Paper paper
+            = drawPaper(bank, *bank.questionFlags(), start.specialities, n, [this] { return dialogs.rnd(); });
         EXPECT_TRUE(paper.refusal.isEmpty()) << paper.refusal.toStdString();
         start.questions = paper.questions;
         start.paperName = drawName(n, start.specialities);

@@ -420,7 +420,7 @@ TEST_F(ExamWindows, AScreenReaderReadsTheTimeTheStripAndTheReview)
     const QString read = review->textInterface()->text(0, review->textInterface()->characterCount());
     EXPECT_TRUE(read.contains(result->exam().questions.first().statement));
     EXPECT_TRUE(read.contains(u"Réponse cochée : A"_s));
-    EXPECT_TRUE(read.contains(u"Score : 6 / 6"_s));
+    EXPECT_TRUE(read.contains(u"Score\u00a0: 6\u00a0/\u00a06"_s));
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(result->domains());
     ASSERT_NE(table, nullptr);
     ASSERT_NE(table->tableInterface(), nullptr);

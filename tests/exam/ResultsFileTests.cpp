@@ -169,7 +169,7 @@ TEST_F(FullResultsDisk, AnExamDoesNotStartOnADiskWithoutRoomForItsAnswers)
     const BankModel model(connection);
     ExamStart start;
     start.candidate = u"Camille"_s;
-    start.questions = drawPaper(model, eligibleQuestions(*model.questionFlags(), {1, 0, 0, 0, 0, 0}), 60, [&dialogs] {
+    start.questions = drawPaper(model, *model.questionFlags(), {1, 0, 0, 0, 0, 0}, 60, [&dialogs] {
         return dialogs.rnd();
     }).questions;
     EXPECT_FALSE(ExamSession::start(
