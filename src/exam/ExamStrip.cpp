@@ -125,10 +125,13 @@ ExamStrip::ExamStrip(QWidget *parent) : QListView(parent)
 int ExamStrip::heightFor(int width) const
 {
     const int count = model() ? model()->rowCount() : 0;
-    const int step = kCell + kGap;
-    const int perRow = std::max(1, (width - kGap) / step);
-    const int rows = std::max(1, (count + perRow - 1) / perRow);
-    return rows * step + kGap;
+    const int perRow = std::max(1, (width - kGap) / (kCell + kGap));
+    return heightForRows(std::max(1, (count + perRow - 1) / perRow));
+}
+
+int ExamStrip::heightForRows(int rows)
+{
+    return rows * (kCell + kGap) + kGap;
 }
 
 QSize ExamStrip::sizeHint() const

@@ -52,6 +52,7 @@ public:
     QSize sizeHint() const override;
     // Rows needed at the strip's width for every question.
     int heightFor(int width) const;
+    static int heightForRows(int rows);
 };
 
 } // namespace qcm

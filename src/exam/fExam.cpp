@@ -106,7 +106,8 @@ void fExam::build()
     m_strip->setAccessibleName(QStringLiteral("Questions de l'examen"));
     m_strip->setToolTip(QStringLiteral("Cliquez sur une question, ou choisissez-la avec les flèches"));
     m_strip->setModel(m_stripModel);
-    m_strip->setFixedHeight(m_strip->heightFor(Twips::toPixels(13200)));
+    // Four rows at most: a long paper scrolls rather than push the window off the screen.
+    m_strip->setFixedHeight(std::min(m_strip->heightFor(Twips::toPixels(13200)), m_strip->heightForRows(4)));
     connect(m_strip->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
         if (current.isValid() && current.row() != m_session->current())
             showPosition(current.row());
