@@ -21,10 +21,11 @@ QString pointsText(qint64 points)
     return QStringLiteral("0");
 }
 
-// The practice window's colours for the points: red, white, green.
+// The practice window's colours for the points: red, below 0, green above.
 QColor pointsColour(qint64 points)
 {
-    return points < 0 ? QColor(255, 0, 0) : points == 0 ? QColor(255, 255, 255) : QColor(0, 255, 0);
+    // A zero on grey: the review itself is on white.
+    return points < 0 ? QColor(255, 0, 0) : points == 0 ? QColor(225, 225, 225) : QColor(0, 255, 0);
 }
 
 QString tickedWords(const ExamQuestion &q)

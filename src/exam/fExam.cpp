@@ -96,6 +96,9 @@ void fExam::build()
     m_warning->setMargin(4);
     setColours(m_warning, QColor(255, 214, 0), QColor(40, 30, 0));
     m_warning->setAccessibleDescription(QStringLiteral("Avertissement sur le temps"));
+    QSizePolicy keepWarning = m_warning->sizePolicy();
+    keepWarning.setRetainSizeWhenHidden(true); // nothing moves when it appears
+    m_warning->setSizePolicy(keepWarning);
     m_warning->hide();
     root->addWidget(m_warning);
 
@@ -157,7 +160,7 @@ void fExam::build()
     m_statement->setAccessibleDescription(QStringLiteral("Énoncé"));
     m_statement->setFont(sized(base, kStatement, true));
     m_statement->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_statement->setMinimumHeight(Twips::toPixels(1200));
+    m_statement->setMinimumHeight(Twips::toPixels(750));
     inner->addWidget(m_statement, 0, 0, 1, 2);
     for (int i = 0; i < kChoiceCount; ++i) {
         const QString letter(QChar(u'A' + i));
@@ -166,9 +169,6 @@ void fExam::build()
         box->setAccessibleName(QStringLiteral("Cocher la réponse %1").arg(letter));
         box->setToolTip(QStringLiteral("Cocher la réponse %1 (touche %2)").arg(letter).arg(i + 1));
         box->setPalette(m_panel->palette());
-        QSizePolicy keep = box->sizePolicy();
-        keep.setRetainSizeWhenHidden(true);
-        box->setSizePolicy(keep);
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) { onTickToggled(i, on); });
         m_ticks[size_t(i)] = box;
         auto *text = new WrappedLabel(body);
@@ -245,7 +245,7 @@ void fExam::build()
         auto *key = new QShortcut(QKeySequence(Qt::Key_1 + i), this);
         key->setContext(Qt::WindowShortcut);
         connect(key, &QShortcut::activated, this, [this, i] {
-            if (m_ticks[size_t(i)]->isVisible())
+            if (m_session->question(m_session->current()).hasChoice(i))
                 m_ticks[size_t(i)]->toggle();
         });
     }
@@ -255,7 +255,7 @@ void fExam::build()
     m_clock->setInterval(500);
     connect(m_clock, &QTimer::timeout, this, &fExam::clockTick);
 
-    resize(Twips::toPixels(13200) + 60, 660);
+    resize(Twips::toPixels(13200) + 60, 680);
     setMinimumWidth(Twips::toPixels(13200) + 40);
 }
 
@@ -284,7 +284,9 @@ void fExam::showQuestion()
         const QSignalBlocker quiet(m_ticks[size_t(i)]);
         m_choices[size_t(i)]->setText(q.lib[size_t(i)]);
         m_ticks[size_t(i)]->setChecked(q.ticked(i));
+        // Absent choices take no room: a paper of four-choice questions fits without scrolling.
         m_ticks[size_t(i)]->setVisible(q.hasChoice(i));
+        m_choices[size_t(i)]->setVisible(q.hasChoice(i));
     }
     {
         const QSignalBlocker quiet(m_flag);
@@ -475,7 +477,7 @@ bool fExam::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         for (int i = 0; i < kChoiceCount; ++i)
-            if (watched == m_choices[size_t(i)] && m_ticks[size_t(i)]->isVisible()) {
+            if (watched == m_choices[size_t(i)] && m_session->question(m_session->current()).hasChoice(i)) {
                 m_ticks[size_t(i)]->toggle();
                 return true;
             }
