@@ -2,6 +2,7 @@
 
 #include "composer/fCreaQCM.h"
 #include "editor/fSaisie.h"
+#include "exam/ExamDesk.h"
 #include "reports/fRapports.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
@@ -64,6 +65,23 @@ void AppWindows::showEditor()
     if (!m_editor)
         m_editor = new fSaisie(m_state, &m_runner);
     m_editor->exec();
+}
+
+ExamDesk &AppWindows::examDesk()
+{
+    if (!m_exam)
+        m_exam = new ExamDesk(m_state, &m_runner);
+    return *m_exam;
+}
+
+void AppWindows::showExamSetup()
+{
+    examDesk().openSetup();
+}
+
+void AppWindows::offerExamResume()
+{
+    examDesk().offerResume();
 }
 
 } // namespace qcm

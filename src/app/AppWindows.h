@@ -6,6 +6,7 @@
 
 namespace qcm {
 
+class ExamDesk;
 class QCMBas;
 class fCreaQCM;
 class fQCM;
@@ -26,6 +27,9 @@ public:
     QString composerChoice() const override;
     void showReports(bool modal) override;
     void showEditor() override;
+    void showExamSetup() override;
+    void offerExamResume() override;
+    ExamDesk &examDesk();
 
 private:
     QCMBas &m_state;
@@ -33,6 +37,7 @@ private:
     QPointer<fCreaQCM> m_composer;
     QPointer<fRapports> m_reports;
     QPointer<fSaisie> m_editor;
+    QPointer<ExamDesk> m_exam;
 };
 
 } // namespace qcm

@@ -91,6 +91,8 @@ int main(int argc, char *argv[])
     QObject::connect(&runner, &fQCM::questionPainted, &app, &QApplication::quit, Qt::QueuedConnection);
 #endif
     QObject::connect(&runner, &fQCM::splashTimerElapsed, &app, closeSplash);
+    // Once the practice window has settled: an exam a crash interrupted is offered again.
+    QObject::connect(&runner, &fQCM::splashTimerElapsed, &app, [&windows] { windows.offerExamResume(); });
     QObject::connect(&runner, &fQCM::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     runStep(dialogs, [&] {
         runner.load();

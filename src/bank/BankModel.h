@@ -32,6 +32,14 @@ struct StoredQuestionnaire {
     QList<QcmRow> rows;
 };
 
+// A question's place and speciality flags, without its texts: what a
+// selection by speciality needs from a bank of any size.
+struct QuestionFlags {
+    QString code;
+    qint64 numero = 0;
+    std::array<int, kSpecialityCount> flags{}; // 0 or 1
+};
+
 // How a batch of questions meets those already stored under the same domain
 // and number.
 enum class ExistingQuestions { Keep, Replace };
@@ -118,6 +126,8 @@ public:
     std::optional<bool> hasSpecialityFlags(StoreError *error = nullptr) const;
     // How many questions a domain holds, counted by the file's index.
     std::optional<qint64> questionCount(const QString &code, StoreError *error = nullptr) const;
+    // Every question's place and flags, in the bank's order.
+    std::optional<QList<QuestionFlags>> questionFlags(StoreError *error = nullptr) const;
 
     // The distinct names of the stored questionnaires, in order.
     std::optional<QStringList> questionnaireNames(StoreError *error = nullptr) const;

@@ -6,6 +6,7 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <functional>
 
 namespace qcm {
 
@@ -22,6 +23,8 @@ using Item = ReportDocument::Item;
 // What the placeholders of a layout text stand for.
 struct Fields {
     QString name, speciality, date, questions, maximum, title, page, pages;
+    // A result sheet's only.
+    QString candidate, mark, percent, verdict, passMark, duration;
 
     QString value(const QString &placeholder) const
     {
@@ -30,6 +33,11 @@ struct Fields {
         for (int i = 0; i < names.size(); ++i)
             if (names.at(i).compare(placeholder, Qt::CaseInsensitive) == 0)
                 return *values[i];
+        const QStringList &results = resultPlaceholders();
+        const QString *resultValues[] = {&candidate, &mark, &percent, &verdict, &passMark, &duration};
+        for (int i = 0; i < results.size(); ++i)
+            if (results.at(i).compare(placeholder, Qt::CaseInsensitive) == 0)
+                return *resultValues[i];
         return placeholder;
     }
 };
@@ -140,7 +148,26 @@ public:
             if (!ok)
                 return nullptr;
         }
-        bands(questionnaires);
+        bands([&](int owner) {
+            Fields f;
+            if (owner >= 0)
+                f = fieldsOf(questionnaires.at(owner));
+            return f;
+        });
+        return m_doc;
+    }
+
+    std::shared_ptr<ReportDocument> runResult(const ResultSheet &sheet, QString *error)
+    {
+        if (m_right - m_left < 100 * kMm || m_bodyBottom - m_bodyTop < 100 * kMm)
+            return failed(error, QStringLiteral("les marges laissent trop peu de place sur la page A4"));
+        m_fields = fieldsOf(sheet);
+        newPage(0);
+        heading();
+        verdict(sheet);
+        if (!domainTable(sheet, error) || !review(sheet, error))
+            return nullptr;
+        bands([this](int) { return m_fields; });
         return m_doc;
     }
 
@@ -174,6 +201,31 @@ private:
         f.maximum = QString::number(6 * q.rows.size());
         f.title = m_context.title;
         return f;
+    }
+
+    Fields fieldsOf(const ResultSheet &sheet) const
+    {
+        Fields f;
+        f.name = sheet.paper;
+        f.speciality = sheet.speciality;
+        f.date = sheet.date;
+        const qsizetype n = sheet.maximum / 6;
+        f.questions = n == 1 ? QStringLiteral("1 question") : QStringLiteral("%1 questions").arg(n);
+        f.maximum = QString::number(sheet.maximum);
+        f.title = m_context.title;
+        f.candidate = sheet.candidate;
+        f.mark = QString::number(sheet.mark);
+        f.percent = percentText(sheet.mark, sheet.maximum);
+        f.verdict = sheet.passed ? QStringLiteral("Reçu") : QStringLiteral("Ajourné");
+        f.passMark = QString::number(sheet.passMark);
+        f.duration = sheet.duration;
+        return f;
+    }
+
+    static QString percentText(int points, int maximum)
+    {
+        const int percent = maximum > 0 ? int(std::lround(100.0 * std::max(points, 0) / maximum)) : 0;
+        return QStringLiteral("%1\u00a0%").arg(percent);
     }
 
     // Fonts are sized in dots, so that they keep their size on every device.
@@ -479,6 +531,200 @@ private:
         int plain, bold, points, strong;
     };
 
+    // The mark line in the verdict's colour: the words say it as well.
+    void verdict(const ResultSheet &sheet)
+    {
+        const QString text = expand(m_layout.score, m_fields);
+        if (text.trimmed().isEmpty())
+            return;
+        const int f = font(m_layout.scoreFont);
+        const QColor colour = sheet.passed ? QColor(0x1B, 0x7A, 0x2E) : QColor(0xB0, 0x1C, 0x1C);
+        QList<Slice> block;
+        for (const Line &line : wrap(text, f, m_right - m_left)) {
+            Slice s{lineHeight(f), {}, false};
+            s.items.append(textItem(m_left + (m_right - m_left - line.width) / 2, ascent(f), line.text, f, colour));
+            block.append(s);
+        }
+        block.append({6 * kMm, {}, false});
+        place(block);
+    }
+
+    // One line per domain: its name, questions, points, maximum, percentage
+    // and a bar, the pass line marked on it.
+    bool domainTable(const ResultSheet &sheet, QString *error)
+    {
+        if (sheet.domains.isEmpty())
+            return true;
+        const int plain = font(m_layout.gridFont);
+        const int bold = font(m_layout.gridFont, 1, true);
+        const double rowHeight = m_layout.gridRowHeight * kMm;
+        if (rowHeight < lineHeight(plain) + 1 * kMm) {
+            failed(error, QStringLiteral("la hauteur de ligne du tableau est trop petite pour sa police"));
+            return false;
+        }
+        const QStringList headers{QStringLiteral("Domaine"), QStringLiteral("Questions"), QStringLiteral("Points"),
+            QStringLiteral("Maximum"), QStringLiteral("%")};
+        QList<double> widths;
+        for (int c = 1; c < headers.size(); ++c)
+            widths.append(std::max(advance(bold, headers.at(c)), advance(plain, QStringLiteral("−000 %"))) + 4 * kMm);
+        const double bar = 35 * kMm;
+        double numbers = 0;
+        for (double w : widths)
+            numbers += w;
+        const double nameWidth = m_right - m_left - numbers - bar - 3 * kMm;
+        if (nameWidth < 30 * kMm) {
+            failed(error, QStringLiteral("les marges et les tailles de police laissent trop peu de place au tableau"));
+            return false;
+        }
+        const QColor ink(0x30, 0x30, 0x30);
+        const double passRatio = sheet.maximum > 0 ? double(sheet.passMark) / sheet.maximum : 0;
+        auto row = [&](const QStringList &cells, int f, bool stripe, std::optional<double> ratio) {
+            Slice s{rowHeight, {}, false};
+            if (stripe && m_layout.gridStripe.isValid())
+                s.items.append(boxItem(QRectF(m_left, 0, m_right - m_left, rowHeight), m_layout.gridStripe));
+            const double baseline = (rowHeight + ascent(f) - descent(f)) / 2;
+            const QString name = metrics(f).elidedText(cells.at(0), Qt::ElideRight, nameWidth - 2 * kMm);
+            s.items.append(textItem(m_left + 1 * kMm, baseline, name, f));
+            double x = m_left + nameWidth;
+            for (int c = 1; c < cells.size(); ++c) {
+                x += widths.at(c - 1);
+                s.items.append(textItem(x - 2 * kMm - advance(f, cells.at(c)), baseline, cells.at(c), f));
+            }
+            if (ratio) {
+                const double left = m_right - bar, top = 1.2 * kMm, height = rowHeight - 2.4 * kMm;
+                const double filled = bar * std::clamp(*ratio, 0.0, 1.0);
+                const QColor fill = *ratio >= passRatio ? QColor(0x3C, 0xA0, 0x50) : QColor(0xD8, 0x6A, 0x3A);
+                if (filled > 0)
+                    s.items.append(boxItem(QRectF(left, top, filled, height), fill));
+                s.items.append(boxItem(QRectF(left, top, bar, height), QColor(), ink, 0.5 * kPoint));
+                const double pass = left + bar * passRatio;
+                s.items.append(lineItem(
+                    QPointF(pass, top - 0.6 * kMm), QPointF(pass, top + height + 0.6 * kMm), ink, 0.9 * kPoint));
+            }
+            return s;
+        };
+        QList<Slice> block;
+        Slice head = row(headers, bold, false, std::nullopt);
+        head.items.append(lineItem(QPointF(m_left, rowHeight), QPointF(m_right, rowHeight), ink, 0.9 * kPoint));
+        block.append(head);
+        place(block);
+        for (int i = 0; i < sheet.domains.size(); ++i) {
+            const ResultSheet::DomainLine &d = sheet.domains.at(i);
+            const double ratio = d.maximum > 0 ? double(d.points) / d.maximum : 0;
+            place({row({d.name, QString::number(d.questions), pointsText(d.points).remove(u'+'),
+                           QString::number(d.maximum), percentText(d.points, d.maximum)},
+                plain, i % 2 == 1, ratio)});
+        }
+        m_y += 8 * kMm;
+        return true;
+    }
+
+    // Every question of the review: its statement and score, each choice with
+    // the candidate's tick and its points.
+    bool review(const ResultSheet &sheet, QString *error)
+    {
+        const int statement = font(m_layout.questionFont);
+        const int answer = font(m_layout.answerFont);
+        const int letter = font(m_layout.answerFont, 1, true);
+        const int points = font(m_layout.pointsFont);
+        const int strong = font(m_layout.pointsFont, 1, m_layout.positiveBold || m_layout.pointsFont.bold);
+        const int heading = font(m_layout.subtitleFont, 1, true);
+        const int reference = font(m_layout.pointsFont, 0.8, false);
+        const QColor grey(0x60, 0x60, 0x60);
+        const QColor ink(0x30, 0x30, 0x30);
+
+        if (!sheet.reviewHeading.isEmpty()) {
+            QList<Slice> block;
+            for (const Line &line : wrap(sheet.reviewHeading, heading, m_right - m_left)) {
+                Slice s{lineHeight(heading), {}, false};
+                s.items.append(textItem(m_left, ascent(heading), line.text, heading));
+                block.append(s);
+            }
+            block.append({3 * kMm, {}, false});
+            place(block);
+        }
+        const QString widest = QStringLiteral("Score : −6 / 6");
+        const double scoreWidth = advance(strong, widest) + 4 * kMm;
+        const double number
+            = advance(statement, QString(QString::number(sheet.review.size()).size() + 1, u'0')) + 2.5 * kMm;
+        const double box = 3.2 * kMm;
+        const double textLeft = m_left + number;
+        const double letterLeft = textLeft + box + 2 * kMm;
+        const double choiceLeft = letterLeft + advance(letter, QStringLiteral("M")) + 2 * kMm;
+        const double pointsWidth = advance(strong, kMinus + QStringLiteral("6")) + 5 * kMm;
+        const double choiceWidth = m_right - pointsWidth - choiceLeft;
+        if (choiceWidth < 50 * kMm || m_right - scoreWidth - textLeft < 50 * kMm) {
+            failed(
+                error, QStringLiteral("les marges et les tailles de police laissent trop peu de place aux réponses"));
+            return false;
+        }
+        const double pad = 0.7 * kMm;
+        const double choiceBaseline = std::max(ascent(answer), ascent(strong));
+        const double choiceLine = choiceBaseline + std::max(descent(answer), descent(strong));
+
+        for (int i = 0; i < sheet.review.size(); ++i) {
+            const ResultSheet::Item &item = sheet.review.at(i);
+            QList<Slice> block;
+            if (i > 0)
+                block.append(spacer(m_layout.questionSpacing * kMm));
+            const QList<Line> lines = wrap(item.statement, statement, m_right - scoreWidth - textLeft);
+            for (int k = 0; k < lines.size(); ++k) {
+                Slice s{lineHeight(statement), {}, false};
+                const double baseline = ascent(statement);
+                if (k == 0) {
+                    const QString n = QString::number(item.number) + u'.';
+                    s.items.append(textItem(textLeft - 2.5 * kMm - advance(statement, n), baseline, n, statement));
+                    const QString score
+                        = frenchSpacing(QStringLiteral("Score : %1 / 6").arg(pointsText(item.score).remove(u'+')));
+                    const QColor colour = item.score >= 6 ? QColor(0x1B, 0x7A, 0x2E) : QColor(0xB0, 0x1C, 0x1C);
+                    s.items.append(textItem(m_right - advance(strong, score), baseline, score, strong, colour));
+                }
+                s.items.append(textItem(textLeft, baseline, lines.at(k).text, statement));
+                block.append(s);
+            }
+            if (m_layout.showReferences && !item.reference.isEmpty()) {
+                Slice s{lineHeight(reference), {}, false};
+                s.items.append(textItem(textLeft, ascent(reference), item.reference, reference, grey));
+                block.append(s);
+            }
+            block.append({1.2 * kMm, {}, false});
+            for (int c = 0; c < kChoiceCount; ++c) {
+                if (item.lib[size_t(c)].isEmpty())
+                    continue;
+                const std::optional<qint64> value = item.val[size_t(c)];
+                const bool positive = value && *value > 0;
+                const QList<Line> choice = wrap(item.lib[size_t(c)], answer, choiceWidth);
+                for (int k = 0; k < choice.size(); ++k) {
+                    const double top = k == 0 ? pad : 0;
+                    Slice s{choiceLine + top + (k + 1 == choice.size() ? pad : 0), {}, false};
+                    if (positive && m_layout.positiveFill.isValid())
+                        s.items.append(
+                            boxItem(QRectF(letterLeft - 1.2 * kMm, 0, m_right - letterLeft + 1.2 * kMm, s.height),
+                                m_layout.positiveFill));
+                    const double baseline = top + choiceBaseline;
+                    if (k == 0) {
+                        const QRectF tick(textLeft, baseline - box, box, box);
+                        s.items.append(boxItem(tick, QColor(Qt::white), ink, 0.6 * kPoint));
+                        if (item.ticked[size_t(c)]) {
+                            s.items.append(lineItem(tick.topLeft(), tick.bottomRight(), ink, 1.0 * kPoint));
+                            s.items.append(lineItem(tick.bottomLeft(), tick.topRight(), ink, 1.0 * kPoint));
+                        }
+                        s.items.append(textItem(letterLeft, baseline, QString(QChar(u'A' + c)), letter));
+                        if (value) {
+                            const int pf = positive ? strong : points;
+                            const QString p = pointsText(int(std::clamp<qint64>(*value, -99, 99)));
+                            s.items.append(textItem(m_right - 2 * kMm - advance(pf, p), baseline, p, pf));
+                        }
+                    }
+                    s.items.append(textItem(choiceLeft, baseline, choice.at(k).text, answer));
+                    block.append(s);
+                }
+            }
+            place(block);
+        }
+        return true;
+    }
+
     void gridBlock(const StoredQuestionnaire &q, double x, double number, double boxWidth, double rowHeight,
         qsizetype first, qsizetype count, GridFonts fonts)
     {
@@ -522,14 +768,11 @@ private:
     }
 
     // Header and footer, once the number of pages is known.
-    void bands(const QList<StoredQuestionnaire> &questionnaires)
+    void bands(const std::function<Fields(int owner)> &fieldsOfOwner)
     {
         const QString pages = QString::number(m_doc->m_pages.size());
         for (int p = 0; p < m_doc->m_pages.size(); ++p) {
-            const int owner = m_pageQuestionnaire.at(p);
-            Fields f;
-            if (owner >= 0)
-                f = fieldsOf(questionnaires.at(owner));
+            Fields f = fieldsOfOwner(m_pageQuestionnaire.at(p));
             f.title = m_context.title;
             f.page = QString::number(p + 1);
             f.pages = pages;
@@ -585,6 +828,13 @@ private:
     double m_left = 0, m_right = 0, m_bodyTop = 0, m_bodyBottom = 0, m_y = 0;
     double m_headerBaseline = 0, m_headerRule = 0, m_footerBaseline = 0, m_footerRule = 0;
 };
+
+std::shared_ptr<ReportDocument> composeResultSheet(
+    const ReportLayout &layout, const ResultSheet &sheet, const ComposeContext &context, QString *error)
+{
+    ReportComposer composer(layout, context);
+    return composer.runResult(sheet, error);
+}
 
 QPageLayout ReportDocument::pageLayout()
 {

@@ -2,6 +2,7 @@
 
 #include "ReportData.h"
 #include "ReportLayout.h"
+#include "ResultSheet.h"
 
 #include <QColor>
 #include <QFont>
@@ -75,5 +76,10 @@ struct ComposeContext {
 // of a sentence.
 std::shared_ptr<ReportDocument> composeReport(const ReportLayout &layout,
     const QList<StoredQuestionnaire> &questionnaires, const ComposeContext &context, QString *error);
+
+// Lays out a mock exam's result sheet with a layout of the result model: the
+// mark and its verdict, the table of domains with their bars, the review.
+std::shared_ptr<ReportDocument> composeResultSheet(
+    const ReportLayout &layout, const ResultSheet &sheet, const ComposeContext &context, QString *error);
 
 } // namespace qcm

@@ -42,6 +42,24 @@ ReportOutcome buildReport(const ReportRequest &request)
             return failure(ReportCode::LayoutInvalid, reader.error());
         }
     }
+    const QString layoutName = QFileInfo(request.layoutPath).fileName();
+    if (request.resultSheet) {
+        if (layout->model != ReportLayout::Model::Result)
+            return failure(ReportCode::LayoutInvalid,
+                QStringLiteral("La mise en page « %1 » n'est pas celle d'un relevé de résultats : son modèle doit "
+                               "être « résultat ».")
+                    .arg(layoutName));
+        QString why;
+        auto document = composeResultSheet(*layout, *request.resultSheet, {request.title, std::nullopt}, &why);
+        if (!document)
+            return failure(ReportCode::LayoutInvalid,
+                QStringLiteral("La mise en page « %1 » ne convient pas : %2.").arg(layoutName, why));
+        return {ReportCode::Ok, QString(), std::move(document)};
+    }
+    if (layout->model == ReportLayout::Model::Result)
+        return failure(ReportCode::LayoutInvalid,
+            QStringLiteral("La mise en page « %1 » sert aux relevés de résultats des examens blancs, pas aux QCM.")
+                .arg(layoutName));
     const SelectionFormula formula = SelectionFormula::parse(request.formula);
     if (!formula.accepted)
         return failure(ReportCode::FormulaRefused, formula.error);

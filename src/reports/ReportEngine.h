@@ -27,6 +27,9 @@ struct ReportRequest {
     QString title; // window title, PDF title, printed document name
     QString workingCopyPath; // the working copy "qcm.mdb", the only file read
     ReportPreviewFactory preview; // for ReportDestination::Window
+    // A mock exam's result sheet: printed instead of the questionnaires, with
+    // a layout of the result model; neither the formula nor the working copy is read.
+    std::shared_ptr<const ResultSheet> resultSheet;
 };
 
 // What RunReport returns: 0 on success, one code per kind of failure.

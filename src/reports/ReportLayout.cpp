@@ -96,9 +96,9 @@ Apply colour(QColor &target, bool noneAllowed)
     };
 }
 
-QString checkPlaceholders(const QString &text)
+QString checkPlaceholders(const QString &text, bool result)
 {
-    const QStringList &known = layoutPlaceholders();
+    const QStringList known = result ? layoutPlaceholders() + resultPlaceholders() : layoutPlaceholders();
     qsizetype from = 0;
     while (true) {
         const qsizetype open = text.indexOf(u'{', from);
@@ -122,10 +122,12 @@ QString checkPlaceholders(const QString &text)
 
 // Page numbers exist only once the whole document is laid out, so only the
 // header and the footer may show them.
-Apply text(QString &target, bool pageNumbers = false)
+// A result sheet's own placeholders are known once its model is given,
+// which the files do first.
+Apply text(QString &target, const ReportLayout &layout, bool pageNumbers = false)
 {
-    return [&target, pageNumbers](const QString &v) {
-        QString why = checkPlaceholders(v);
+    return [&target, &layout, pageNumbers](const QString &v) {
+        QString why = checkPlaceholders(v, layout.model == ReportLayout::Model::Result);
         if (why.isEmpty() && !pageNumbers)
             for (const char *mark : {"{page}", "{pages}"})
                 if (v.contains(QLatin1String(mark), Qt::CaseInsensitive))
@@ -180,11 +182,11 @@ void addFont(QHash<QString, Apply> &keys, LayoutFont &font)
     keys.insert(QStringLiteral("style"), style(font));
 }
 
-void addBand(QHash<QString, Apply> &keys, LayoutBand &band)
+void addBand(QHash<QString, Apply> &keys, LayoutBand &band, const ReportLayout &layout)
 {
-    keys.insert(QStringLiteral("gauche"), text(band.left, true));
-    keys.insert(QStringLiteral("centre"), text(band.centre, true));
-    keys.insert(QStringLiteral("droite"), text(band.right, true));
+    keys.insert(QStringLiteral("gauche"), text(band.left, layout, true));
+    keys.insert(QStringLiteral("centre"), text(band.centre, layout, true));
+    keys.insert(QStringLiteral("droite"), text(band.right, layout, true));
     keys.insert(QStringLiteral("couleur"), colour(band.color, false));
     addFont(keys, band.font);
 }
@@ -205,8 +207,10 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
             l.model = ReportLayout::Model::Questions;
         else if (word == QLatin1String("grille"))
             l.model = ReportLayout::Model::Grid;
+        else if (word == u"résultat")
+            l.model = ReportLayout::Model::Result;
         else
-            return QStringLiteral("le modèle %1 est inconnu : écrivez questions ou grille").arg(quoted(v));
+            return QStringLiteral("le modèle %1 est inconnu : écrivez questions, grille ou résultat").arg(quoted(v));
         modelGiven = true;
         return QString();
     });
@@ -230,18 +234,18 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
     page.insert(QStringLiteral("marge droite"), margin(&QMarginsF::setRight));
 
     auto &title = section(QStringLiteral("Titre"));
-    title.insert(QStringLiteral("texte"), text(l.title));
+    title.insert(QStringLiteral("texte"), text(l.title, l));
     addFont(title, l.titleFont);
 
     auto &subtitle = section(QStringLiteral("Sous-titre"));
-    subtitle.insert(QStringLiteral("ligne 1"), text(l.subtitle1));
-    subtitle.insert(QStringLiteral("ligne 2"), text(l.subtitle2));
+    subtitle.insert(QStringLiteral("ligne 1"), text(l.subtitle1, l));
+    subtitle.insert(QStringLiteral("ligne 2"), text(l.subtitle2, l));
     addFont(subtitle, l.subtitleFont);
 
     auto &student = section(QStringLiteral("Élève"));
     student.insert(QStringLiteral("afficher"), yesNo(l.studentLine));
-    student.insert(QStringLiteral("nom"), text(l.studentName));
-    student.insert(QStringLiteral("date"), text(l.studentDate));
+    student.insert(QStringLiteral("nom"), text(l.studentName, l));
+    student.insert(QStringLiteral("date"), text(l.studentDate, l));
     addFont(student, l.studentFont);
 
     auto &questions = section(QStringLiteral("Questions"));
@@ -264,11 +268,11 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
     addFont(grid, l.gridFont);
 
     auto &score = section(QStringLiteral("Note"));
-    score.insert(QStringLiteral("texte"), text(l.score));
+    score.insert(QStringLiteral("texte"), text(l.score, l));
     addFont(score, l.scoreFont);
 
-    addBand(section(QStringLiteral("En-tête")), l.header);
-    addBand(section(QStringLiteral("Pied de page")), l.footer);
+    addBand(section(QStringLiteral("En-tête")), l.header, l);
+    addBand(section(QStringLiteral("Pied de page")), l.footer, l);
     return sections;
 }
 
@@ -279,6 +283,14 @@ const QStringList &layoutPlaceholders()
     static const QStringList names{QStringLiteral("{nom}"), QStringLiteral("{spécialité}"), QStringLiteral("{date}"),
         QStringLiteral("{questions}"), QStringLiteral("{maximum}"), QStringLiteral("{titre}"), QStringLiteral("{page}"),
         QStringLiteral("{pages}")};
+    return names;
+}
+
+const QStringList &resultPlaceholders()
+{
+    static const QStringList names{QStringLiteral("{candidat}"), QStringLiteral("{note}"),
+        QStringLiteral("{pourcentage}"), QStringLiteral("{verdict}"), QStringLiteral("{seuil}"),
+        QStringLiteral("{durée}")};
     return names;
 }
 
@@ -407,7 +419,7 @@ std::optional<ReportLayout> LayoutReader::parse(const QByteArray &content, const
     if (!modelGiven)
         return fail(Failure::Invalid,
             QStringLiteral("Fichier de mise en page %1 : il manque le réglage « modèle » "
-                           "de la rubrique [Document] (questions ou grille).")
+                           "de la rubrique [Document] (questions, grille ou résultat).")
                 .arg(quoted(fileName)));
     return layout;
 }

@@ -27,7 +27,7 @@ struct LayoutBand {
 // hold placeholders such as {nom} or {page}; they are replaced when printing.
 // Lengths are in millimetres.
 struct ReportLayout {
-    enum class Model { Questions, Grid };
+    enum class Model { Questions, Grid, Result };
 
     Model model = Model::Questions;
     bool showPoints = false;
@@ -71,6 +71,8 @@ struct ReportLayout {
 
 // The placeholders a layout text may hold, in the order they are documented.
 const QStringList &layoutPlaceholders();
+// Those a result sheet adds: the candidate, the mark and its verdict.
+const QStringList &resultPlaceholders();
 
 // Reads a layout file. The format is strict: an unknown section, key, value or
 // placeholder is an error whose French text names the file and the line.

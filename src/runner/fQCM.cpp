@@ -11,6 +11,7 @@
 #include "ui/Accessibility.h"
 #include "ui/Background.h"
 #include "ui/Pictures.h"
+#include "ui/QuestionLook.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -27,10 +28,7 @@ namespace qcm {
 
 namespace {
 
-const QColor kWindowColour(98, 112, 138);
-const QColor kPanelColour(41, 58, 96);
-const QColor kGradientTop(41, 57, 93);
-const QColor kGradientBottom(92, 163, 207);
+using namespace QuestionLook;
 const QString kDesignStatement = QStringLiteral("Choisissez un domaine");
 const QString kEmptyDomain
     = QStringLiteral("                                  Ce domaine n'est pas encore entré dans le QCM.");
@@ -40,33 +38,6 @@ const QString kInvitation = QStringLiteral("Aucune base de données n'est ouvert
 // The panel holding the question, in twips.
 constexpr int kPanelWidth = 13200;
 constexpr int kPanelHeight = 7815;
-
-void setColours(QWidget *w, const QColor &background, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-}
-
-void setTextColour(QWidget *w, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-}
-
-// The window keeps to a few fonts: each new size or weight costs the
-// font system a search at start-up.
-constexpr double kSmall = 9.5;
-constexpr double kNormal = 11;
-
-QFont sized(QFont f, double points, bool bold = false)
-{
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 // The ticks on the panel's colours. A locked tick stays legible (WCAG
 // contrast at least 4.5:1): the student compares it with the points.
@@ -184,9 +155,9 @@ void fQCM::buildControls()
     lbl(1)->setFont(sized(base, kNormal));
     lbl(1)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbl(2)->setFont(sized(base, kSmall));
-    setTextColour(lbl(2), QColor(190, 210, 235));
+    setTextColour(lbl(2), kReferenceColour);
     lbl(3)->setText(kDesignStatement);
-    lbl(3)->setFont(sized(base, 13.5, true));
+    lbl(3)->setFont(sized(base, kStatement, true));
     lbl(3)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbl(3)->setMinimumHeight(Twips::toPixels(1500));
     lbl(3)->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -249,7 +220,7 @@ void fQCM::buildControls()
         text->setObjectName(QStringLiteral("lblLib(%1)").arg(i));
         text->setAccessibleDescription(QStringLiteral("Réponse %1").arg(letter));
         text->setFont(sized(base, kNormal));
-        text->setMinimumHeight(Twips::toPixels(560));
+        text->setMinimumHeight(Twips::toPixels(kChoiceMinHeight));
         text->installEventFilter(this);
         m_lblLib[size_t(i)] = text;
 
@@ -260,9 +231,9 @@ void fQCM::buildControls()
         points->setAlignment(Qt::AlignCenter);
         points->setAutoFillBackground(true);
         // Wider only for a value out of range, which is shown whole.
-        points->setMinimumWidth(Twips::toPixels(780));
+        points->setMinimumWidth(Twips::toPixels(kPointsMinWidth));
         points->setMargin(2);
-        points->setFixedHeight(Twips::toPixels(450));
+        points->setFixedHeight(Twips::toPixels(kPointsHeight));
         points->setFrameShape(QFrame::Box);
         QSizePolicy keepPoints = points->sizePolicy();
         keepPoints.setRetainSizeWhenHidden(true);
@@ -329,7 +300,8 @@ void fQCM::buildControls()
     makeButton(6, QStringLiteral("&Maintenance"), QStringLiteral("Gestion des questions"), this);
     makeButton(9, QStringLiteral("QCM"), QStringLiteral("Gestion des QCM"), this);
     makeButton(10, QStringLiteral("&Choisir une base"), QStringLiteral("Choix des bases de données"), this);
-    for (int i : {0, 6, 9, 10}) {
+    makeButton(11, QStringLiteral("&Examen blanc"), QStringLiteral("Passer un examen blanc chronométré et noté"), this);
+    for (int i : {0, 6, 9, 10, 11}) {
         cmd(i)->setFont(sized(base, kNormal, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
@@ -414,10 +386,11 @@ void fQCM::layoutWindow()
     c9->move(w - (c9->width() + gap + c6->width() + gap), top);
     c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
     cmd(0)->move(gap, top);
+    cmd(11)->move(gap + cmd(0)->width() + gap, top);
 
     // The caption is centred and stays clear of the buttons on both sides; a
     // long path is shortened in its middle and shown whole in the tooltip.
-    const int leftLimit = cmd(0)->x() + cmd(0)->width() + gap;
+    const int leftLimit = cmd(11)->x() + cmd(11)->width() + gap;
     const int rightLimit = c10->x() - gap;
     const int room = std::max(Twips::toPixels(1500), rightLimit - leftLimit);
     const QFontMetrics metrics(m_lblBase->font());
@@ -753,6 +726,9 @@ void fQCM::onCommand(int index)
             recent->popup(cmd(10)->mapToGlobal(QPoint(0, cmd(10)->height())));
         else
             m_state.ChooseDatabase();
+        break;
+    case 11:
+        m_state.windows().showExamSetup();
         break;
     default:
         break;

@@ -26,6 +26,11 @@ public:
 
     // The reports window: modal from the editor, modeless from the composer.
     virtual void showReports(bool modal) { (void)modal; }
+
+    // The mock exam: an exam left in progress is offered first, then its set-up box.
+    virtual void showExamSetup() { }
+    // At start: the offer to resume an exam left in progress.
+    virtual void offerExamResume() { }
 };
 
 } // namespace qcm
