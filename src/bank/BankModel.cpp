@@ -342,31 +342,20 @@ std::optional<QList<Question>> BankModel::questionList(
 
 std::optional<QList<QuestionFlags>> BankModel::questionFlags(StoreError *error) const
 {
-    StoreError e;
-    const TableInfo *t = questionsTable(&e);
-    if (!t)
-        return failed<QList<QuestionFlags>>(error, e);
-    const FieldList fields = FieldList::of(*t, {QStringLiteral("Code"), QStringLiteral("Numero")}, flagFields());
-    if (fields.error)
-        return failed<QList<QuestionFlags>>(error, fields.error);
-    SqliteStatement *st = m_connection->statement(
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY %3, %4")
-            .arg(fields.selectList(), quotedIdentifier(t->name), fields.sql.at(0), fields.sql.at(1)),
-        &e);
-    if (!st)
-        return failed<QList<QuestionFlags>>(error, e);
     QList<QuestionFlags> list;
-    while (st->step()) {
-        QuestionFlags q;
-        q.code = st->column(0).toString();
-        q.numero = st->columnInt64(1);
-        for (int s = 0; s < kSpecialityCount; ++s)
-            q.flags[size_t(s)] = st->columnInt64(2 + s) == 1 ? 1 : 0;
-        list.append(q);
-    }
-    if (!st->error().isEmpty())
-        return failed<QList<QuestionFlags>>(error, m_connection->errorOf(*st));
-    st->reset();
+    const bool read = forEachQuestion(
+        QuestionParts::Flags,
+        [&list](const QuestionRow &row) {
+            QuestionFlags q;
+            q.code = row.code();
+            q.numero = row.numero();
+            for (int s = 0; s < kSpecialityCount; ++s)
+                q.flags[size_t(s)] = row.flag(s);
+            list.append(q);
+        },
+        error);
+    if (!read)
+        return std::nullopt;
     return list;
 }
 
