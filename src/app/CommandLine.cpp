@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "exchange/ExchangeCommands.h"
+
 #include <QTextStream>
 
 #include <cstdio>
@@ -18,11 +20,21 @@ struct Command {
 };
 
 int help(const QStringList &);
+int exportBank(const QStringList &arguments);
+int importQuestions(const QStringList &arguments);
 
 const QList<Command> &commands()
 {
     static const QList<Command> list{
         {QStringLiteral("--help"), {}, QStringLiteral("affiche cette aide"), &help},
+        {QStringLiteral("--exporter"), QStringLiteral("FORMAT BANQUE FICHIER"),
+            QStringLiteral("exporte les questions de la BANQUE dans FICHIER ; FORMAT : csv, moodle (Moodle XML) ou "
+                           "gift"),
+            &exportBank},
+        {QStringLiteral("--importer"), QStringLiteral("FICHIER BANQUE [--remplacer]"),
+            QStringLiteral("importe dans la BANQUE les questions de FICHIER (CSV, Moodle XML ou GIFT, reconnu à son "
+                           "contenu) ;\n      --remplacer remplace aussi celles de même domaine et même numéro"),
+            &importQuestions},
     };
     return list;
 }
@@ -38,6 +50,18 @@ int help(const QStringList &)
             << c.description << "\n";
     out << "\nCodes de retour : 0 réussite, 1 éléments refusés, 2 erreur de fichier ou d'arguments.\n";
     return 0;
+}
+
+int exportBank(const QStringList &arguments)
+{
+    QTextStream out(stdout), err(stderr);
+    return Exchange::exportCommand(arguments, out, err);
+}
+
+int importQuestions(const QStringList &arguments)
+{
+    QTextStream out(stdout), err(stderr);
+    return Exchange::importCommand(arguments, out, err);
 }
 
 } // namespace
