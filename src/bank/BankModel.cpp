@@ -353,29 +353,59 @@ std::optional<QList<StoredQuestionnaire>> BankModel::questionnaires(StoreError *
     return readQuestionnaires(std::nullopt, error);
 }
 
-bool BankModel::writeQuestion(const Question &q, ExistingQuestions existing, bool *added, StoreError *error)
-{
-    const TableInfo *t = questionsTable(error);
-    if (!t)
-        return false;
-    const FieldList fields = FieldList::of(*t, questionFields(), flagFields());
-    if (fields.error) {
-        setError(error, fields.error);
-        return false;
+// The statements a batch of questions is written with, made once per batch:
+// a big import spent most of its time making them again for every row.
+struct BankModel::Columns {
+    FieldList fields;
+    QString select, update, insert;
+    QList<int> set, inserted; // the values each statement takes, by their index
+
+    explicit Columns(const TableInfo &t) : fields(FieldList::of(t, questionFields(), flagFields()))
+    {
+        if (fields.error)
+            return;
+        const QString table = quotedIdentifier(t.name);
+        const QString key = fields.sql.at(0) + QStringLiteral(" = ? AND ") + fields.sql.at(1) + QStringLiteral(" = ?");
+        select = QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table, key);
+        QStringList sets, names;
+        for (int i = 0; i < fields.sql.size(); ++i) {
+            if (fields.sql.at(i).isEmpty())
+                continue;
+            names << fields.sql.at(i);
+            inserted << i;
+            if (i >= 2) {
+                sets << fields.sql.at(i) + QStringLiteral(" = ?");
+                set << i;
+            }
+        }
+        update = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), key);
+        insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(table, names.join(QStringLiteral(", ")),
+                         QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     }
+};
+
+bool BankModel::writeQuestion(
+    const Columns &columns, const Question &q, ExistingQuestions existing, bool *added, StoreError *error)
+{
     // Values in the order of the fields, the key first.
     QVariantList values{q.code, q.numero, q.libelle};
     for (int i = 0; i < kChoiceCount; ++i)
         values << textOrNull(q.lib[size_t(i)]) << pointsOrNull(q.val[size_t(i)]);
     for (int s = 0; s < kSpecialityCount; ++s)
         values << q.flags[size_t(s)];
+    auto valuesAt = [&values](const QList<int> &indexes) {
+        QVariantList list;
+        list.reserve(indexes.size() + 2);
+        for (int i : indexes)
+            list << values.at(i);
+        return list;
+    };
 
-    const QString table = quotedIdentifier(t->name);
-    const QString key = fields.sql.at(0) + QStringLiteral(" = ? AND ") + fields.sql.at(1) + QStringLiteral(" = ?");
     SqliteStatement *st = nullptr;
     StoreError e;
     if (existing == ExistingQuestions::Keep) {
-        st = m_connection->statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table, key), &e);
+        st = m_connection->statement(columns.select, &e);
         if (!st) {
             setError(error, e);
             return false;
@@ -392,20 +422,12 @@ bool BankModel::writeQuestion(const Question &q, ExistingQuestions existing, boo
         if (present)
             return true;
     } else {
-        QStringList sets;
-        QVariantList setValues;
-        for (int i = 2; i < fields.sql.size(); ++i)
-            if (!fields.sql.at(i).isEmpty()) {
-                sets << fields.sql.at(i) + QStringLiteral(" = ?");
-                setValues << values.at(i);
-            }
-        st = m_connection->statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), key), &e);
+        st = m_connection->statement(columns.update, &e);
         if (!st) {
             setError(error, e);
             return false;
         }
-        st->bindAll(setValues + QVariantList{q.code, q.numero});
+        st->bindAll(valuesAt(columns.set) + QVariantList{q.code, q.numero});
         const bool done = st->exec();
         const StoreError writeError = done ? StoreError{} : m_connection->errorOf(*st);
         st->reset();
@@ -418,22 +440,12 @@ bool BankModel::writeQuestion(const Question &q, ExistingQuestions existing, boo
             return true;
         }
     }
-    QStringList names;
-    QVariantList insertValues;
-    for (int i = 0; i < fields.sql.size(); ++i)
-        if (!fields.sql.at(i).isEmpty()) {
-            names << fields.sql.at(i);
-            insertValues << values.at(i);
-        }
-    st = m_connection->statement(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                     .arg(table, names.join(QStringLiteral(", ")),
-                                         QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-        &e);
+    st = m_connection->statement(columns.insert, &e);
     if (!st) {
         setError(error, e);
         return false;
     }
-    st->bindAll(insertValues);
+    st->bindAll(valuesAt(columns.inserted));
     const bool done = st->exec();
     const StoreError writeError = done ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
@@ -493,9 +505,18 @@ StoreError BankModel::saveBatch(const QList<Domain> &domains, const QList<Questi
             ++done.domainsAdded;
         }
     }
+    std::optional<Columns> columns;
+    if (!questions.isEmpty()) {
+        const TableInfo *t = questionsTable(&e);
+        if (!t)
+            return e;
+        columns.emplace(*t);
+        if (columns->fields.error)
+            return columns->fields.error;
+    }
     for (const Question &q : questions) {
         bool added = false;
-        if (!writeQuestion(q, existing, &added, &e))
+        if (!writeQuestion(*columns, q, existing, &added, &e))
             return e;
         if (added)
             ++done.questionsAdded;
