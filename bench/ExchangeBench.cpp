@@ -200,3 +200,31 @@ void StagePlan(benchmark::State &s)
 }
 BENCHMARK(StagePlan)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 } // namespace
+namespace {
+void StageApply(benchmark::State &s)
+{
+    const QString file = exportedFile(20000, ExchangeFormat::Csv);
+    const ExchangeRead read = Exchange::readFile(file);
+    int round = 0;
+    for (auto _ : s) {
+        s.PauseTiming();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a-%1.zov").arg(round++));
+        QString why;
+        Schema::create(path, &why);
+        StoreError error;
+        auto connection = Connection::open(path, &error);
+        BankModel bank(connection);
+        ImportPlanner planner(read);
+        planner.load(bank, &error);
+        const ImportPlan plan = planner.plan({true, false, false, false, false, false});
+        s.ResumeTiming();
+        if (applyImport(bank, plan, ExistingQuestions::Keep))
+            s.SkipWithError("not imported");
+        s.PauseTiming();
+        connection.reset();
+        s.ResumeTiming();
+    }
+}
+BENCHMARK(StageApply)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+} // namespace

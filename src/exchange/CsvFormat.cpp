@@ -17,11 +17,11 @@ QString choiceLetter(int k)
 }
 
 // Where each field of a question lies in a line; -1 when the file has no such column.
-struct Columns {
+struct CsvColumns {
     int code = -1, name = -1, number = -1, statement = -1;
     std::array<int, kChoiceCount> choice, points;
     std::array<int, kSpecialityCount> flag;
-    Columns()
+    CsvColumns()
     {
         choice.fill(-1);
         points.fill(-1);
@@ -417,7 +417,7 @@ private:
     }
 
     ExchangeRead &m_out;
-    Columns m_columns;
+    CsvColumns m_columns;
     int m_columnCount = 0;
     QSet<QString> m_domainsNamed, m_domainsFilled;
 };

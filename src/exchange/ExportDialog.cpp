@@ -1,6 +1,7 @@
 #include "ExportDialog.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -59,13 +60,20 @@ ExportDialog::ExportDialog(const QList<DomainEntry> &domains, qint64 totalQuesti
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // The list sits under its choice, as a part of it.
+    auto *listRow = new QHBoxLayout;
+    listRow->setContentsMargins(24, 0, 0, 0);
+    listRow->addWidget(m_list);
     auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(8);
     layout->addWidget(heading);
     layout->addWidget(m_whole);
     layout->addWidget(m_ticked);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(listRow, 1);
+    layout->addSpacing(4);
     layout->addWidget(buttons);
-    resize(480, 420);
+    m_list->setSpacing(2);
+    resize(500, 400);
 }
 
 std::optional<QStringList> ExportDialog::chosenCodes() const

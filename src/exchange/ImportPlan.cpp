@@ -112,7 +112,10 @@ ImportPlan ImportPlanner::plan(const std::array<bool, kSpecialityCount> &givenSp
     QString why;
     auto resolve = [&](const QString &givenCode, const QString &givenName) -> std::optional<Domain> {
         const QString code = givenCode.trimmed();
-        const QString name = givenName.trimmed();
+        // A domain's name is one line, as the editor types it.
+        QString name = Exchange::plainLineBreaks(givenName);
+        name.replace(u'\n', u' ');
+        name = name.trimmed();
         if (!code.isEmpty()) {
             if (!isDomainCode(code)) {
                 why = QStringLiteral("code de domaine « %1 » : le code d'un domaine est un chiffre de 0 à 9.")

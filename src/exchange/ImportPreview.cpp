@@ -263,7 +263,9 @@ ImportPreview::ImportPreview(const ImportPlanner &planner, const QString &fileNa
         [this](const QModelIndex &current) { showReplacement(current.row()); });
     m_tabs->addTab(m_views[2], QString());
 
+    // A tab only when there are notes: kept hidden until then.
     m_notesPage = new QScrollArea(this);
+    m_notesPage->hide();
     m_notes = new QLabel(m_notesPage);
     m_notes->setWordWrap(true);
     m_notes->setAlignment(Qt::AlignTop | Qt::AlignLeft);
