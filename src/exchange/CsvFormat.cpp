@@ -293,6 +293,7 @@ public:
     {
         if (!m_columnCount)
             return std::all_of(record.cbegin(), record.cend(), [](const QString &f) { return f.trimmed().isEmpty(); })
+                || (line == 1 && record.size() <= 2 && record.first().startsWith(QStringLiteral("sep=")))
                 || heading(record);
         question(record, line);
         return true;
@@ -509,7 +510,10 @@ ExchangeRead read(QIODevice &device, const ReadProgress &progress)
                               .arg(line));
         }
         if (!parser) {
-            const auto separator = separatorOf(text);
+            // A spreadsheet may name its separator on a first line "sep=;".
+            const auto separator = text.startsWith(QStringLiteral("sep=")) && text.size() > 4
+                ? std::optional<QChar>(text.at(4))
+                : separatorOf(text);
             if (!separator)
                 return failed(QStringLiteral("la première ligne ne nomme qu'une colonne : ce n'est pas un fichier CSV "
                                              "de questions (séparateur point-virgule, virgule ou tabulation)."));
@@ -532,6 +536,8 @@ ExchangeRead read(QIODevice &device, const ReadProgress &progress)
 
 bool looksLikeHeading(QStringView firstLine)
 {
+    if (firstLine.startsWith(QStringLiteral("sep=")))
+        return true;
     const auto separator = separatorOf(firstLine);
     if (!separator)
         return false;

@@ -161,6 +161,11 @@ ExportOutcome writeFile(const QString &path, const BankContent &content, Exchang
         outcome.error = QStringLiteral("un dossier porte déjà ce nom.");
         return outcome;
     }
+    // A bank (the one in use, say) is never replaced by an export of it.
+    if (QFile existing(path); existing.open(QIODevice::ReadOnly) && existing.read(16).startsWith("SQLite format 3")) {
+        outcome.error = QStringLiteral("ce fichier est une base de données ; un export ne la remplace pas.");
+        return outcome;
+    }
     QString why;
     if (!writeFileAtomic(path, written.bytes, &why)) {
         const QStorageInfo disk(QFileInfo(path).absolutePath());

@@ -85,6 +85,14 @@ TEST_F(Commands, ExitStatusSaysWhatHappened)
     EXPECT_EQ(unwritable.status, 2);
     EXPECT_TRUE(unwritable.err.startsWith(u"L'export vers"_s)) << unwritable.err.toStdString();
 
+    const QByteArray before = fileBytes(bank);
+    const CommandRun overBank = qcm({u"--exporter"_s, u"gift"_s, bank, bank});
+    EXPECT_EQ(overBank.status, 2);
+    EXPECT_EQ(overBank.err,
+        u"L'export vers « %1 » a échoué : ce fichier est une base de données ; un export ne la remplace pas.\n"_s.arg(
+            bank));
+    EXPECT_EQ(fileBytes(bank), before);
+
     const CommandRun help = qcm({u"--help"_s});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains(u"--exporter FORMAT BANQUE FICHIER"_s));

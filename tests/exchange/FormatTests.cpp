@@ -104,6 +104,18 @@ TEST(Csv, SpreadsheetFileWithCommasNoMarkAndColumnsInAnotherOrder)
         (QStringList{u"4|12"_s, u"4|30"_s, u"4|31"_s}));
 }
 
+TEST(Csv, ASeparatorNamedOnTheFirstLineIsTaken)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(QDir(dir.path()).filePath(u"excel.csv"_s),
+        "sep=,\r\nLibell\xC3\xA9,Choix A,Points A,Choix B,Points B\r\n\"Oui, non ?\",Oui,6,Non,0\r\n");
+    const ExchangeRead read = Exchange::readFile(path);
+    ASSERT_EQ(read.error, QString());
+    ASSERT_EQ(read.questions.size(), 1);
+    EXPECT_EQ(read.questions.at(0).where, u"ligne 3"_s);
+    EXPECT_EQ(read.questions.at(0).entry.txt[Field::Statement], u"Oui, non ?"_s);
+}
+
 TEST(Csv, LinesThatCannotBeReadAreRefusedWithTheirLine)
 {
     QByteArray file = Csv::write(awkwardBank()).bytes;
