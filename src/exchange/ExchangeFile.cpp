@@ -81,7 +81,7 @@ ExchangeRead readFile(const QString &path, const ReadProgress &progress)
     }
     if (info.size() > kLargestFile) {
         failed.error = QStringLiteral("il fait %1 Mo ; au-delà de %2 Mo un fichier n'est pas lu (une banque de "
-                                      "200 000 questions en fait bien moins).")
+                                      "200 000 questions en fait moins de la moitié).")
                            .arg(megabytes(info.size()), megabytes(kLargestFile));
         return failed;
     }

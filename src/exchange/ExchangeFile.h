@@ -12,7 +12,7 @@
 namespace qcm::Exchange {
 
 // Files above this size are refused before they are read: a bank of 200,000
-// questions takes well under half of it in any format.
+// questions takes under half of it even in Moodle XML, the largest format.
 inline constexpr qint64 kLargestFile = qint64(512) << 20;
 
 // The format of a file from its first bytes, or why it is in none of them.

@@ -1,6 +1,5 @@
 #include "ExchangeFixture.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 
@@ -293,8 +292,9 @@ TEST(BadInput, HugeFilesAreRefusedWithoutBeingReadWhole)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(Exchange::kLargestFile + 1));
     }
     EXPECT_EQ(Exchange::readFile(huge).error,
-        u"il fait 512,0 Mo ; au-delà de 512,0 Mo un fichier n'est pas lu (une banque de 200 000 questions en fait bien "
-        "moins)."_s);
+        u"il fait 512,0 Mo ; au-delà de 512,0 Mo un fichier n'est pas lu (une banque de 200 000 questions en fait "
+        u"moins "
+        "de la moitié)."_s);
 
     // 100 MB under the limit, one never-ending text: read only until it is
     // clearly no question.
@@ -307,11 +307,8 @@ TEST(BadInput, HugeFilesAreRefusedWithoutBeingReadWhole)
         for (int i = 0; i < 100; ++i)
             file.write(block);
     }
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_EQ(Exchange::readFile(big).error,
         u"ligne 2 : un texte de plus d'un million de caractères ; le fichier est mal formé (guillemet jamais fermé ?)."_s);
-    EXPECT_LT(timer.elapsed(), 5000);
 }
 
 } // namespace
