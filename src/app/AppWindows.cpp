@@ -3,6 +3,7 @@
 #include "composer/fCreaQCM.h"
 #include "editor/fSaisie.h"
 #include "exam/ExamDesk.h"
+#include "exchange/ExchangeActions.h"
 #include "reports/fRapports.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
@@ -62,8 +63,15 @@ void AppWindows::showReports(bool modal)
 
 void AppWindows::showEditor()
 {
-    if (!m_editor)
+    if (!m_editor) {
         m_editor = new fSaisie(m_state, &m_runner);
+        QObject::connect(
+            m_editor, &fSaisie::exportRequested, m_editor, [this] { ExchangeActions::exportBank(m_state, m_editor); });
+        QObject::connect(m_editor, &fSaisie::importRequested, m_editor, [this] {
+            if (ExchangeActions::importQuestions(m_state, m_editor))
+                m_editor->bankImported();
+        });
+    }
     m_editor->exec();
 }
 

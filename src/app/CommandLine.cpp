@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "access/AccessReading.h"
+#include "exchange/ExchangeCommands.h"
 
 #include <QTextStream>
 
@@ -20,6 +21,8 @@ struct Command {
 };
 
 int help(const QStringList &);
+int exportBank(const QStringList &arguments);
+int importQuestions(const QStringList &arguments);
 
 const QList<Command> &commands()
 {
@@ -29,6 +32,14 @@ const QList<Command> &commands()
             QStringLiteral("lit la base Access FICHIER sans la modifier et l'écrit, convertie, dans la nouvelle base "
                            "TEMPORAIRE, avec son rapport TEMPORAIRE.json (ce que fait la conversion)"),
             &readAccessCommand},
+        {QStringLiteral("--exporter"), QStringLiteral("FORMAT BANQUE FICHIER"),
+            QStringLiteral("exporte les questions de la BANQUE dans FICHIER ; FORMAT : csv, moodle (Moodle XML) ou "
+                           "gift"),
+            &exportBank},
+        {QStringLiteral("--importer"), QStringLiteral("FICHIER BANQUE [--remplacer]"),
+            QStringLiteral("importe dans la BANQUE les questions de FICHIER (CSV, Moodle XML ou GIFT, reconnu à son "
+                           "contenu) ;\n      --remplacer remplace aussi celles de même domaine et même numéro"),
+            &importQuestions},
     };
     return list;
 }
@@ -44,6 +55,18 @@ int help(const QStringList &)
             << c.description << "\n";
     out << "\nCodes de retour : 0 réussite, 1 éléments refusés, 2 erreur de fichier ou d'arguments.\n";
     return 0;
+}
+
+int exportBank(const QStringList &arguments)
+{
+    QTextStream out(stdout), err(stderr);
+    return Exchange::exportCommand(arguments, out, err);
+}
+
+int importQuestions(const QStringList &arguments)
+{
+    QTextStream out(stdout), err(stderr);
+    return Exchange::importCommand(arguments, out, err);
 }
 
 } // namespace

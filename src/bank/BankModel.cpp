@@ -560,74 +560,6 @@ std::optional<QList<StoredQuestionnaire>> BankModel::questionnaires(StoreError *
 
 // ---- Writing ----------------------------------------------------------------
 
-bool BankModel::writeQuestion(const Question &q, ExistingQuestions existing, bool *added, StoreError *error)
-{
-    const TableInfo *t = table(kQuestions, error);
-    if (!t)
-        return false;
-    const FieldList fields = FieldList::of(*t,
-        QStringList{QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("Libellé")}
-            + choiceFields(QStringLiteral("Val")),
-        flagFields());
-    if (fields.error) {
-        setError(error, fields.error);
-        return false;
-    }
-    // Values in the order of the fields, the key first.
-    QVariantList values{q.code, q.numero, storedText(q.libelle)};
-    for (int i = 0; i < kChoiceCount; ++i)
-        values << storedText(q.lib[size_t(i)]) << q.storedVal(i);
-    for (int s = 0; s < kSpecialityCount; ++s)
-        values << q.flags[size_t(s)];
-
-    const QString questions = quotedIdentifier(t->name);
-    const QString key = fields.equalTo(2);
-    *added = false;
-    if (existing == ExistingQuestions::Keep) {
-        SqliteStatement *st
-            = m_connection->statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(questions, key), error);
-        if (!st)
-            return false;
-        st->bindAll({q.code, q.numero});
-        bool present = false;
-        if (!readAll(
-                *m_connection, *st, [&] { present = true; }, error))
-            return false;
-        if (present)
-            return true;
-    } else {
-        QStringList sets;
-        QVariantList setValues;
-        for (qsizetype i = 2; i < fields.sql.size(); ++i)
-            if (!fields.sql.at(i).isEmpty()) {
-                sets << fields.sql.at(i) + QStringLiteral(" = ?");
-                setValues << values.at(i);
-            }
-        int changed = 0;
-        if (!run(*m_connection,
-                QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(questions, sets.join(QStringLiteral(", ")), key),
-                setValues + QVariantList{q.code, q.numero}, error, &changed))
-            return false;
-        if (changed > 0)
-            return true;
-    }
-    QStringList names;
-    QVariantList insertValues;
-    for (qsizetype i = 0; i < fields.sql.size(); ++i)
-        if (!fields.sql.at(i).isEmpty()) {
-            names << fields.sql.at(i);
-            insertValues << values.at(i);
-        }
-    if (!run(*m_connection,
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(questions, names.join(QStringLiteral(", ")),
-                    QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-            insertValues, error))
-        return false;
-    *added = true;
-    return true;
-}
-
 StoreError BankModel::saveQuestion(const Question &question)
 {
     return saveBatch({}, {question}, ExistingQuestions::Replace);
@@ -669,16 +601,75 @@ StoreError BankModel::saveBatch(const QList<Domain> &domains, const QList<Questi
             ++done.domainsAdded;
         }
     }
-    for (const Question &q : questions) {
-        bool added = false;
-        if (!writeQuestion(q, existing, &added, &e))
+    if (!questions.isEmpty()) {
+        // The statements are built once for the whole batch: an import writes
+        // tens of thousands of questions.
+        const TableInfo *t = table(kQuestions, &e);
+        if (!t)
             return e;
-        if (added)
+        const FieldList fields = FieldList::of(*t,
+            QStringList{QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("Libellé")}
+                + choiceFields(QStringLiteral("Val")),
+            flagFields());
+        if (fields.error)
+            return fields.error;
+        const QString table = quotedIdentifier(t->name);
+        const QString key = fields.equalTo(2);
+        QStringList sets, names;
+        QList<qsizetype> present; // the fields the table has, by their place in the values
+        for (qsizetype i = 0; i < fields.sql.size(); ++i)
+            if (!fields.sql.at(i).isEmpty()) {
+                present << i;
+                names << fields.sql.at(i);
+                if (i >= 2)
+                    sets << fields.sql.at(i) + QStringLiteral(" = ?");
+            }
+        const QString find = QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table, key);
+        const QString update
+            = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), key);
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(table, names.join(QStringLiteral(", ")),
+                                       QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+        for (const Question &q : questions) {
+            // Values in the order of the fields, the key first.
+            QVariantList values{q.code, q.numero, storedText(q.libelle)};
+            for (int i = 0; i < kChoiceCount; ++i)
+                values << storedText(q.lib[size_t(i)]) << q.storedVal(i);
+            for (int k = 0; k < kSpecialityCount; ++k)
+                values << q.flags[size_t(k)];
+            if (existing == ExistingQuestions::Keep) {
+                SqliteStatement *st = m_connection->statement(find, &e);
+                if (!st)
+                    return e;
+                st->bindAll({q.code, q.numero});
+                bool stored = false;
+                if (!readAll(
+                        *m_connection, *st, [&] { stored = true; }, &e))
+                    return e;
+                if (stored) {
+                    ++done.questionsKept;
+                    continue;
+                }
+            } else {
+                QVariantList setValues;
+                for (qsizetype i : std::as_const(present))
+                    if (i >= 2)
+                        setValues << values.at(i);
+                int changed = 0;
+                if (!run(*m_connection, update, setValues + QVariantList{q.code, q.numero}, &e, &changed))
+                    return e;
+                if (changed > 0) {
+                    ++done.questionsReplaced;
+                    continue;
+                }
+            }
+            QVariantList insertValues;
+            for (qsizetype i : std::as_const(present))
+                insertValues << values.at(i);
+            if (!run(*m_connection, insert, insertValues, &e))
+                return e;
             ++done.questionsAdded;
-        else if (existing == ExistingQuestions::Replace)
-            ++done.questionsReplaced;
-        else
-            ++done.questionsKept;
+        }
     }
     if (!transaction.commit())
         return transaction.error();

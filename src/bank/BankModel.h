@@ -157,7 +157,6 @@ private:
         const QStringList &keys, const QVariantList &values, StoreError *error) const;
     std::optional<QList<StoredQuestionnaire>> readQuestionnaires(
         const std::optional<QString> &name, StoreError *error) const;
-    bool writeQuestion(const Question &question, ExistingQuestions existing, bool *added, StoreError *error);
 
     std::shared_ptr<Connection> m_connection;
 };

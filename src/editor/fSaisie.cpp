@@ -173,6 +173,12 @@ void fSaisie::buildControls()
         if (m_procedures.openQuestion(code, numero))
             setFocusTo(Field::Statement);
     });
+    m_cmdExport = new QPushButton(QStringLiteral("Exporter la base…"), this);
+    m_cmdImport = new QPushButton(QStringLiteral("Importer des questions…"), this);
+    for (QPushButton *b : {m_cmdExport, m_cmdImport})
+        b->setAutoDefault(false);
+    connect(m_cmdExport, &QPushButton::clicked, this, &fSaisie::exportRequested);
+    connect(m_cmdImport, &QPushButton::clicked, this, &fSaisie::importRequested);
 
     auto *left = new QVBoxLayout;
     left->setSpacing(8);
@@ -184,7 +190,7 @@ void fSaisie::buildControls()
     left->addLayout(domainButtons);
     left->addSpacing(18);
     left->addWidget(toolsHeading);
-    for (QPushButton *b : {check, reports, composer, backup, restore})
+    for (QPushButton *b : {check, reports, composer, backup, restore, m_cmdExport, m_cmdImport})
         left->addWidget(b);
 
     // The question: number and reference, statement, choices with their points.
@@ -318,8 +324,8 @@ void fSaisie::buildControls()
     window->addWidget(new BackupStatusLine(m_state, false, this));
     m_lstDom->setMinimumWidth(300);
 
-    for (QPushButton *b :
-        {saveDomain, deleteDomain, check, reports, composer, backup, restore, saveQuestion, deleteQuestion, close})
+    for (QPushButton *b : {saveDomain, deleteDomain, check, reports, composer, backup, restore, m_cmdExport,
+             m_cmdImport, saveQuestion, deleteQuestion, close})
         b->setMinimumHeight(30);
 
     // Key releases mark the question as changed; leaving the number loads
@@ -331,7 +337,7 @@ void fSaisie::buildControls()
 
     // The keyboard walks the window as the eye reads it.
     QList<QWidget *> order{search, m_lstDom, code, title, saveDomain, deleteDomain, check, reports, composer, backup,
-        restore, number, previous, next, txt(Field::Statement)};
+        restore, m_cmdExport, m_cmdImport, number, previous, next, txt(Field::Statement)};
     for (int k = 0; k < kChoiceCount; ++k)
         order << txt(Field::choiceText(k)) << txt(Field::choicePoints(k));
     order << lbl(12) << chkOpt(0) << chkOpt(1) << chkOpt(2) << lbl(13) << chkOpt(3) << chkOpt(4) << chkOpt(5) << all
@@ -346,6 +352,24 @@ void fSaisie::buildControls()
     // Within the screen, a small one too, with room for the title bar.
     if (const QScreen *screen = this->screen())
         resize(size().boundedTo(screen->availableGeometry().size() - QSize(24, 48)));
+}
+
+void fSaisie::bankImported()
+{
+    const EditorEntry typed = m_procedures.entry();
+    const bool unsaved = m_state.QuestionModified;
+    // The practice window lists the new domains; the editor is shown again
+    // on its domain and question, as when it opens.
+    Q_EMIT m_state.fillDomainListRequested();
+    m_state.EditorDomainIndex = qcm::domainPosition(m_state.domains(), typed.txt[Field::Code]);
+    m_state.EditorQuestionNumber = typed.txt[Field::Number];
+    m_procedures.shown();
+    if (!unsaved)
+        return;
+    for (int i = Field::Statement; i < Field::Count; ++i)
+        setText(i, typed.txt[size_t(i)]);
+    for (int s = 0; s < kSpecialityCount; ++s)
+        setChecked(s, typed.specialities[size_t(s)]);
 }
 
 void fSaisie::emphasise(int box, bool checked)

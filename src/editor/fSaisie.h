@@ -33,6 +33,12 @@ public:
     QPushButton *cmd(int i) const { return m_cmd(i); }
     QCheckBox *chkOpt(int i) const { return m_chkOpt(i); }
     QTreeView *lstDom() const { return m_lstDom; }
+    QPushButton *cmdExport() const { return m_cmdExport; }
+    QPushButton *cmdImport() const { return m_cmdImport; }
+
+    // After questions came in from outside: the lists and the question shown
+    // follow the bank, what the user typed and did not save stays.
+    void bankImported();
 
     // EditorView
     QString text(int index) const override;
@@ -43,6 +49,11 @@ public:
     void showDomains(const QList<Domain> &domains) override;
     int selectedDomain() const override;
     void selectDomain(int position) override;
+
+signals:
+    // "Exporter la base…" and "Importer des questions…", answered by the program.
+    void exportRequested();
+    void importRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -63,6 +74,8 @@ private:
     ControlArray<QPushButton> m_cmd{QStringLiteral("cmd")};
     ControlArray<QCheckBox> m_chkOpt{QStringLiteral("chkOpt")};
     QTreeView *m_lstDom = nullptr;
+    QPushButton *m_cmdExport = nullptr;
+    QPushButton *m_cmdImport = nullptr;
     QStandardItemModel *m_domainModel = nullptr;
     // Set while the program itself selects in the list: only the user's
     // choice of a domain runs the selection event.
