@@ -1,5 +1,7 @@
 #include "ExchangeActions.h"
 
+#include "backup/BankBackups.h"
+
 #include "ExchangeCommands.h"
 #include "ExchangeFile.h"
 #include "ExportDialog.h"
@@ -161,6 +163,8 @@ bool importQuestions(QCMBas &state, QWidget *parent)
         return false;
     const ExistingQuestions existing
         = preview.choice() == ImportPreview::AddAndReplace ? ExistingQuestions::Replace : ExistingQuestions::Keep;
+    // A backup that cannot be made is said on the status line and the import goes on.
+    BankBackups::of(state).beforeBulkChange(QStringLiteral("avant importation"));
     BankWriteSummary done;
     if (const StoreError failed = applyImport(bank, preview.plan(), existing, &done)) {
         dialogs.MoxBox(QStringLiteral("L'import a échoué : la base est restée telle qu'elle était.") + kCrLf + kCrLf

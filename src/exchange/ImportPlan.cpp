@@ -14,11 +14,6 @@ bool isDomainCode(const QString &code)
     return code.size() == 1 && code.at(0) >= u'0' && code.at(0) <= u'9';
 }
 
-StoreError backUpBeforeImport(const BankModel &)
-{
-    return {};
-}
-
 QString reasonOf(const Refusal &refusal)
 {
     QString message = refusal.box.message;
@@ -301,8 +296,11 @@ StoreError applyImport(BankModel &bank, const ImportPlan &plan, ExistingQuestion
     if (existing == ExistingQuestions::Replace)
         for (const PlannedReplacement &r : plan.replacements)
             questions.append(r.incoming);
-    if (const StoreError e = backUpBeforeImport(bank))
-        return e;
+    // An absent choice is stored Null, as the editor and the older banks have it.
+    for (Question &q : questions)
+        for (QString &text : q.lib)
+            if (text.isEmpty())
+                text = QString();
     return bank.saveBatch(plan.newDomains, questions, existing, summary);
 }
 
