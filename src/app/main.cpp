@@ -60,7 +60,10 @@ int main(int argc, char *argv[])
         dialogs.MoxBox(folderError, Icon::Error, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
 
     QPointer<Splash> splash;
-    runStep(dialogs, [&] { state.readSettings(); });
+    runStep(dialogs, [&] {
+        state.readSettings();
+        state.removeStaleTemporaries();
+    });
     runStep(dialogs, [&] {
         const QString picture = state.AppFolder() + QStringLiteral("QCM.BMP");
         if (QCMBas::FileExists(picture)) {

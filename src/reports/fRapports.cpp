@@ -28,8 +28,8 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-const QString kPdfSection = QStringLiteral("Rapports");
-const QString kPdfFolderKey = QStringLiteral("Dossier PDF");
+const QString kPdfSection = QCMBas::pdfFolderSection();
+const QString kPdfFolderKey = QCMBas::pdfFolderKey();
 
 QString printFailureText()
 {

@@ -92,6 +92,16 @@ void QCMBas::readSettings()
     RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
 }
 
+QStringList QCMBas::removeStaleTemporaries() const
+{
+    QStringList folders{AppFolder(), QFileInfo(DbPath).absolutePath(),
+        IniFile::readString(IniPath, pdfFolderSection(), pdfFolderKey(), {})};
+    for (QString &folder : folders)
+        folder = QDir::cleanPath(folder);
+    folders.removeDuplicates();
+    return qcm::removeStaleTemporaries(folders);
+}
+
 bool QCMBas::setStarsShown(bool on, QString *error)
 {
     RepaintOption = on ? -1 : 0;
@@ -197,12 +207,29 @@ bool QCMBas::isWorkingCopyName(const QString &path)
     return QFileInfo(path).fileName().compare(QStringLiteral("qcm.mdb"), Qt::CaseInsensitive) == 0;
 }
 
+// A bank of a few hundred thousand questions takes seconds to copy and check.
+std::unique_ptr<Progress> QCMBas::copyProgress(const QString &title, const QString &target) const
+{
+    return m_dialogs.progress(
+        {title, QStringLiteral("Copie de la base de données vers « %1 »…").arg(target), kCopyProgressMaximum, true});
+}
+
 bool QCMBas::copyReported(const QString &source, const QString &target)
 {
     QString error;
-    if (copyDatabaseAtomic(source, target, &error))
-        return true;
-    m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
+    bool canceled = false;
+    {
+        const std::unique_ptr<Progress> progress = copyProgress(QStringLiteral("Copie de la base de données"), target);
+        if (copyDatabaseAtomic(source, target, &error, progress.get()))
+            return true;
+        canceled = progress->wasCanceled();
+    }
+    if (canceled)
+        m_dialogs.MoxBox(
+            QStringLiteral("Copie annulée :") + kCrLf + target + kCrLf + QStringLiteral("est resté tel qu'il était."),
+            Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+    else
+        m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
     return false;
 }
 
@@ -328,7 +355,12 @@ bool QCMBas::copyBankToWorkingCopy(QString *error)
     }
     BindingPlace place(datQue);
     CloseDatabases();
-    const bool copied = copyDatabaseAtomic(DbPath, workingCopyPath(), error);
+    bool copied = false;
+    {
+        const std::unique_ptr<Progress> progress
+            = copyProgress(QStringLiteral("Copie pour les rapports"), workingCopyPath());
+        copied = copyDatabaseAtomic(DbPath, workingCopyPath(), error, progress.get());
+    }
     BindDatabase();
     return copied;
 }

@@ -74,6 +74,13 @@ public:
     void readSettings();
     // On failure the file is left as it was and *error says why, in French.
     bool writeSetting(const QString &section, const QString &key, const QString &value, QString *error = nullptr);
+    // Where the reports window remembers the folder of its PDF files.
+    static QString pdfFolderSection() { return QStringLiteral("Rapports"); }
+    static QString pdfFolderKey() { return QStringLiteral("Dossier PDF"); }
+    // Deletes the temporaries that a killed run left beside the files the
+    // program writes (program folder, bank folder, PDF folder); the files
+    // another running copy of the program is writing are left alone.
+    QStringList removeStaleTemporaries() const;
     // Switches the starry sky for this run and remembers it in the settings;
     // false with the reason when it could not be remembered.
     bool setStarsShown(bool on, QString *error = nullptr);
@@ -119,6 +126,7 @@ signals:
 
 private:
     void bindingFailed(const StoreError &why);
+    std::unique_ptr<Progress> copyProgress(const QString &title, const QString &target) const;
     bool copyReported(const QString &source, const QString &target);
     bool mayWriteOver(const QString &target);
 
