@@ -335,6 +335,11 @@ QString leftFittingBytes(const QString &text, qsizetype maxBytes)
     return text.left(end);
 }
 
+QString fittingFileName(const QString &start, const QString &ending)
+{
+    return leftFittingBytes(start, std::max<qsizetype>(0, kMaxFileNameBytes - ending.toUtf8().size())) + ending;
+}
+
 bool writeFileAtomic(const QString &path, const QByteArray &bytes, QString *error)
 {
     QString why;

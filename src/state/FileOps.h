@@ -51,4 +51,8 @@ inline constexpr qsizetype kMaxFileNameBytes = 255;
 // characters as the reader sees them (never inside an accented letter).
 QString leftFittingBytes(const QString &text, qsizetype maxBytes);
 
+// A file name made of start and ending, start shortened as needed so that
+// the whole fits in kMaxFileNameBytes; the ending is kept whole.
+QString fittingFileName(const QString &start, const QString &ending);
+
 } // namespace qcm

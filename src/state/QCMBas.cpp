@@ -16,6 +16,25 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const FileFilter kAccessFilter{QStringLiteral("Fichiers Access"), QStringLiteral("*.mdb")};
+const FileFilter kAllFiles{QStringLiteral("Tous les fichiers"), QStringLiteral("*")};
+// Every ending a bank of questions is found under, the program's own first.
+const QStringList kBankEndings{
+    QStringLiteral("zov"), QStringLiteral("mdb"), QStringLiteral("db"), QStringLiteral("sqlite")};
+
+// The file types of the bank dialogs: every kind of bank, Access files, any
+// file. A save dialog puts the ending of the file copied first, so that a
+// name typed without an ending takes that one.
+QList<FileFilter> bankFilters(const QString &copiedFile = {})
+{
+    QStringList endings = kBankEndings;
+    const QString own = QFileInfo(copiedFile).suffix().toLower();
+    if (endings.removeOne(own))
+        endings.prepend(own);
+    QStringList patterns;
+    for (const QString &ending : endings)
+        patterns.append(QStringLiteral("*.") + ending);
+    return {{QStringLiteral("Bases de questions"), patterns.join(u' ')}, kAccessFilter, kAllFiles};
+}
 
 // Says why a chosen file is not used; the current database stays in use. A
 // good file that is only locked or in a read-only folder is not called bad.
@@ -251,7 +270,7 @@ void QCMBas::ChooseDatabase()
 {
     Q_EMIT splashCloseRequested();
     FileDialogRequest request{
-        QStringLiteral("Rechercher la base de données à utiliser"), {kAccessFilter}, QFileInfo(DbPath).absolutePath()};
+        QStringLiteral("Rechercher la base de données à utiliser"), bankFilters(), QFileInfo(DbPath).absolutePath()};
     const QString chosen = m_dialogs.openFileName(request);
     if (chosen.isEmpty()) {
         m_dialogs.MoxBox(QStringLiteral("Aucune modification"), Icon::Information, QStringLiteral("Opération annulée"),
@@ -278,7 +297,7 @@ void QCMBas::ChooseDatabase()
         CloseDatabases();
         const QString target
             = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."),
-                {kAccessFilter}, QFileInfo(chosen).absolutePath()});
+                bankFilters(chosen), QFileInfo(chosen).absolutePath()});
         const bool copy = !target.isEmpty() && !isWorkingCopyName(target) && mayWriteOver(target);
         if (copy && copyReported(chosen, target))
             DbPath = target;
@@ -321,8 +340,14 @@ void QCMBas::SaveDatabaseAs()
         Icon::Disk, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"), QStringLiteral("Annuler"), {}, 2);
     if (go != 0)
         return;
-    const QString target = m_dialogs.saveFileName(
-        {QStringLiteral("Enregistrer sous..."), {kAccessFilter}, QFileInfo(DbPath).absolutePath()});
+    // A dated name of the same kind as the bank, beside it.
+    const QFileInfo bank(DbPath);
+    const QString ending = QStringLiteral(" - sauvegarde du ")
+        + m_dialogs.today().toString(QStringLiteral("yyyy-MM-dd"))
+        + (bank.suffix().isEmpty() ? QString() : u'.' + bank.suffix());
+    const QString proposed = bank.absoluteDir().filePath(fittingFileName(bank.completeBaseName(), ending));
+    const QString target
+        = m_dialogs.saveFileName({QStringLiteral("Enregistrer sous..."), bankFilters(DbPath), proposed});
     if (target.isEmpty()) {
         m_dialogs.MoxBox(
             QStringLiteral("Opération annulée"), Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
