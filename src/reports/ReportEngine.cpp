@@ -128,7 +128,8 @@ ReportOutcome runReport(const ReportRequest &request)
             QPdfWriter writer(&buffer);
             writer.setPageLayout(ReportDocument::pageLayout());
             writer.setResolution(int(ReportDocument::kDotsPerInch));
-            writer.setTitle(request.title);
+            // A caption may end with a blank that tells it apart on screen; a title does not.
+            writer.setTitle(request.title.trimmed());
             writer.setCreator(creator());
             painted = document.paintAll(writer);
         }

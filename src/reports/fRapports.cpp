@@ -237,7 +237,7 @@ int fRapports::selectedOption() const
 void fRapports::showPdfHint(int index)
 {
     const ReportSubject subject(m_state.windows().composerChoice());
-    const QString document = pdfName(subject.name, opt(index)->property("documentName").toString());
+    const QString document = pdfName(subject, reportKinds()[size_t(index)]);
     lbl(2)->setText(QStringLiteral("Si vous souhaitez imprimer en pdf.\nLe titre du document à créer se trouve dans le "
                                    "presse papier :"));
     lbl(3)->setText(document);
@@ -273,7 +273,7 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
     const ReportKind &kind = reportKinds()[size_t(layout)];
     if (!kind.filtered)
         formula.clear();
-    const QString document = pdfName(subject.name, kind.documentName);
+    const QString document = pdfName(subject, kind);
     // For a PDF printer, which asks for a file name; a PDF saved here is named already.
     if (action != SavePdf)
         dialogs.setClipboardText(document);
