@@ -708,6 +708,7 @@ void fCreaQCM::reportStoreError(
     const StoreError &error, const QString &what, const QString &procedure, const QString &title)
 {
     m_state.dialogs().MoxBox(what + kCrLf + kCrLf + procedureErrorText(error, procedure), Icon::Error, title);
+    m_state.offerToReopenMovedBank();
 }
 
 void fCreaQCM::reportWorkingCopy(const QString &error)

@@ -5,6 +5,8 @@
 #include "ProgramFolder.h"
 #include "database/Schema.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -199,6 +201,37 @@ void QCMBas::CloseDatabases()
     for (DataBinding *b : {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe})
         b->closeDatabase();
     m_connection.reset();
+}
+
+bool QCMBas::offerToReopenMovedBank()
+{
+    int moved = 0;
+    if (!m_connection
+        || sqlite3_file_control(m_connection->db().handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK
+        || !moved)
+        return false;
+    const bool gone = !FileExists(DbPath);
+    const int answer = m_dialogs.MoxBox(QStringLiteral("Le fichier de la base de données") + kCrLf + DbPath + kCrLf
+            + (gone ? QStringLiteral("a été supprimé par un autre programme depuis son ouverture : plus rien ne "
+                                     "peut y être enregistré.")
+                        + kCrLf + QStringLiteral("Voulez-vous choisir une base de données ?")
+                    : QStringLiteral("a été remplacé par un autre programme depuis son ouverture : plus rien ne "
+                                     "peut y être enregistré.")
+                        + kCrLf + QStringLiteral("Voulez-vous ouvrir le fichier qui porte maintenant ce nom ?")),
+        Icon::Warning, gone ? QStringLiteral("Base supprimée") : QStringLiteral("Base remplacée"),
+        gone ? QStringLiteral("Choisir") : QStringLiteral("Ouvrir"), QStringLiteral("Plus tard"), {}, 2);
+    if (answer != 0)
+        return false;
+    if (gone) {
+        // Until another is chosen, what was read of the old file stays on view.
+        const std::shared_ptr<Connection> before = m_connection;
+        ChooseDatabase();
+        return m_connection && m_connection != before;
+    }
+    CloseDatabases();
+    const bool bound = BindDatabase();
+    Q_EMIT fillDomainListRequested();
+    return bound;
 }
 
 QList<Domain> QCMBas::domains()

@@ -92,6 +92,11 @@ public:
     // Why the last attempt to bind failed; no error after a success.
     QString bindError() const { return m_bindFailure.description; }
     void CloseDatabases();
+    // Once a change was refused: when the bank's file was deleted or replaced
+    // by another program since it was opened (every save would fail until it
+    // is opened again), says so and offers to open it again, or to choose
+    // another bank when it is gone. True when a bank was bound anew.
+    bool offerToReopenMovedBank();
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
     // The table Domaines in its order; nothing when no database is bound.
