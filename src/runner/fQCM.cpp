@@ -98,7 +98,11 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
         if (position >= 0 && position < m_lstDomaine->count())
             m_lstDomaine->setCurrentIndex(position);
     });
-    connect(&m_state, &QCMBas::runnerQuestionRequested, this, &fQCM::ShowQuestion);
+    // Like a move to the next question: the points boxes follow the new choices.
+    connect(&m_state, &QCMBas::runnerQuestionRequested, this, [this](qint64 index) {
+        ShowQuestion(index);
+        ApplyLearnMode();
+    });
     connect(&m_state, &QCMBas::repaintOptionChanged, this, qOverload<>(&QWidget::update));
 
     // The window takes its turn after another window of the program had the
