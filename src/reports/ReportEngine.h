@@ -10,6 +10,10 @@
 class QPrinter;
 
 namespace qcm {
+class Progress;
+}
+
+namespace qcm {
 
 // Where a report goes.
 enum class ReportDestination { Window, Printer, Pdf };
@@ -27,7 +31,13 @@ struct ReportRequest {
     QString title; // window title, PDF title, printed document name
     QString workingCopyPath; // the working copy "qcm.mdb", the only file read
     ReportPreviewFactory preview; // for ReportDestination::Window
+    // For a PDF or a printer: told how far the run has come, from 0 to
+    // kReportProgressMaximum; a stop ends it with ReportCode::Canceled, no
+    // file written and nothing printed.
+    Progress *progress = nullptr;
 };
+
+inline constexpr qint64 kReportProgressMaximum = 1000;
 
 // What RunReport returns: 0 on success, one code per kind of failure.
 namespace ReportCode {
@@ -42,6 +52,7 @@ inline constexpr int PrintFailed = 7; // the printer refused the job or a page
 inline constexpr int PdfFailed = 8; // the PDF file could not be written
 inline constexpr int PreviewFailed = 9; // no preview was provided, or it could not be shown
 inline constexpr int BadRequest = 10; // no PDF path, or fewer than one copy
+inline constexpr int Canceled = 11; // stopped by the user through the progress
 } // namespace ReportCode
 
 struct ReportOutcome {
@@ -63,6 +74,7 @@ ReportOutcome buildReport(const ReportRequest &request);
 
 // Paints a laid-out report on a printer (or a printer set to PDF output),
 // with the printer's own copy count. Returns a ReportCode.
-int printReport(const ReportDocument &document, QPrinter &printer, QString *message = nullptr);
+int printReport(
+    const ReportDocument &document, QPrinter &printer, QString *message = nullptr, Progress *progress = nullptr);
 
 } // namespace qcm

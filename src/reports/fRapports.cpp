@@ -312,9 +312,22 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
             request.preview = previewFactory(this, services);
         }
 
+        // A long listing takes a while to print: it can be stopped.
+        std::unique_ptr<Progress> progress;
+        if (request.destination == ReportDestination::Printer) {
+            progress = dialogs.progress({printTitle(kind.documentName),
+                QStringLiteral("Impression de « %1 » en cours…").arg(kind.documentName), kReportProgressMaximum, true});
+            request.progress = progress.get();
+        }
         const ReportOutcome outcome = m_runReport(request);
+        progress.reset();
         if (outcome.code == ReportCode::Ok)
             return;
+        if (outcome.code == ReportCode::Canceled) {
+            dialogs.MoxBox(
+                outcome.message, Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+            return;
+        }
         // The engine's own reason follows, for whoever can mend it.
         dialogs.MoxBox(printFailureText() + kCrLf + kCrLf + outcome.message, Icon::Printer,
             QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
@@ -376,7 +389,15 @@ void fRapports::savePdf(ReportRequest request, const QString &document)
 
     request.destination = ReportDestination::Pdf;
     request.pdfPath = path;
+    std::unique_ptr<Progress> progress = dialogs.progress({QStringLiteral("Enregistrement en PDF"),
+        QStringLiteral("Enregistrement de « %1 »…").arg(target.fileName()), kReportProgressMaximum, true});
+    request.progress = progress.get();
     const ReportOutcome outcome = m_runReport(request);
+    progress.reset();
+    if (outcome.code == ReportCode::Canceled) {
+        dialogs.MoxBox(outcome.message, Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+        return;
+    }
     if (outcome.code != ReportCode::Ok) {
         dialogs.MoxBox(QStringLiteral("Le rapport n'a pas été enregistré en PDF.") + kCrLf + kCrLf + outcome.message,
             Icon::Error, QStringLiteral("Enregistrement en PDF"), QStringLiteral("OK"));

@@ -316,6 +316,24 @@ TEST_F(ReportsWindow, ProposedNamesFitAFileNameAndTheCompleteListingNamesNoQuest
     }
 }
 
+TEST_F(ReportsWindow, APdfStoppedHalfwayWritesNothing)
+{
+    QTemporaryDir folder;
+    const QString pdf = QDir(folder.path()).filePath(u"QCM Complet.pdf"_s);
+    window->showWindow(false);
+    dialogs.progressRequests.clear();
+    dialogs.saveAnswers = {pdf};
+    dialogs.boxAnswers = {0};
+    dialogs.cancelProgressAt = kReportProgressMaximum / 2;
+    press(2);
+    ASSERT_EQ(dialogs.progressRequests.size(), 1);
+    EXPECT_EQ(dialogs.progressRequests[0].title, u"Enregistrement en PDF"_s);
+    EXPECT_EQ(dialogs.boxes,
+        QList<Box>{Box(u"L'enregistrement de « %1 » a été arrêté : aucun fichier n'a été écrit."_s.arg(pdf), 0,
+            u"Opération annulée"_s, u"OK"_s)});
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(ReportsWindow, TheWorkingCopyIsMadeWhenMissingAndRefreshedWhenStale)
 {
     window->showWindow(false);
