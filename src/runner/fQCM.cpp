@@ -361,6 +361,14 @@ void fQCM::buildControls()
     setMinimumSize(
         m_fra->width() + 60, titleBottom() + 2 * kLeastGap + m_fra->height() + cmd(6)->height() + kLeastBottomMargin);
     resize(minimumSize().width() + 200, minimumSize().height() + 60);
+    // The keyboard walks the window as the eye reads it: the panel, then the
+    // buttons at the bottom from left to right.
+    QList<QWidget *> order{m_lstDomaine};
+    for (QCheckBox *box : m_chkVal)
+        order << box;
+    order << m_chkApprendre << cmd(3) << cmd(1) << cmd(4) << cmd(0) << cmd(10) << cmd(9) << cmd(6);
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_keyPreview = std::make_unique<KeyPreview>(this);
     qApp->installEventFilter(m_keyPreview.get());
 }

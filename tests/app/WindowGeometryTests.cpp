@@ -15,13 +15,19 @@
 #include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/KeyboardMenus.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -201,6 +207,89 @@ TEST_F(LaptopScreen, TheBoxesFitAndAreCentred)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
     expectFitsAndUsable(about, "frmAbout");
     expectCentred(about, runner->frameGeometry(), "frmAbout");
+}
+
+// ---- By keyboard alone ----------------------------------------------------
+
+// The controls Tab reaches from `from` until `to`, in order.
+QStringList tabsFrom(QWidget *from, QWidget *to)
+{
+    from->window()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(from->window()));
+    from->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([from] { return QApplication::focusWidget() == from; }));
+    QStringList names;
+    for (int i = 0; i < 40 && QApplication::focusWidget() != to; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *now = QApplication::focusWidget();
+        names << (now ? now->objectName() + u':' + now->metaObject()->className() : u"-"_s);
+    }
+    return names;
+}
+
+TEST_F(LaptopScreen, TheComposerIsWalkedInReadingOrderAndEscapeClosesItAsFermerDoes)
+{
+    windows->showComposer();
+    auto *composer = runner->findChild<fCreaQCM *>();
+    // The offscreen platform gives the focus back to the practice window.
+    runner->hide();
+    const QStringList walk = tabsFrom(composer->txt(1), composer->cmd(1));
+    EXPECT_EQ(walk.size(), 7) << walk.join(u", "_s).toStdString();
+    EXPECT_EQ(tabsFrom(composer->cmd(1), composer->cmd(0)).size(), 1);
+
+    // Unsaved work: Escape asks first, as "Fermer" does; "Ignorer" closes.
+    state.QcmModified = true;
+    QString asked;
+    whenShown<fBox>([&](fBox *box) {
+        asked = box->windowTitle();
+        cmd(box, 1)->click();
+    });
+    composer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(composer));
+    composer->txt(0)->setFocus();
+    QTest::keyClick(composer->txt(0), Qt::Key_Escape);
+    EXPECT_EQ(asked, u"Attention !"_s);
+    EXPECT_FALSE(composer->isVisible());
+}
+
+TEST_F(LaptopScreen, ThePracticeWindowsButtonsAreWalkedFromLeftToRight)
+{
+    EXPECT_EQ(tabsFrom(runner->cmd(0), runner->cmd(6)),
+        (QStringList{u"cmd(10):QPushButton"_s, u"cmd(9):QPushButton"_s, u"cmd(6):QPushButton"_s}));
+}
+
+// Shift+F10 opens what the Menu key opens: the corrections of a choice, and
+// the edit menu of a text field.
+TEST_F(LaptopScreen, ShiftF10OpensTheContextMenus)
+{
+    installShiftF10Menus();
+    runner->chkVal(0)->setFocus();
+    QTest::keyClick(runner->chkVal(0), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(runner->mnuPopupRep()->isVisible());
+    runner->mnuPopupRep()->close();
+
+    runner->hide();
+    QPlainTextEdit field;
+    field.show();
+    field.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
+    // The field's own menu waits in a loop of its own until it closes.
+    QMenu *menu = nullptr;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&menu, &poll] {
+        if ((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))) {
+            menu->close();
+            poll.stop();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(5000, &poll, [&poll] {
+        poll.stop();
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    QTest::keyClick(&field, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&menu] { return menu != nullptr; }, 6000));
 }
 
 } // namespace
