@@ -7,6 +7,7 @@
 #include "reports/fRapports.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
+#include "ui/WindowPlacement.h"
 
 namespace qcm {
 
@@ -24,8 +25,9 @@ void AppWindows::showComposer()
 {
     if (!m_composer) {
         m_composer = new fCreaQCM(m_state, &m_runner);
-        // Over the middle of the practice window, wherever the desktop would have put it.
-        m_composer->move(m_runner.geometry().center() - m_composer->rect().center());
+        // Over the middle of the practice window, wherever the desktop would
+        // have put it, and no larger than the screen.
+        placeWindow(m_composer, m_composer->size(), &m_runner);
     }
     m_composer->show();
     m_composer->raise();
@@ -56,8 +58,10 @@ QString AppWindows::composerChoice() const
 
 void AppWindows::showReports(bool modal)
 {
-    if (!m_reports)
+    if (!m_reports) {
         m_reports = new fRapports(m_state, &m_runner);
+        placeWindow(m_reports, m_reports->sizeHint(), &m_runner);
+    }
     m_reports->showWindow(modal);
 }
 
@@ -71,6 +75,7 @@ void AppWindows::showEditor()
             if (ExchangeActions::importQuestions(m_state, m_editor))
                 m_editor->bankImported();
         });
+        placeWindow(m_editor, m_editor->size(), &m_runner);
     }
     m_editor->exec();
 }

@@ -62,7 +62,10 @@ int main(int argc, char *argv[])
         dialogs.MoxBox(folderError, Icon::Error, QStringLiteral("Dossier de travail"), QStringLiteral("OK"));
 
     QPointer<Splash> splash;
-    runStep(dialogs, [&] { state.readSettings(); });
+    runStep(dialogs, [&] {
+        state.readSettings();
+        state.removeStaleTemporaries();
+    });
     // Both follow the bank from its first binding: which banks were opened,
     // and whether the bank changed since its last backup.
     RecentBanks::follow(state);

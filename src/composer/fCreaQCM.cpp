@@ -15,6 +15,8 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
+#include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -204,6 +206,16 @@ void fCreaQCM::buildControls()
     for (int i : {0, 1, 3, 4})
         cmd(i)->setMinimumWidth(130);
     root->addLayout(buttons);
+
+    // The keyboard walks the window as the eye reads it: the specialities,
+    // the questionnaire's fields, the lists, then the buttons at the bottom.
+    QList<QWidget *> order(m_chkOpt.begin(), m_chkOpt.end());
+    order << m_cmbQCM << cmd(2) << cmd(5) << txt(0) << txt(1) << txt(2) << cmd(6) << m_tabs->tabBar()
+          << m_candidatesView << m_questionnaireView << cmd(4) << cmd(3) << cmd(1) << cmd(0);
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // Escape closes the window as "Fermer" does, asking about unsaved work.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     resize(1060, 760);
 }
@@ -727,6 +739,7 @@ void fCreaQCM::reportStoreError(
     const StoreError &error, const QString &what, const QString &procedure, const QString &title)
 {
     m_state.dialogs().MoxBox(what + kCrLf + kCrLf + procedureErrorText(error, procedure), Icon::Error, title);
+    m_state.offerToReopenMovedBank();
 }
 
 void fCreaQCM::reportWorkingCopy(const QString &error)

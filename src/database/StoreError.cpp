@@ -82,6 +82,12 @@ StoreError StoreErrors::fromSqlite(int resultCode, const QString &sqliteText)
     case SQLITE_LOCKED:
         return make(StoreErrorKind::Locked);
     case SQLITE_READONLY:
+        // Deleted or replaced by another program while open: the file is not read-only at all.
+        if (resultCode == SQLITE_READONLY_DBMOVED)
+            return make(StoreErrorKind::ReadOnly,
+                QStringLiteral("Le fichier de la base de données a été supprimé ou remplacé par un autre programme "
+                               "depuis son ouverture : rien n'y a été enregistré."));
+        return make(StoreErrorKind::ReadOnly);
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return make(StoreErrorKind::ReadOnly);

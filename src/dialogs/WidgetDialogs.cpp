@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -137,7 +138,8 @@ public:
             int(std::min<qint64>(request.maximum, std::numeric_limits<int>::max())), parent),
           m_scale(request.maximum > std::numeric_limits<int>::max()
                   ? double(std::numeric_limits<int>::max()) / double(request.maximum)
-                  : 1.0)
+                  : 1.0),
+          m_maximum(request.maximum)
     {
         m_dialog.setObjectName(QStringLiteral("dlgProgress"));
         m_dialog.setWindowTitle(request.title);
@@ -152,6 +154,12 @@ public:
 
     bool advance(qint64 done) override
     {
+        // A step may report every row of a large bank: repainting and looking
+        // for a click on "Annuler" a few times a second is enough, and costs
+        // nothing beside the step.
+        if (m_paced.isValid() && m_paced.elapsed() < 40 && (m_maximum <= 0 || done < m_maximum))
+            return !m_dialog.wasCanceled();
+        m_paced.start();
         m_dialog.setValue(int(double(done) * m_scale));
         // A dialog not shown yet does not process events itself.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -163,6 +171,8 @@ public:
 private:
     QProgressDialog m_dialog;
     double m_scale;
+    qint64 m_maximum;
+    QElapsedTimer m_paced;
 };
 
 } // namespace

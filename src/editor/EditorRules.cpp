@@ -1,5 +1,7 @@
 #include "EditorRules.h"
 
+#include "input/ControlCharacters.h"
+
 #include <limits>
 
 namespace qcm {
@@ -62,6 +64,23 @@ std::optional<Refusal> saveRefusal(const EditorEntry &entry)
     for (int index : {Field::Code, Field::Number, Field::Statement, 4, 5, 6, 7})
         if (txt[size_t(index)].isEmpty())
             return refusal(QStringLiteral("Saisie obligatoire !"), Icon::Warning, QStringLiteral("Attention"), index);
+
+    // Texts a bank already held, or that came in by another way: what the
+    // program does not show must not be stored either.
+    for (int index = Field::Statement; index < Field::Count; index += index == Field::Statement ? 1 : 2) {
+        const qsizetype at = firstRefusedControl(txt[size_t(index)]);
+        if (at < 0)
+            continue;
+        const QString field = index == Field::Statement
+            ? QStringLiteral("Libellé")
+            : QStringLiteral("Choix ") + QChar(u'A' + (index - Field::choiceText(0)) / 2);
+        return refusal(QStringLiteral("Le champ « %1 » contient un caractère de contrôle invisible (code %2) qui ne "
+                                      "peut pas être enregistré.")
+                           .arg(field)
+                           .arg(txt[size_t(index)].at(at).unicode())
+                + kCrLf + QStringLiteral("Effacez-le, puis enregistrez de nouveau la question."),
+            Icon::Warning, kInputError, index);
+    }
 
     const auto number = wholeNumber(txt[Field::Number]);
     if (!number || *number < 1 || *number > kHighestQuestionNumber)

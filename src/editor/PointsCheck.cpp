@@ -7,6 +7,7 @@
 #include "database/Sqlite.h"
 
 #include <limits>
+#include <utility>
 
 namespace qcm {
 
@@ -59,6 +60,53 @@ QString finished(qint64 errors)
 
 } // namespace PointsCheckText
 
+StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, const std::vector<UselessZeros> &zeros)
+{
+    Transaction transaction(connection);
+    if (!transaction.isActive())
+        return transaction.error();
+    StoreError error;
+    const TableInfo *table = connection->table(QStringLiteral("Questions"), &error);
+    if (!table)
+        return error;
+    QStringList columns;
+    for (const QString &field :
+        {QStringLiteral("Code"), QStringLiteral("Numero"), QStringLiteral("Val0"), QStringLiteral("Val1"),
+            QStringLiteral("Val2"), QStringLiteral("Val3"), QStringLiteral("Val4"), QStringLiteral("Val5")}) {
+        const int index = table->column(field);
+        if (index < 0)
+            return StoreErrors::make(StoreErrorKind::FieldNotFound);
+        columns.append(quotedIdentifier(table->columns.at(index)));
+    }
+    // One statement per question, whichever of its choices are emptied.
+    QStringList sets;
+    for (int k = 0; k < kChoiceCount; ++k)
+        sets.append(QStringLiteral("%1 = CASE WHEN ?%2 THEN NULL ELSE %1 END").arg(columns[2 + k]).arg(k + 1));
+    SqliteStatement *st = connection->statement(
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?7 AND %4 = ?8")
+            .arg(quotedIdentifier(table->name), sets.join(QStringLiteral(", ")), columns[0], columns[1]),
+        &error);
+    if (!st)
+        return error;
+    for (const UselessZeros &z : zeros) {
+        st->reset();
+        QVariantList values;
+        for (bool emptied : z.choices)
+            values.append(emptied ? 1 : 0);
+        values << z.code << z.numero;
+        st->bindAll(values);
+        if (!st->exec()) {
+            error = connection->errorOf(*st);
+            st->reset();
+            return error;
+        }
+    }
+    st->reset();
+    if (!transaction.commit())
+        return transaction.error();
+    return {};
+}
+
 bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error)
 {
     rows.clear();
@@ -86,7 +134,6 @@ void QuestionEditor::CheckPoints()
             == 1)
         return;
     m_state.CheckInProgress = true;
-    m_zerosBackedUp = false;
     // Every run starts again from the first question, also after a stop.
     DataBinding &que = m_state.datQue;
     que.setRecordSource(Queries::wholeBank());
@@ -99,10 +146,30 @@ void QuestionEditor::CheckPoints()
             QStringLiteral("CheckPoints"));
         return;
     }
-    for (CheckedRow &row : rows)
-        if (!checkQuestion(row, m_state.CheckErrorCount))
+    m_uselessZeros.clear();
+    m_zerosBackedUp = false;
+    bool stopped = false;
+    {
+        // Hundreds of thousands of questions take seconds: the window repaints and the user may stop.
+        const std::unique_ptr<Progress> progress = dialogs.progress({QStringLiteral("Contrôle des incompatibilités"),
+            QStringLiteral("Contrôle des points des questions…"), qint64(rows.size()), true});
+        for (size_t i = 0; i < rows.size() && !stopped; ++i) {
+            if (!progress->advance(qint64(i)))
+                stopped = true;
+            else if (!checkQuestion(rows[i], m_state.CheckErrorCount))
+                return;
+        }
+        if (!stopped && !writeUselessZeros())
             return;
+    }
     m_state.CheckInProgress = false;
+    if (stopped) {
+        // What was found since the last question shown is not written.
+        m_uselessZeros.clear();
+        dialogs.MoxBox(QStringLiteral("Le contrôle des incompatibilités a été arrêté."), Icon::Information,
+            QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+        return;
+    }
     dialogs.MoxBox(
         PointsCheckText::finished(m_state.CheckErrorCount), Icon::Information, QStringLiteral("Contrôle terminé"));
     m_state.CheckErrorCount = 0;
@@ -121,6 +188,9 @@ void QuestionEditor::showCheckedQuestion(const CheckedRow &row)
 int QuestionEditor::pointsErrorAnswer(const QString &message, qint64 &errors, const CheckedRow &row)
 {
     ++errors;
+    // The question is shown as the file now holds it, its useless zeros gone.
+    if (!writeUselessZeros())
+        return -1;
     showCheckedQuestion(row);
     return m_state.dialogs().MoxBox(
         message, Icon::Warning, kPointsTitle, QStringLiteral("Modifier"), QStringLiteral("Annuler"));
@@ -141,54 +211,58 @@ bool QuestionEditor::checkQuestion(CheckedRow &row, qint64 &errors)
             const int answer = pointsErrorAnswer(hasText ? PointsCheckText::answerWithoutPoints(reference)
                                                          : PointsCheckText::pointsWithoutAnswer(reference),
                 errors, row);
-            if (answer == Modify)
+            if (answer == Modify || answer < 0)
                 return false;
             if (answer != CloseBox) {
                 m_state.CheckInProgress = false;
                 return false;
             }
         } else if (v) {
-            if (!removeUselessZeros(row))
-                return false;
-        }
-    }
-    if (total != 6 && pointsErrorAnswer(PointsCheckText::wrongTotal(row.reference(), total), errors, row) == Modify)
-        return false;
-    return true;
-}
-
-// A 0 beside no choice means nothing: the editor empties it and the row is
-// stored again from the editor's fields, without a word.
-bool QuestionEditor::removeUselessZeros(CheckedRow &row)
-{
-    DataBinding &que = m_state.datQue;
-    // One copy per run, before its first removal.
-    if (!std::exchange(m_zerosBackedUp, true))
-        BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant contrôle des points"));
-    showCheckedQuestion(row);
-    for (int k = 0; k < kChoiceCount; ++k) {
-        if (m_view.text(Field::choiceText(k)).isEmpty() && m_view.text(Field::choicePoints(k)) == QStringLiteral("0")) {
-            m_view.setText(Field::choicePoints(k), {});
+            // A 0 beside no choice means nothing: it goes without a word.
+            if (m_uselessZeros.empty() || m_uselessZeros.back().code != row.code
+                || m_uselessZeros.back().numero != row.numero)
+                m_uselessZeros.push_back({row.code, row.numero, {}});
+            m_uselessZeros.back().choices[size_t(k)] = true;
             row.val[size_t(k)].reset();
         }
     }
-    StoreError failure;
-    {
-        Transaction transaction(m_state.connection());
-        if (!transaction.isActive())
-            failure = transaction.error();
-        else if (que.noMatch() || !que.edit() || !writeFromFields(que))
-            failure = que.lastError();
-        else if (!transaction.commit())
-            failure = transaction.error();
-        que.cancelUpdate();
+    if (total != 6) {
+        const int answer = pointsErrorAnswer(PointsCheckText::wrongTotal(row.reference(), total), errors, row);
+        if (answer == Modify || answer < 0)
+            return false;
     }
-    if (!failure)
+    return true;
+}
+
+bool QuestionEditor::writeUselessZeros()
+{
+    if (m_uselessZeros.empty())
         return true;
+    const std::vector<UselessZeros> zeros = std::exchange(m_uselessZeros, {});
+    // One copy per run, before its first removal.
+    if (!std::exchange(m_zerosBackedUp, true))
+        BankBackups::of(m_state).beforeBulkChange(QStringLiteral("avant contrôle des points"));
+    const StoreError failure = removeUselessZeros(m_state.connection(), zeros);
+    if (!failure) {
+        // The editor shows the last question it changed, as the check left it.
+        CheckedRow last;
+        last.code = zeros.back().code;
+        last.numero = zeros.back().numero;
+        showCheckedQuestion(last);
+        return true;
+    }
     m_state.CheckInProgress = false;
-    reportFailure(QStringLiteral("Les 0 inutiles de la question %1 n'ont pas pu être supprimés : la base de données "
-                                 "n'a pas pu être modifiée. Le contrôle est interrompu.")
-                      .arg(row.reference()),
+    const QString which = zeros.size() == 1
+        ? QStringLiteral("de la question %1")
+              .arg(QStringLiteral("%1.%2").arg(zeros.front().code).arg(zeros.front().numero))
+        : QStringLiteral("des questions %1.%2 à %3.%4")
+              .arg(zeros.front().code)
+              .arg(zeros.front().numero)
+              .arg(zeros.back().code)
+              .arg(zeros.back().numero);
+    reportFailure(QStringLiteral("Les 0 inutiles %1 n'ont pas pu être supprimés : la base de données n'a pas pu être "
+                                 "modifiée. Le contrôle est interrompu.")
+                      .arg(which),
         failure, QStringLiteral("CheckPoints"));
     return false;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,16 @@ struct CheckedRow {
 
     QString reference() const { return code + u'.' + QString::number(numero); }
 };
+
+// The useless zeros of one question: the choices whose points are emptied.
+struct UselessZeros {
+    QString code;
+    qint64 numero = 0;
+    std::array<bool, kChoiceCount> choices{};
+};
+
+// Empties those points, every question in one transaction: all or nothing.
+StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, const std::vector<UselessZeros> &zeros);
 
 // The whole bank in the order Code then Numero, read in one pass without the
 // texts: the check walks tens of thousands of questions and reads a row

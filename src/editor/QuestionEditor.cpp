@@ -75,6 +75,8 @@ void QuestionEditor::reportFailure(const QString &sentence, const StoreError &er
 {
     m_state.dialogs().MoxBox(sentence + kCrLf + kCrLf + procedureErrorText(error, procedure), Icon::Error,
         QStringLiteral("Erreur"), QStringLiteral("OK"));
+    if (m_state.offerToReopenMovedBank())
+        FillEditorDomainList();
 }
 
 // ---------------------------------------------------------------------------

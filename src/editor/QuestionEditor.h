@@ -80,12 +80,18 @@ private:
     void showCheckedQuestion(const CheckedRow &row);
     // One question of the points check; false when the check ends there.
     bool checkQuestion(CheckedRow &row, qint64 &errors);
-    bool removeUselessZeros(CheckedRow &row);
+    // Writes the useless zeros found since the last write; false when the
+    // file refused them, which ends the check.
+    bool writeUselessZeros();
+    // The answer to a points error, or -1 when the check ends before asking.
     int pointsErrorAnswer(const QString &message, qint64 &errors, const CheckedRow &row);
 
     QCMBas &m_state;
     EditorView &m_view;
     QList<Domain> m_domains;
+    // Found by the running points check and not written yet: they are written
+    // together, before any question is shown and at the end.
+    std::vector<UselessZeros> m_uselessZeros;
     StoreQuery m_runnerSource;
     // The points check's run has backed the bank up before removing zeros.
     bool m_zerosBackedUp = false;

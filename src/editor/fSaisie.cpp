@@ -6,6 +6,7 @@
 #include "input/LineEditFilters.h"
 #include "ui/PasteGuard.h"
 #include "search/SearchField.h"
+#include "input/TextEditGuard.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -79,6 +80,7 @@ void fSaisie::buildControls()
         m_txt.add(index, edit);
         edit->setAccessibleName(name);
         edit->setTabChangesFocus(true);
+        installControlCharacterGuard(edit, [this] { m_state.dialogs().beep(); });
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         // At least that many lines; the window's extra height goes to the texts.
         const int lineHeight = edit->fontMetrics().lineSpacing();

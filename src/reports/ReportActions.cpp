@@ -1,6 +1,7 @@
 #include "ReportActions.h"
 
 #include "database/Records.h"
+#include "state/FileOps.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,7 +41,14 @@ QString pdfName(const QString &questionnaire, const QString &documentName)
         return documentName;
     QString name = questionnaire;
     name.replace(u'\\', u'_').replace(u'/', u'_');
-    return name + QStringLiteral(" - ") + documentName + QStringLiteral(".pdf");
+    // A name the file system refuses would leave the save dialog greyed out without a word.
+    return fittingFileName(name, QStringLiteral(" - ") + documentName + QStringLiteral(".pdf"));
+}
+
+QString pdfName(const ReportSubject &subject, const ReportKind &kind)
+{
+    // The complete listing holds every questionnaire: it is named after none.
+    return pdfName(kind.filtered ? subject.name : QString(), kind.documentName);
 }
 
 namespace {

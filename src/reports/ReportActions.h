@@ -32,7 +32,12 @@ QString selectionFormula(const QString &name);
 // The name proposed for a PDF: for a stored questionnaire its name with every
 // slash and backslash made "_", " - ", the document name and ".pdf"; without
 // one the document name alone.
+// The questionnaire's part is shortened as needed for the whole name to fit
+// a file name, and the end from " - " on kept whole.
 QString pdfName(const QString &questionnaire, const QString &documentName);
+// The name proposed for a report: the complete listing's is its document name
+// alone, whichever questionnaire is chosen.
+QString pdfName(const ReportSubject &subject, const ReportKind &kind);
 
 // Whether the reports' copy of the database must be made before a report.
 // It is stale once the database in use has been written at or after the time

@@ -871,7 +871,7 @@ void ReportDocument::paintPage(QPainter &painter, int index) const
     painter.restore();
 }
 
-bool ReportDocument::paintAll(QPagedPaintDevice &device) const
+bool ReportDocument::paintAll(QPagedPaintDevice &device, const std::function<bool(int painted)> &pagePainted) const
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -882,6 +882,10 @@ bool ReportDocument::paintAll(QPagedPaintDevice &device) const
             return false;
         }
         paintPage(painter, i);
+        if (pagePainted && !pagePainted(i + 1)) {
+            painter.end();
+            return false;
+        }
     }
     return painter.end();
 }

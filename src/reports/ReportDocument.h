@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,8 +52,9 @@ public:
     // Paints one page on a painter whose device shows the whole sheet.
     void paintPage(QPainter &painter, int index) const;
     // Paints every page on a PDF writer or a printer set to pageLayout().
-    // False when the device refuses to start or to add a page.
-    bool paintAll(QPagedPaintDevice &device) const;
+    // False when the device refuses to start or to add a page, or when
+    // pagePainted, told the number of pages painted after each one, says stop.
+    bool paintAll(QPagedPaintDevice &device, const std::function<bool(int painted)> &pagePainted = {}) const;
 
     // The texts drawn on a page, in drawing order.
     QStringList pageTexts(int index) const;

@@ -1,6 +1,7 @@
 #include "ReportEngine.h"
 
 #include "ReportData.h"
+#include "services/DialogService.h"
 #include "state/Branding.h"
 #include "state/FileOps.h"
 
@@ -24,6 +25,21 @@ QString creator()
 {
     const QString name = QCoreApplication::applicationName();
     return name.isEmpty() ? Branding::applicationTitle() : name;
+}
+
+// How far a run has come once its pages are laid out; painting them takes the rest.
+constexpr qint64 kLaidOut = kReportProgressMaximum / 5;
+
+// Tells the progress of each page painted; stopped says whether it was asked to stop.
+std::function<bool(int)> pagesTold(const ReportDocument &document, Progress *progress, bool &stopped)
+{
+    if (!progress)
+        return {};
+    return [&document, progress, &stopped](int painted) {
+        const qint64 span = kReportProgressMaximum - kLaidOut;
+        stopped = !progress->advance(kLaidOut + span * painted / std::max(1, document.pageCount()));
+        return !stopped;
+    };
 }
 
 } // namespace
@@ -77,13 +93,21 @@ ReportOutcome buildReport(const ReportRequest &request)
     return {ReportCode::Ok, QString(), std::move(document)};
 }
 
-int printReport(const ReportDocument &document, QPrinter &printer, QString *message)
+int printReport(const ReportDocument &document, QPrinter &printer, QString *message, Progress *progress)
 {
     printer.setFullPage(true);
     printer.setPageLayout(ReportDocument::pageLayout());
     if (printer.docName().isEmpty())
         printer.setDocName(document.title());
-    if (!document.paintAll(printer)) {
+    bool stopped = false;
+    if (!document.paintAll(printer, pagesTold(document, progress, stopped))) {
+        if (stopped) {
+            // The pages painted so far never reach the printer.
+            printer.abort();
+            if (message)
+                *message = QStringLiteral("L'impression de « %1 » a été arrêtée.").arg(document.title());
+            return ReportCode::Canceled;
+        }
         if (message)
             *message = QStringLiteral("L'impression de « %1 » a échoué : l'imprimante « %2 » a refusé le document.")
                            .arg(document.title(), printer.printerName());
@@ -114,6 +138,8 @@ ReportOutcome runReport(const ReportRequest &request)
     if (outcome.code != ReportCode::Ok)
         return outcome;
     const ReportDocument &document = *outcome.document;
+    if (request.progress && request.destination != ReportDestination::Window && !request.progress->advance(kLaidOut))
+        return failure(ReportCode::Canceled, QStringLiteral("« %1 » a été arrêté.").arg(request.title.trimmed()));
 
     switch (request.destination) {
     case ReportDestination::Window:
@@ -131,7 +157,7 @@ ReportOutcome runReport(const ReportRequest &request)
         printer.setDocName(request.title);
         printer.setCreator(creator());
         QString why;
-        if (const int code = printReport(document, printer, &why); code != ReportCode::Ok)
+        if (const int code = printReport(document, printer, &why, request.progress); code != ReportCode::Ok)
             return failure(code, why);
         break;
     }
@@ -142,14 +168,20 @@ ReportOutcome runReport(const ReportRequest &request)
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         bool painted = false;
+        bool stopped = false;
         {
             QPdfWriter writer(&buffer);
             writer.setPageLayout(ReportDocument::pageLayout());
             writer.setResolution(int(ReportDocument::kDotsPerInch));
-            writer.setTitle(request.title);
+            // A caption may end with a blank that tells it apart on screen; a title does not.
+            writer.setTitle(request.title.trimmed());
             writer.setCreator(creator());
-            painted = document.paintAll(writer);
+            painted = document.paintAll(writer, pagesTold(document, request.progress, stopped));
         }
+        if (stopped)
+            return failure(ReportCode::Canceled,
+                QStringLiteral("L'enregistrement de « %1 » a été arrêté : aucun fichier n'a été écrit.")
+                    .arg(request.pdfPath));
         QString why = QStringLiteral("la page n'a pas pu être dessinée.");
         if (!painted || !writeFileAtomic(request.pdfPath, bytes, &why))
             return failure(ReportCode::PdfFailed,

@@ -10,6 +10,10 @@
 class QPrinter;
 
 namespace qcm {
+class Progress;
+}
+
+namespace qcm {
 
 // Where a report goes.
 enum class ReportDestination { Window, Printer, Pdf };
@@ -30,7 +34,13 @@ struct ReportRequest {
     // A mock exam's result sheet: printed instead of the questionnaires, with
     // a layout of the result model; neither the formula nor the working copy is read.
     std::shared_ptr<const ResultSheet> resultSheet;
+    // For a PDF or a printer: told how far the run has come, from 0 to
+    // kReportProgressMaximum; a stop ends it with ReportCode::Canceled, no
+    // file written and nothing printed.
+    Progress *progress = nullptr;
 };
+
+inline constexpr qint64 kReportProgressMaximum = 1000;
 
 // What RunReport returns: 0 on success, one code per kind of failure.
 namespace ReportCode {
@@ -45,6 +55,7 @@ inline constexpr int PrintFailed = 7; // the printer refused the job or a page
 inline constexpr int PdfFailed = 8; // the PDF file could not be written
 inline constexpr int PreviewFailed = 9; // no preview was provided, or it could not be shown
 inline constexpr int BadRequest = 10; // no PDF path, or fewer than one copy
+inline constexpr int Canceled = 11; // stopped by the user through the progress
 } // namespace ReportCode
 
 struct ReportOutcome {
@@ -66,6 +77,7 @@ ReportOutcome buildReport(const ReportRequest &request);
 
 // Paints a laid-out report on a printer (or a printer set to PDF output),
 // with the printer's own copy count. Returns a ReportCode.
-int printReport(const ReportDocument &document, QPrinter &printer, QString *message = nullptr);
+int printReport(
+    const ReportDocument &document, QPrinter &printer, QString *message = nullptr, Progress *progress = nullptr);
 
 } // namespace qcm

@@ -1,5 +1,7 @@
 #include "ReportPreview.h"
 
+#include "ui/WindowPlacement.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -109,14 +112,11 @@ ReportPreview::ReportPreview(
     buildToolbar();
     updateControls();
 
-    // Like the printed sheet: as tall as the screen allows, A4-shaped.
-    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        const int height = area.height() * 95 / 100;
-        resize(std::min(area.width(), int(height / 1.3)), height);
-        move(area.topLeft());
-    }
+    // Most of the screen, every tool of the bar in sight, in the middle.
+    const QSize room = roomOnScreen(this, parent);
+    const int toolbar
+        = findChild<QToolBar *>()->sizeHint().width() + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    placeWindow(this, QSize(std::max(toolbar, room.width() * 4 / 5), room.height()));
 }
 
 ReportPreview::~ReportPreview() = default;

@@ -28,8 +28,8 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-const QString kPdfSection = QStringLiteral("Rapports");
-const QString kPdfFolderKey = QStringLiteral("Dossier PDF");
+const QString kPdfSection = QCMBas::pdfFolderSection();
+const QString kPdfFolderKey = QCMBas::pdfFolderKey();
 
 QString printFailureText()
 {
@@ -242,7 +242,7 @@ int fRapports::selectedOption() const
 void fRapports::showPdfHint(int index)
 {
     const ReportSubject subject(m_state.windows().composerChoice());
-    const QString document = pdfName(subject.name, opt(index)->property("documentName").toString());
+    const QString document = pdfName(subject, reportKinds()[size_t(index)]);
     lbl(2)->setText(QStringLiteral("Si vous souhaitez imprimer en pdf.\nLe titre du document à créer se trouve dans le "
                                    "presse papier :"));
     lbl(3)->setText(document);
@@ -278,7 +278,7 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
     const ReportKind &kind = reportKinds()[size_t(layout)];
     if (!kind.filtered)
         formula.clear();
-    const QString document = pdfName(subject.name, kind.documentName);
+    const QString document = pdfName(subject, kind);
     // For a PDF printer, which asks for a file name; a PDF saved here is named already.
     if (action != SavePdf)
         dialogs.setClipboardText(document);
@@ -317,9 +317,22 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
             request.preview = previewFactory(this, services);
         }
 
+        // A long listing takes a while to print: it can be stopped.
+        std::unique_ptr<Progress> progress;
+        if (request.destination == ReportDestination::Printer) {
+            progress = dialogs.progress({printTitle(kind.documentName),
+                QStringLiteral("Impression de « %1 » en cours…").arg(kind.documentName), kReportProgressMaximum, true});
+            request.progress = progress.get();
+        }
         const ReportOutcome outcome = m_runReport(request);
+        progress.reset();
         if (outcome.code == ReportCode::Ok)
             return;
+        if (outcome.code == ReportCode::Canceled) {
+            dialogs.MoxBox(
+                outcome.message, Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+            return;
+        }
         // The engine's own reason follows, for whoever can mend it.
         dialogs.MoxBox(printFailureText() + kCrLf + kCrLf + outcome.message, Icon::Printer,
             QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
@@ -381,7 +394,15 @@ void fRapports::savePdf(ReportRequest request, const QString &document)
 
     request.destination = ReportDestination::Pdf;
     request.pdfPath = path;
+    std::unique_ptr<Progress> progress = dialogs.progress({QStringLiteral("Enregistrement en PDF"),
+        QStringLiteral("Enregistrement de « %1 »…").arg(target.fileName()), kReportProgressMaximum, true});
+    request.progress = progress.get();
     const ReportOutcome outcome = m_runReport(request);
+    progress.reset();
+    if (outcome.code == ReportCode::Canceled) {
+        dialogs.MoxBox(outcome.message, Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+        return;
+    }
     if (outcome.code != ReportCode::Ok) {
         dialogs.MoxBox(QStringLiteral("Le rapport n'a pas été enregistré en PDF.") + kCrLf + kCrLf + outcome.message,
             Icon::Error, QStringLiteral("Enregistrement en PDF"), QStringLiteral("OK"));

@@ -42,6 +42,7 @@ bool store(QCMBas &state, const QString &reference, const QString &field, const 
     que.refresh();
     state.dialogs().MoxBox(
         procedureErrorText(failure, procedure), Icon::Error, QStringLiteral("Erreur"), QStringLiteral("OK"));
+    state.offerToReopenMovedBank();
     return false;
 }
 

@@ -38,6 +38,9 @@ const QString kInvitation = QStringLiteral("Aucune base de données n'est ouvert
 // The panel holding the question, in twips.
 constexpr int kPanelWidth = 13200;
 constexpr int kPanelHeight = 7815;
+// The least room around the panel and below the buttons, in pixels.
+constexpr int kLeastGap = 8;
+constexpr int kLeastBottomMargin = 12;
 
 // The ticks on the panel's colours. A locked tick stays legible (WCAG
 // contrast at least 4.5:1): the student compares it with the points.
@@ -85,7 +88,11 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
         if (position >= 0 && position < m_lstDomaine->count())
             m_lstDomaine->setCurrentIndex(position);
     });
-    connect(&m_state, &QCMBas::runnerQuestionRequested, this, &fQCM::ShowQuestion);
+    // Like a move to the next question: the points boxes follow the new choices.
+    connect(&m_state, &QCMBas::runnerQuestionRequested, this, [this](qint64 index) {
+        ShowQuestion(index);
+        ApplyLearnMode();
+    });
     connect(&m_state, &QCMBas::repaintOptionChanged, this, qOverload<>(&QWidget::update));
 
     // The window takes its turn after another window of the program had the
@@ -347,8 +354,19 @@ void fQCM::buildControls()
     m_tmrSplash->setInterval(1500);
     connect(m_tmrSplash, &QTimer::timeout, this, &fQCM::splashTimerElapsed);
 
-    setMinimumSize(m_fra->width() + 60, m_fra->height() + Twips::toPixels(3200));
+    // The title, the panel and the row of buttons, one above the other with
+    // the least room between them: a laptop screen's height.
+    setMinimumSize(
+        m_fra->width() + 60, titleBottom() + 2 * kLeastGap + m_fra->height() + cmd(6)->height() + kLeastBottomMargin);
     resize(minimumSize().width() + 200, minimumSize().height() + 60);
+    // The keyboard walks the window as the eye reads it: the panel, then the
+    // buttons at the bottom from left to right.
+    QList<QWidget *> order{m_lstDomaine};
+    for (QCheckBox *box : m_chkVal)
+        order << box;
+    order << m_chkApprendre << cmd(3) << cmd(1) << cmd(4) << cmd(0) << cmd(10) << cmd(9) << cmd(6);
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_keyPreview = std::make_unique<KeyPreview>(this);
     qApp->installEventFilter(m_keyPreview.get());
 }
@@ -375,13 +393,21 @@ void fQCM::load()
 
 // The bottom row of buttons and the caption follow the window's size (the
 // window may be resized), in the proportions of a full-screen window.
+int fQCM::titleBottom() const
+{
+    return Twips::toPixels(360) + m_lblTitre->sizeHint().height();
+}
+
 void fQCM::layoutWindow()
 {
     const int w = width();
     const int h = height();
     const int gap = Twips::toPixels(240);
     QPushButton *c6 = cmd(6), *c9 = cmd(9), *c10 = cmd(10);
-    const int top = h - (c6->height() + Twips::toPixels(1040));
+    // The buttons keep their margin below them while the window is tall enough.
+    const int bottomMargin = std::clamp(h - (titleBottom() + 2 * kLeastGap + m_fra->height() + c6->height()),
+        kLeastBottomMargin, Twips::toPixels(1040));
+    const int top = h - (c6->height() + bottomMargin);
     c6->move(w - (c6->width() + gap), top);
     c9->move(w - (c9->width() + gap + c6->width() + gap), top);
     c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
@@ -402,7 +428,10 @@ void fQCM::layoutWindow()
         = std::clamp((w - m_lblBase->width()) / 2, leftLimit, std::max(leftLimit, rightLimit - m_lblBase->width()));
     m_lblBase->move(left, top + Twips::toPixels(60));
 
-    m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), (h - m_fra->height()) / 2 - Twips::toPixels(300));
+    // Centred a little above the middle, between the title and the buttons.
+    const int panelTop = std::clamp((h - m_fra->height()) / 2 - Twips::toPixels(300), titleBottom() + kLeastGap,
+        std::max(titleBottom() + kLeastGap, top - kLeastGap - m_fra->height()));
+    m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), panelTop);
     m_lblTitre->adjustSize();
     m_lblTitre->move((w - m_lblTitre->width()) / 2, Twips::toPixels(360));
     m_status->setGeometry(

@@ -115,6 +115,8 @@ private:
     bool previewKey(QObject *watched, QEvent *event);
     void buildControls();
     void layoutWindow();
+    // Where the title ends, from the top of the window.
+    int titleBottom() const;
     void onCommand(int index);
     void onTickChanged();
     void revealPoints();

@@ -6,6 +6,8 @@
 #include "access/AccessFile.h"
 #include "database/Schema.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -17,6 +19,25 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const FileFilter kAccessFilter{QStringLiteral("Fichiers Access"), QStringLiteral("*.mdb")};
+const FileFilter kAllFiles{QStringLiteral("Tous les fichiers"), QStringLiteral("*")};
+// Every ending a bank of questions is found under, the program's own first.
+const QStringList kBankEndings{
+    QStringLiteral("zov"), QStringLiteral("mdb"), QStringLiteral("db"), QStringLiteral("sqlite")};
+
+// The file types of the bank dialogs: every kind of bank, Access files, any
+// file. A save dialog puts the ending of the file copied first, so that a
+// name typed without an ending takes that one.
+QList<FileFilter> bankFilters(const QString &copiedFile = {})
+{
+    QStringList endings = kBankEndings;
+    const QString own = QFileInfo(copiedFile).suffix().toLower();
+    if (endings.removeOne(own))
+        endings.prepend(own);
+    QStringList patterns;
+    for (const QString &ending : endings)
+        patterns.append(QStringLiteral("*.") + ending);
+    return {{QStringLiteral("Bases de questions"), patterns.join(u' ')}, kAccessFilter, kAllFiles};
+}
 
 // Says why a chosen file is not used; the current database stays in use. A
 // good file that is only locked or in a read-only folder is not called bad.
@@ -91,6 +112,16 @@ void QCMBas::readSettings()
     if (!DbPath.isEmpty() && QFileInfo(DbPath).isRelative())
         DbPath = QDir::cleanPath(AppFolder() + DbPath);
     RepaintOption = IniFile::readInt(IniPath, QStringLiteral("Options"), QStringLiteral("Repeindre"), -1);
+}
+
+QStringList QCMBas::removeStaleTemporaries() const
+{
+    QStringList folders{AppFolder(), QFileInfo(DbPath).absolutePath(),
+        IniFile::readString(IniPath, pdfFolderSection(), pdfFolderKey(), {})};
+    for (QString &folder : folders)
+        folder = QDir::cleanPath(folder);
+    folders.removeDuplicates();
+    return qcm::removeStaleTemporaries(folders);
 }
 
 bool QCMBas::setStarsShown(bool on, QString *error)
@@ -176,6 +207,37 @@ void QCMBas::CloseDatabases()
     m_connection.reset();
 }
 
+bool QCMBas::offerToReopenMovedBank()
+{
+    int moved = 0;
+    if (!m_connection
+        || sqlite3_file_control(m_connection->db().handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK
+        || !moved)
+        return false;
+    const bool gone = !FileExists(DbPath);
+    const int answer = m_dialogs.MoxBox(QStringLiteral("Le fichier de la base de données") + kCrLf + DbPath + kCrLf
+            + (gone ? QStringLiteral("a été supprimé par un autre programme depuis son ouverture : plus rien ne "
+                                     "peut y être enregistré.")
+                        + kCrLf + QStringLiteral("Voulez-vous choisir une base de données ?")
+                    : QStringLiteral("a été remplacé par un autre programme depuis son ouverture : plus rien ne "
+                                     "peut y être enregistré.")
+                        + kCrLf + QStringLiteral("Voulez-vous ouvrir le fichier qui porte maintenant ce nom ?")),
+        Icon::Warning, gone ? QStringLiteral("Base supprimée") : QStringLiteral("Base remplacée"),
+        gone ? QStringLiteral("Choisir") : QStringLiteral("Ouvrir"), QStringLiteral("Plus tard"), {}, 2);
+    if (answer != 0)
+        return false;
+    if (gone) {
+        // Until another is chosen, what was read of the old file stays on view.
+        const std::shared_ptr<Connection> before = m_connection;
+        ChooseDatabase();
+        return m_connection && m_connection != before;
+    }
+    CloseDatabases();
+    const bool bound = BindDatabase();
+    Q_EMIT fillDomainListRequested();
+    return bound;
+}
+
 QList<Domain> QCMBas::domains()
 {
     QList<Domain> list;
@@ -201,12 +263,29 @@ bool QCMBas::isWorkingCopyName(const QString &path)
     return QFileInfo(path).fileName().compare(QStringLiteral("qcm.mdb"), Qt::CaseInsensitive) == 0;
 }
 
+// A bank of a few hundred thousand questions takes seconds to copy and check.
+std::unique_ptr<Progress> QCMBas::copyProgress(const QString &title, const QString &target) const
+{
+    return m_dialogs.progress(
+        {title, QStringLiteral("Copie de la base de données vers « %1 »…").arg(target), kCopyProgressMaximum, true});
+}
+
 bool QCMBas::copyReported(const QString &source, const QString &target)
 {
     QString error;
-    if (copyDatabaseAtomic(source, target, &error))
-        return true;
-    m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
+    bool canceled = false;
+    {
+        const std::unique_ptr<Progress> progress = copyProgress(QStringLiteral("Copie de la base de données"), target);
+        if (copyDatabaseAtomic(source, target, &error, progress.get()))
+            return true;
+        canceled = progress->wasCanceled();
+    }
+    if (canceled)
+        m_dialogs.MoxBox(
+            QStringLiteral("Copie annulée :") + kCrLf + target + kCrLf + QStringLiteral("est resté tel qu'il était."),
+            Icon::Information, QStringLiteral("Opération annulée"), QStringLiteral("OK"));
+    else
+        m_dialogs.MoxBox(error, Icon::Error, QStringLiteral("Copie impossible"), QStringLiteral("OK"));
     return false;
 }
 
@@ -228,7 +307,7 @@ void QCMBas::ChooseDatabase()
 {
     Q_EMIT splashCloseRequested();
     FileDialogRequest request{
-        QStringLiteral("Rechercher la base de données à utiliser"), {kAccessFilter}, QFileInfo(DbPath).absolutePath()};
+        QStringLiteral("Rechercher la base de données à utiliser"), bankFilters(), QFileInfo(DbPath).absolutePath()};
     const QString chosen
         = m_presetChoice.isEmpty() ? m_dialogs.openFileName(request) : std::exchange(m_presetChoice, QString());
     if (chosen.isEmpty()) {
@@ -258,7 +337,7 @@ void QCMBas::ChooseDatabase()
         CloseDatabases();
         const QString target
             = m_dialogs.saveFileName({QStringLiteral("Enregistrer une copie de la base QCM.MDB sous..."),
-                {kAccessFilter}, QFileInfo(chosen).absolutePath()});
+                bankFilters(chosen), QFileInfo(chosen).absolutePath()});
         const bool copy = !target.isEmpty() && !isWorkingCopyName(target) && mayWriteOver(target);
         if (copy && copyReported(chosen, target))
             DbPath = target;
@@ -311,8 +390,14 @@ void QCMBas::SaveDatabaseAs()
         Icon::Disk, QStringLiteral("Sauvegarde"), QStringLiteral("Sauvegarder"), QStringLiteral("Annuler"), {}, 2);
     if (go != 0)
         return;
-    const QString target = m_dialogs.saveFileName(
-        {QStringLiteral("Enregistrer sous..."), {kAccessFilter}, QFileInfo(DbPath).absolutePath()});
+    // A dated name of the same kind as the bank, beside it.
+    const QFileInfo bank(DbPath);
+    const QString ending = QStringLiteral(" - sauvegarde du ")
+        + m_dialogs.today().toString(QStringLiteral("yyyy-MM-dd"))
+        + (bank.suffix().isEmpty() ? QString() : u'.' + bank.suffix());
+    const QString proposed = bank.absoluteDir().filePath(fittingFileName(bank.completeBaseName(), ending));
+    const QString target
+        = m_dialogs.saveFileName({QStringLiteral("Enregistrer sous..."), bankFilters(DbPath), proposed});
     if (target.isEmpty()) {
         m_dialogs.MoxBox(
             QStringLiteral("Opération annulée"), Icon::Information, QStringLiteral("Annulation"), QStringLiteral("OK"));
@@ -345,7 +430,12 @@ bool QCMBas::copyBankToWorkingCopy(QString *error)
     }
     BindingPlace place(datQue);
     CloseDatabases();
-    const bool copied = copyDatabaseAtomic(DbPath, workingCopyPath(), error);
+    bool copied = false;
+    {
+        const std::unique_ptr<Progress> progress
+            = copyProgress(QStringLiteral("Copie pour les rapports"), workingCopyPath());
+        copied = copyDatabaseAtomic(DbPath, workingCopyPath(), error, progress.get());
+    }
     BindDatabase();
     return copied;
 }

@@ -74,6 +74,13 @@ public:
     void readSettings();
     // On failure the file is left as it was and *error says why, in French.
     bool writeSetting(const QString &section, const QString &key, const QString &value, QString *error = nullptr);
+    // Where the reports window remembers the folder of its PDF files.
+    static QString pdfFolderSection() { return QStringLiteral("Rapports"); }
+    static QString pdfFolderKey() { return QStringLiteral("Dossier PDF"); }
+    // Deletes the temporaries that a killed run left beside the files the
+    // program writes (program folder, bank folder, PDF folder); the files
+    // another running copy of the program is writing are left alone.
+    QStringList removeStaleTemporaries() const;
     // Switches the starry sky for this run and remembers it in the settings;
     // false with the reason when it could not be remembered.
     bool setStarsShown(bool on, QString *error = nullptr);
@@ -85,6 +92,11 @@ public:
     // Why the last attempt to bind failed; no error after a success.
     QString bindError() const { return m_bindFailure.description; }
     void CloseDatabases();
+    // Once a change was refused: when the bank's file was deleted or replaced
+    // by another program since it was opened (every save would fail until it
+    // is opened again), says so and offers to open it again, or to choose
+    // another bank when it is gone. True when a bank was bound anew.
+    bool offerToReopenMovedBank();
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
     // The table Domaines in its order; nothing when no database is bound.
@@ -128,6 +140,7 @@ private:
     // Checks, opens and remembers a chosen bank file.
     void openChosenBank(const QString &chosen);
     void bindingFailed(const StoreError &why);
+    std::unique_ptr<Progress> copyProgress(const QString &title, const QString &target) const;
     bool copyReported(const QString &source, const QString &target);
     bool mayWriteOver(const QString &target);
 

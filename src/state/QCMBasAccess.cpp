@@ -15,7 +15,7 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kAccessTitle = QStringLiteral("Base Access");
-const FileFilter kBankFilter{QStringLiteral("Bases QCM"), QStringLiteral("*.zov")};
+const FileFilter kBankFilter{QStringLiteral("Bases de questions"), QStringLiteral("*.zov")};
 // Notes shown in the box; the report file has them all.
 constexpr int kNotesShown = 8;
 

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "KeyboardMenus.h"
 #include "state/QCMBas.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ void configureApplication()
 {
     QApplication::setApplicationName(QStringLiteral("qcm"));
     QApplication::setApplicationVersion(QCMBas::VersionText());
+    installShiftF10Menus();
 
     const QLocale french(QLocale::French, QLocale::France);
     QLocale::setDefault(french);

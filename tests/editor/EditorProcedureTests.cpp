@@ -285,4 +285,41 @@ TEST_F(EditorTest, ClosingHandsTheDomainByItsCodeAndTheQuestionByItsPositionBack
     EXPECT_EQ(selected.size(), 4);
 }
 
+// Another program deletes the bank or puts a new file in its place while the
+// editor is open: saving says so, not "read-only", and offers to open it again.
+TEST_F(EditorTest, ABankReplacedOrDeletedWhileOpenIsSaidSoAndOpenedAgain)
+{
+    open();
+    pick(0);
+    QTemporaryDir other;
+    const QString replacement = makeBank(other, "Remplaçante.zov", {{{"1", "Météo"}, {"7", "Nouveau"}}, {}});
+    ASSERT_EQ(std::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(path).constData()), 0);
+    typeQuestion("3", {"6", "-2"});
+    dialogs.boxAnswers = {0, 0};
+    EXPECT_FALSE(editor.SaveQuestion());
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_TRUE(dialogs.boxes[0].message.contains(
+        "Le fichier de la base de données a été supprimé ou remplacé par un autre programme depuis son ouverture"))
+        << dialogs.boxes[0].message.toStdString();
+    EXPECT_EQ(dialogs.boxes[1],
+        Box("Le fichier de la base de données\r\n" + path
+                + "\r\na été remplacé par un autre programme depuis son ouverture : plus rien ne peut y être "
+                  "enregistré.\r\nVoulez-vous ouvrir le fichier qui porte maintenant ce nom ?",
+            2, "Base remplacée", "Ouvrir", "Plus tard", {}, 2));
+    EXPECT_EQ(view.list.size(), 2) << "the domains of the file opened again";
+    EXPECT_TRUE(editor.SaveQuestion());
+    EXPECT_EQ(value("SELECT \"Libellé\" FROM Questions WHERE Code = '1' AND Numero = 3"), "Énoncé 3");
+
+    // Deleted: another bank may be chosen, or none for now.
+    ASSERT_TRUE(QFile::remove(path));
+    dialogs.boxes.clear();
+    dialogs.boxAnswers = {0, 1};
+    typeQuestion("4", {"6", "-2"});
+    EXPECT_FALSE(editor.SaveQuestion());
+    ASSERT_EQ(dialogs.boxes.size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].title, "Base supprimée");
+    EXPECT_TRUE(dialogs.boxes[1].message.endsWith("Voulez-vous choisir une base de données ?"));
+    EXPECT_TRUE(dialogs.openRequests.isEmpty());
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace qcm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,6 +46,16 @@ TEST(EditorRules, EachBrokenRuleSaysWhyAndNamesTheFieldToCorrect)
         {"statement", [](EditorEntry &e) { e.txt[3].clear(); }, missing, 3},
         {"points of B", [](EditorEntry &e) { e.txt[7].clear(); }, missing, 7},
         {"first empty wins", [](EditorEntry &e) { e.txt[6].clear(), e.txt[4].clear(); }, missing, 4},
+        {"a NUL in the statement", [](EditorEntry &e) { e.txt[3] = u"Énon\u0000cé"_s; },
+            {"Le champ « Libellé » contient un caractère de contrôle invisible (code 0) qui ne peut pas être "
+             "enregistré.\r\nEffacez-le, puis enregistrez de nouveau la question.",
+                2, "Erreur de saisie"},
+            3},
+        {"an escape in choice C", [](EditorEntry &e) { e.txt[8] = u"C\tet\r\nsuite\u001b"_s; },
+            {"Le champ « Choix C » contient un caractère de contrôle invisible (code 27) qui ne peut pas être "
+             "enregistré.\r\nEffacez-le, puis enregistrez de nouveau la question.",
+                2, "Erreur de saisie"},
+            8},
         {"number 0", [](EditorEntry &e) { e.txt[2] = "0"; }, number, 2},
         {"number -3", [](EditorEntry &e) { e.txt[2] = "-3"; }, number, 2},
         {"beyond 32 bits", [](EditorEntry &e) { e.txt[2] = "2147483648"; }, number, 2},

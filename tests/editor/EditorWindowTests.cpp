@@ -118,6 +118,48 @@ TEST_F(EditorWindowTest, HandedOverQuestionIsShownAndClosingHandsItBackToThePrac
     EXPECT_EQ(runner->lstDomaine()->currentText(), "1  Météo");
 }
 
+// Learn mode on a question of four choices; the editor goes to one of three.
+TEST_F(EditorWindowTest, ThePracticeWindowShowsNoPointsBoxOfAChoiceTheHandedBackQuestionLacks)
+{
+    ASSERT_FALSE(state.bank().saveQuestion(makeQuestion("1", 1, "Quatre", {6, 0, -1, -2})));
+    ASSERT_FALSE(state.bank().saveQuestion(makeQuestion("1", 2, "Trois", {6, 0, -1})));
+    runner->FillDomainList();
+    runner->chkApprendre()->setChecked(true);
+    ASSERT_FALSE(runner->lblVal(3)->isHidden());
+
+    fSaisie &w = openEditor();
+    w.txt(2)->setFocus();
+    static_cast<QLineEdit *>(w.txt(2))->clear();
+    QTest::keyClicks(w.txt(2), "2");
+    QTest::keyClick(w.txt(2), Qt::Key_Return);
+    EXPECT_EQ(w.text(3), "Trois");
+    dialogs.boxAnswers = {0}; // the number typed counts as input: leave all the same
+    ASSERT_TRUE(w.close());
+    EXPECT_EQ(runner->lbl(2)->text(), "1.2");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(runner->lblVal(i)->isHidden(), i >= 3) << "points box " << i;
+}
+
+// A bank written by another tool holds a NUL: the editor shows the question,
+// and the save names the field rather than storing or cutting it silently.
+TEST_F(EditorWindowTest, AStoredControlCharacterIsNamedAtTheSave)
+{
+    Question q = makeQuestion("4", 3, u"Trois\u0000 et la suite"_s, {6, 0});
+    q.flags[0] = 1;
+    ASSERT_FALSE(state.bank().saveQuestion(q));
+    state.EditorDomainIndex = 2;
+    state.EditorQuestionNumber = "3";
+    fSaisie &w = openEditor();
+    EXPECT_EQ(w.text(3), u"Trois\u0000 et la suite"_s);
+    dialogs.boxAnswers = {0};
+    w.cmd(3)->click();
+    EXPECT_TRUE(dialogs.boxes.value(0).message.startsWith(
+        "Le champ « Libellé » contient un caractère de contrôle invisible (code 0)"));
+    EXPECT_EQ(QApplication::focusWidget(), w.txt(3));
+    EXPECT_EQ(queryValue(path, "SELECT length(\"Libellé\") FROM Questions WHERE Code = '4' AND Numero = 3"), "5")
+        << "stored as it was; SQL functions stop at the NUL";
+}
+
 TEST_F(EditorWindowTest, AQuestionCreatedFromMaintenanceIsShownByThePracticeWindow)
 {
     AppWindows windows(state, *runner);

@@ -126,4 +126,44 @@ TEST_F(PointsCheckTest, AUselessZeroThatCannotBeWrittenStopsTheCheckAndChangesNo
     EXPECT_EQ(fileBytes(path), bytes);
 }
 
+// Useless zeros on every question: removed together, in one transaction,
+// under a progress dialog that can stop the check with the file untouched.
+TEST_F(PointsCheckTest, UselessZerosGoInOneTransactionAndAStopLeavesTheFileAsItWas)
+{
+    QList<Question> questions;
+    for (int n = 1; n <= 40; ++n)
+        questions.append(withoutText(withoutText(makeQuestion("1", n, "Zéros", {6, -1, 0, 0}), 2, 0), 3, 0));
+    openWith(questions);
+    state.CloseDatabases();
+    const QByteArray before = fileBytes(path);
+    ASSERT_TRUE(state.BindDatabase());
+    int commits = 0;
+    state.connection()->setChangeListener([&commits] { ++commits; });
+
+    dialogs.cancelProgressAt = 20;
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    EXPECT_EQ(
+        dialogs.boxes.last(), Box("Le contrôle des incompatibilités a été arrêté.", 0, "Opération annulée", "OK"));
+    EXPECT_FALSE(state.CheckInProgress);
+    EXPECT_EQ(commits, 0);
+    state.CloseDatabases();
+    EXPECT_EQ(fileBytes(path), before);
+
+    ASSERT_TRUE(state.BindDatabase());
+    state.connection()->setChangeListener([&commits] { ++commits; });
+    dialogs.progressRequests.clear();
+    dialogs.boxAnswers = {0, 0};
+    editor.CheckPoints();
+    EXPECT_EQ(dialogs.boxes.last(),
+        finalBox("Le contrôle des incompatibilités est terminé. Il n'y en avait aucune. Bravo !"));
+    ASSERT_EQ(dialogs.progressRequests.size(), 1);
+    EXPECT_EQ(dialogs.progressRequests[0].maximum, 40);
+    EXPECT_TRUE(dialogs.progressRequests[0].cancellable);
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(value("SELECT count(*) FROM Questions WHERE Val2 IS NULL AND Val3 IS NULL AND Val1 = -1"), "40");
+    EXPECT_EQ(view.fields[2], "40") << "the editor shows the last question it changed";
+    EXPECT_EQ(view.fields[9], "");
+}
+
 } // namespace

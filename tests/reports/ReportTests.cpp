@@ -249,7 +249,11 @@ TEST_F(PdfOnAFullDisk, IsRefusedWholeAndTheOlderFileKept)
     writeFile(pdf.pdfPath, "ancien");
     // Room for all but the last buffered write, whose loss went unseen.
     ASSERT_NO_FATAL_FAILURE(fillLeaving((size - 1) / 4096 * 4096));
-    EXPECT_EQ(RunReport(pdf), ReportCode::PdfFailed);
+    QString why;
+    EXPECT_EQ(RunReport(pdf, &why), ReportCode::PdfFailed);
+    EXPECT_EQ(why,
+        u"Le fichier PDF « %1 » n'a pas pu être écrit : le disque est plein ; le fichier est resté tel qu'il était."_s
+            .arg(pdf.pdfPath));
     EXPECT_EQ(fileBytes(pdf.pdfPath), QByteArray("ancien"));
     EXPECT_EQ(filesOnDisk(), QStringList({u"rapport.pdf"_s, u"remplissage"_s}));
 }

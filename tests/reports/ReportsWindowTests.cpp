@@ -273,6 +273,68 @@ TEST_F(ReportsWindow, SavesAPdfUnderTheProposedNameInTheRememberedFolder)
     EXPECT_EQ(runs.size(), 2);
 }
 
+TEST_F(ReportsWindow, ProposedNamesFitAFileNameAndTheCompleteListingNamesNoQuestionnaire)
+{
+    QTemporaryDir folder;
+    IniFile::writeString(state.IniPath, QCMBas::pdfFolderSection(), QCMBas::pdfFolderKey(), folder.path());
+    composer.choice = kExam;
+    window->showWindow(false);
+    window->opt(0)->setChecked(true);
+    EXPECT_EQ(window->lbl(3)->text(), u"QCM Complet"_s);
+    dialogs.saveAnswers = {QString()};
+    press(2);
+    EXPECT_EQ(dialogs.saveRequests.value(0).directory, QDir(folder.path()).filePath(u"QCM Complet.pdf"_s));
+    press(0);
+    EXPECT_EQ(dialogs.clipboard, u"QCM Complet"_s);
+
+    // Ten thousand accented letters, each made of two characters: the name is
+    // cut between letters, keeps its end, and the PDF is saved under it.
+    composer.choice = u"e\u0301"_s.repeated(5000);
+    window->showWindow(false);
+    const QString name = window->lbl(3)->text();
+    EXPECT_LE(name.toUtf8().size(), 255);
+    EXPECT_GE(name.toUtf8().size(), 253);
+    EXPECT_TRUE(name.endsWith(u"e\u0301 - QCM Questions élève.pdf"_s)) << name.right(40).toStdString();
+    const QString pdf = QDir(folder.path()).filePath(name);
+    dialogs.saveAnswers = {pdf};
+    dialogs.boxAnswers = {0};
+    press(2);
+    EXPECT_EQ(dialogs.saveRequests.value(1).directory, pdf);
+    EXPECT_EQ(dialogs.boxes.value(0).title, u"Enregistrement en PDF"_s);
+    EXPECT_TRUE(QFile::exists(pdf));
+
+    // The caption's trailing blank stays out of the PDF's title.
+    window->opt(2)->setChecked(true);
+    const QString grid = QDir(folder.path()).filePath(u"grille.pdf"_s);
+    dialogs.saveAnswers = {grid};
+    dialogs.boxAnswers = {0};
+    press(2);
+    QProcess info;
+    info.start(u"pdfinfo"_s, {grid});
+    if (info.waitForFinished(30000)) {
+        const QStringList lines = QString::fromUtf8(info.readAllStandardOutput()).split(u'\n');
+        EXPECT_TRUE(lines.contains(u"Title:           QCM Grille réponses"_s)) << lines.join(u'|').toStdString();
+    }
+}
+
+TEST_F(ReportsWindow, APdfStoppedHalfwayWritesNothing)
+{
+    QTemporaryDir folder;
+    const QString pdf = QDir(folder.path()).filePath(u"QCM Complet.pdf"_s);
+    window->showWindow(false);
+    dialogs.progressRequests.clear();
+    dialogs.saveAnswers = {pdf};
+    dialogs.boxAnswers = {0};
+    dialogs.cancelProgressAt = kReportProgressMaximum / 2;
+    press(2);
+    ASSERT_EQ(dialogs.progressRequests.size(), 1);
+    EXPECT_EQ(dialogs.progressRequests[0].title, u"Enregistrement en PDF"_s);
+    EXPECT_EQ(dialogs.boxes,
+        QList<Box>{Box(u"L'enregistrement de « %1 » a été arrêté : aucun fichier n'a été écrit."_s.arg(pdf), 0,
+            u"Opération annulée"_s, u"OK"_s)});
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(ReportsWindow, TheWorkingCopyIsMadeWhenMissingAndRefreshedWhenStale)
 {
     window->showWindow(false);

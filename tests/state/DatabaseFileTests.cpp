@@ -84,7 +84,10 @@ TEST_F(DatabaseFiles, ChoosingABankBindsItRemembersItAndTheNextStartOpensIt)
 {
     QSignalSpy refill(&state, &QCMBas::fillDomainListRequested);
     choose(other);
-    EXPECT_EQ(dialogs.openRequests.value(0).filters, (QList<FileFilter>{{u"Fichiers Access"_s, u"*.mdb"_s}}));
+    // Every kind of bank the program opens, then the Access files, then any file.
+    EXPECT_EQ(dialogs.openRequests.value(0).filters,
+        (QList<FileFilter>{{u"Bases de questions"_s, u"*.zov *.mdb *.db *.sqlite"_s},
+            {u"Fichiers Access"_s, u"*.mdb"_s}, {u"Tous les fichiers"_s, u"*"_s}}));
     EXPECT_EQ(state.DbPath, other);
     EXPECT_EQ(refill.count(), 1);
     EXPECT_EQ(state.domainEntries(), QStringList{u"1  Autre"_s});
@@ -127,6 +130,8 @@ TEST_F(DatabaseFiles, TheWorkingCopyIsNeverOpenedDirectlyButCanBeCopied)
     const QString copy = elsewhere.filePath(u"copie.mdb"_s);
     choose(working, {0}, {copy});
     EXPECT_EQ(dialogs.saveRequests.value(0).title, u"Enregistrer une copie de la base QCM.MDB sous..."_s);
+    EXPECT_EQ(dialogs.saveRequests.value(0).filters.value(0),
+        (FileFilter{u"Bases de questions"_s, u"*.mdb *.zov *.db *.sqlite"_s}));
     EXPECT_EQ(databaseContent(copy), databaseContent(working));
     EXPECT_EQ(state.DbPath, copy);
     EXPECT_TRUE(state.isBound());
@@ -310,6 +315,10 @@ TEST_F(DatabaseFiles, BackupAsksConfirmsAndCopiesTheCurrentBank)
     backUp({backup}, {0, 0});
     EXPECT_EQ(dialogs.boxes, (QList<Box>{ask, {"Sauvegarde effectuée.", 14, "Sauvegarde", "OK"}}));
     EXPECT_EQ(dialogs.saveRequests[0].title, u"Enregistrer sous..."_s);
+    // A bank of the program's own kind is saved as one, under a dated name beside it.
+    EXPECT_EQ(dialogs.saveRequests[0].filters.value(0),
+        (FileFilter{u"Bases de questions"_s, u"*.zov *.mdb *.db *.sqlite"_s}));
+    EXPECT_EQ(dialogs.saveRequests[0].directory, program.filePath(u"VAR-irururiza - sauvegarde du 2026-12-06.zov"_s));
     EXPECT_EQ(databaseContent(backup), databaseContent(current));
     expectStillOnCurrent();
 

@@ -41,8 +41,9 @@ TEST_F(FullDisk, SettingsStayAsTheyWereAndTheUserIsTold)
     EXPECT_EQ(dialogs.boxes,
         QList<Box>{Box(u"La base choisie est ouverte, mais le fichier de paramètres"_s + kCrLf + state.IniPath + kCrLf
                 + u"n'a pas pu être écrit : elle ne sera pas rouverte au prochain démarrage."_s + kCrLf + kCrLf
-                + u"Le fichier de paramètres « %1 » ne peut pas être écrit : l'écriture a échoué "
-                  "(%2) ; le fichier est resté tel qu'il était."_s.arg(state.IniPath, qt_error_string(ENOSPC)),
+                + u"Le fichier de paramètres « %1 » ne peut pas être écrit : le disque est plein ; le fichier est "
+                  u"resté "
+                  "tel qu'il était."_s.arg(state.IniPath),
             2, "Paramètres non enregistrés", "OK")});
     EXPECT_EQ(fileBytes(state.IniPath), QByteArray("[Options]\r\nRepeindre=0\r\n"));
     EXPECT_EQ(state.DbPath, other) << "the chosen bank is in use all the same";
