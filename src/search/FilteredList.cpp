@@ -287,6 +287,18 @@ void QuestionFilterField::showCount()
                 .arg(total));
 }
 
+// Escape first empties the filter; only an empty filter lets it close the
+// window through the window's shortcut.
+bool QuestionFilterField::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && !text().isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
 void QuestionFilterField::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && !text().isEmpty()) {

@@ -89,6 +89,7 @@ public:
     bool isFiltering() const { return m_list.proxy()->isFiltering(); }
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -136,7 +136,7 @@ TEST_F(AccessConversion, AnAccessFileIsOfferedForConversionBesideItselfUnderTheB
     EXPECT_EQ(dialogs.boxes.at(0), kOffer);
     ASSERT_EQ(dialogs.saveRequests.size(), 1);
     EXPECT_EQ(dialogs.saveRequests.at(0).title, u"Enregistrer la base convertie sous..."_s);
-    EXPECT_EQ(dialogs.saveRequests.at(0).filters, (QList<FileFilter>{{u"Bases QCM"_s, u"*.zov"_s}}));
+    EXPECT_EQ(dialogs.saveRequests.at(0).filters, (QList<FileFilter>{{u"Bases de questions"_s, u"*.zov"_s}}));
     EXPECT_EQ(dialogs.saveRequests.at(0).directory, target);
     // Read by the program's own reading process, which finds no bank in it.
     EXPECT_EQ(dialogs.boxes.at(1),
