@@ -89,9 +89,9 @@ std::optional<Differences> differences(QCMBas &state, const QString &backupPath,
     return d;
 }
 
-Outcome restore(QCMBas &state, const QString &backupPath)
+RestoreOutcome restore(QCMBas &state, const QString &backupPath)
 {
-    Outcome outcome;
+    RestoreOutcome outcome;
     const QString name = QFileInfo(backupPath).fileName();
     if (const StoreError unusable = Schema::verify(backupPath)) {
         outcome.message = QStringLiteral("La sauvegarde « %1 » ne peut pas être restaurée :").arg(name) + kCrLf

@@ -30,7 +30,7 @@ struct Differences {
 };
 std::optional<Differences> differences(QCMBas &state, const QString &backupPath, QString *why = nullptr);
 
-struct Outcome {
+struct RestoreOutcome {
     bool restored = false;
     QString message; // in French, for a message box
     QString undoBackup; // the copy of the bank as it was, made first
@@ -39,7 +39,7 @@ struct Outcome {
 // (restoring that copy undoes the restore), then puts the backup's bytes in
 // its place and binds it again, so that every window follows. Refuses,
 // changing nothing, when any of these steps cannot be done.
-Outcome restore(QCMBas &state, const QString &backupPath);
+RestoreOutcome restore(QCMBas &state, const QString &backupPath);
 
 } // namespace BankRestore
 

@@ -211,7 +211,7 @@ void RestoreDialog::restoreChosen()
             QStringLiteral("Annuler"))
         != 0)
         return;
-    const BankRestore::Outcome outcome = BankRestore::restore(m_state, path);
+    const BankRestore::RestoreOutcome outcome = BankRestore::restore(m_state, path);
     m_restored = m_restored || outcome.restored;
     dialogs.MoxBox(outcome.message, outcome.restored ? Icon::Disk : Icon::Error,
         outcome.restored ? QStringLiteral("Restauration") : QStringLiteral("Restauration impossible"),

@@ -166,7 +166,7 @@ ResultSheet resultSheet(const ExamRecord &exam, bool mistakesOnly)
         missedCount += score < kPointsPerQuestion ? 1 : 0;
         if (mistakesOnly && score >= kPointsPerQuestion)
             continue;
-        ResultSheet::Item item;
+        ResultSheet::ReviewedQuestion item;
         item.number = p + 1;
         item.reference = QStringLiteral("%1/%2").arg(q.domainCode).arg(q.numero);
         item.statement = q.statement;

@@ -663,7 +663,7 @@ private:
         const double choiceLine = choiceBaseline + std::max(descent(answer), descent(strong));
 
         for (int i = 0; i < sheet.review.size(); ++i) {
-            const ResultSheet::Item &item = sheet.review.at(i);
+            const ResultSheet::ReviewedQuestion &item = sheet.review.at(i);
             QList<Slice> block;
             if (i > 0)
                 block.append(spacer(m_layout.questionSpacing * kMm));

@@ -32,7 +32,7 @@ struct ResultSheet {
     };
     QList<DomainLine> domains; // in the order printed
 
-    struct Item {
+    struct ReviewedQuestion {
         int number = 0; // on the paper, from 1
         QString reference; // "code/numéro" in the bank
         QString statement;
@@ -41,7 +41,7 @@ struct ResultSheet {
         std::array<bool, kChoiceCount> ticked{};
         int score = 0;
     };
-    QList<Item> review;
+    QList<ReviewedQuestion> review;
 };
 
 } // namespace qcm

@@ -141,7 +141,7 @@ TEST_F(BackupTest, RestoreThenUndoGivesBackTheBankByteForByte)
     EXPECT_EQ(differences->changed[0].second.libelle, "Un");
 
     dialogs.advance(60);
-    const BankRestore::Outcome restored = BankRestore::restore(state, first.path);
+    const BankRestore::RestoreOutcome restored = BankRestore::restore(state, first.path);
     ASSERT_TRUE(restored.restored) << restored.message.toStdString();
     EXPECT_EQ(fileBytes(path), original);
     EXPECT_EQ(fileBytes(restored.undoBackup), changed);
@@ -149,14 +149,14 @@ TEST_F(BackupTest, RestoreThenUndoGivesBackTheBankByteForByte)
     EXPECT_EQ(state.domains().size(), 4) << "bound again on the restored file";
 
     dialogs.advance(60);
-    const BankRestore::Outcome undone = BankRestore::restore(state, restored.undoBackup);
+    const BankRestore::RestoreOutcome undone = BankRestore::restore(state, restored.undoBackup);
     ASSERT_TRUE(undone.restored);
     EXPECT_EQ(fileBytes(path), changed);
 
     // A file that is no bank is refused and nothing moves.
     const QString junk = writeFile(QDir(backups().folder()).filePath("VAR-irururiza 2026-12-01 10-00-00.zov"), "x");
     const auto backupsBefore = made().size();
-    const BankRestore::Outcome refused = BankRestore::restore(state, junk);
+    const BankRestore::RestoreOutcome refused = BankRestore::restore(state, junk);
     EXPECT_FALSE(refused.restored);
     EXPECT_TRUE(refused.message.startsWith("La sauvegarde « VAR-irururiza 2026-12-01 10-00-00.zov » ne peut pas "
                                            "être restaurée :"));
