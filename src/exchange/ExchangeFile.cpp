@@ -95,15 +95,20 @@ ExchangeRead readFile(const QString &path, const ReadProgress &progress)
         failed.error = *why;
         return failed;
     }
-    switch (std::get<ExchangeFormat>(format)) {
+    return readDevice(file, std::get<ExchangeFormat>(format), progress);
+}
+
+ExchangeRead readDevice(QIODevice &device, ExchangeFormat format, const ReadProgress &progress)
+{
+    switch (format) {
     case ExchangeFormat::Csv:
-        return Csv::read(file, progress);
+        return Csv::read(device, progress);
     case ExchangeFormat::MoodleXml:
-        return MoodleXml::read(file, progress);
+        return MoodleXml::read(device, progress);
     case ExchangeFormat::Gift:
-        return Gift::read(file, progress);
+        return Gift::read(device, progress);
     }
-    return failed;
+    return {};
 }
 
 std::optional<BankContent> exportContent(

@@ -21,6 +21,8 @@ std::variant<ExchangeFormat, QString> detectFormat(QByteArrayView start);
 // Reads a file in whichever format its content shows. A failure to read it
 // as a whole is in error(), in French, lower case, without the file's name.
 ExchangeRead readFile(const QString &path, const ReadProgress &progress = {});
+// Reads an open device in the given format.
+ExchangeRead readDevice(QIODevice &device, ExchangeFormat format, const ReadProgress &progress = {});
 
 // The domains and questions an export takes from the bank, in the bank's
 // order: every one, or those of the given domain codes.

@@ -21,15 +21,7 @@ inline ExchangeRead readExchange(ExchangeFormat format, const QByteArray &bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    switch (format) {
-    case ExchangeFormat::Csv:
-        return Csv::read(buffer);
-    case ExchangeFormat::MoodleXml:
-        return MoodleXml::read(buffer);
-    case ExchangeFormat::Gift:
-        return Gift::read(buffer);
-    }
-    return {};
+    return Exchange::readDevice(buffer, format);
 }
 
 // Plans against an empty bank, made once and never written.
