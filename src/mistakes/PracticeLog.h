@@ -1,0 +1,28 @@
+#pragma once
+
+#include "MistakesList.h"
+
+#include "database/Records.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace qcm {
+
+// What the practice window keeps for a named candidate: each check of a
+// question, and the questions still to get right. Whoever keeps the results
+// file implements it; the user is told of every failure there.
+class PracticeLog {
+public:
+    virtual ~PracticeLog() = default;
+
+    // The names already used, the last used first; none when nothing is stored yet.
+    virtual QStringList candidates() = 0;
+    // Records one "Contrôle de la question"; false when it could not be stored.
+    virtual bool recordCheck(const QString &candidate, const Question &question, quint8 ticks) = 0;
+    // Nothing when they could not be read.
+    virtual std::optional<QList<Mistake>> mistakes(const QString &candidate) = 0;
+};
+
+} // namespace qcm
