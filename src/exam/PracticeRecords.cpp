@@ -25,11 +25,11 @@ QStringList ResultsPracticeLog::candidates()
     return store ? store->candidates().value_or(QStringList()) : QStringList();
 }
 
-bool ResultsPracticeLog::recordCheck(const QString &candidate, const Question &question, quint8 ticks)
+std::optional<int> ResultsPracticeLog::recordCheck(const QString &candidate, const Question &question, quint8 ticks)
 {
     ResultsStore *store = m_store(true);
     if (!store)
-        return false;
+        return std::nullopt;
     const PracticeCheck check{
         candidate, m_bankPath(), question.code, question.numero, ticks, practiceScore(question, ticks)};
     if (const StoreError e = store->recordCheck(check, m_dialogs.now())) {
@@ -38,9 +38,9 @@ bool ResultsPracticeLog::recordCheck(const QString &candidate, const Question &q
                              .arg(question.numero)
                              .arg(candidate, e.description),
             Icon::Error, QStringLiteral("Résultats"), QStringLiteral("OK"));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return check.score;
 }
 
 std::optional<QList<Mistake>> ResultsPracticeLog::mistakes(const QString &candidate)

@@ -20,7 +20,7 @@ public:
         DialogService &dialogs);
 
     QStringList candidates() override;
-    bool recordCheck(const QString &candidate, const Question &question, quint8 ticks) override;
+    std::optional<int> recordCheck(const QString &candidate, const Question &question, quint8 ticks) override;
     std::optional<QList<Mistake>> mistakes(const QString &candidate) override;
 
 private:

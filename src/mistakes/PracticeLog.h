@@ -10,6 +10,11 @@
 
 namespace qcm {
 
+// A candidate's name as the results file keeps it: trimmed, at most this
+// long, with no invisible character. The reason in French, empty when good.
+inline constexpr int kCandidateNameMax = 80;
+QString candidateRefusal(const QString &name);
+
 // What the practice window keeps for a named candidate: each check of a
 // question, and the questions still to get right. Whoever keeps the results
 // file implements it; the user is told of every failure there.
@@ -19,8 +24,9 @@ public:
 
     // The names already used, the last used first; none when nothing is stored yet.
     virtual QStringList candidates() = 0;
-    // Records one "Contrôle de la question"; false when it could not be stored.
-    virtual bool recordCheck(const QString &candidate, const Question &question, quint8 ticks) = 0;
+    // Records one "Contrôle de la question": the score recorded, out of 6;
+    // nothing when it could not be stored.
+    virtual std::optional<int> recordCheck(const QString &candidate, const Question &question, quint8 ticks) = 0;
     // Nothing when they could not be read.
     virtual std::optional<QList<Mistake>> mistakes(const QString &candidate) = 0;
 };

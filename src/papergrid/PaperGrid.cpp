@@ -24,19 +24,6 @@ GridRow parseGridRow(const QString &typed, const ExamQuestion &question)
     return row;
 }
 
-QString candidateRefusal(const QString &name)
-{
-    const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty())
-        return QStringLiteral("Indiquez le nom du candidat.");
-    if (trimmed.size() > kCandidateNameMax)
-        return QStringLiteral("Le nom du candidat dépasse %1 caractères.").arg(kCandidateNameMax);
-    for (const QChar c : trimmed)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            return QStringLiteral("Le nom du candidat contient un caractère invisible.");
-    return {};
-}
-
 PaperGrid::PaperGrid(QList<ExamQuestion> questions) : m_questions(std::move(questions))
 {
     for (ExamQuestion &q : m_questions) {

@@ -2,6 +2,7 @@
 
 #include "exam/ExamRecords.h"
 #include "exam/ResultsStore.h"
+#include "mistakes/PracticeLog.h"
 
 #include <QDateTime>
 #include <QList>
@@ -33,10 +34,6 @@ struct PaperCopyDetails {
     int passPercent = 75;
     NegativePoints negative = NegativePoints::FloorEachQuestion;
 };
-
-// The names the results file may hold: at least one letter, no control character.
-inline constexpr int kCandidateNameMax = 80;
-QString candidateRefusal(const QString &name);
 
 // A paper grid being typed: one row per question of the questionnaire, in
 // its order. Each row can be typed again until the grid is stored; a row

@@ -59,10 +59,10 @@ TEST_F(PracticeRecords, PaperCopiesAndPracticeChecksFeedTheCandidatesMistakes)
     const Question q4 = *bank.question(u"1"_s, 4);
     for (int i = 0; i < 3; ++i) {
         dialogs.advance(60);
-        ASSERT_TRUE(log.recordCheck(u"Élodie"_s, q4, 0b0001)); // A: 6 points
+        ASSERT_EQ(log.recordCheck(u"Élodie"_s, q4, 0b0001), 6); // A
     }
     dialogs.advance(60);
-    ASSERT_TRUE(log.recordCheck(u"Élodie"_s, *bank.question(u"1"_s, 5), 0b0011)); // A and B: 4 points
+    ASSERT_EQ(log.recordCheck(u"Élodie"_s, *bank.question(u"1"_s, 5), 0b0011), 4); // A and B
     EXPECT_EQ(log.mistakes(u"Élodie"_s), (QList<Mistake>{{u"1"_s, 5, 2, 0}}));
     EXPECT_EQ(queryRows(resultsPath(), u"SELECT numero || '|' || ticks || '|' || score FROM practice_checks"_s),
         (QStringList{u"4|A|6"_s, u"4|A|6"_s, u"4|A|6"_s, u"5|AB|4"_s}));
