@@ -35,6 +35,7 @@ CandidateBox::CandidateBox(QWidget *parent) : QComboBox(parent)
     setInsertPolicy(QComboBox::NoInsert);
     lineEdit()->setMaxLength(kCandidateNameMax);
     lineEdit()->setPlaceholderText(QStringLiteral("aucun"));
+    lineEdit()->setAccessibleName(accessibleName());
 }
 
 void CandidateBox::showPopup()
@@ -58,7 +59,7 @@ MistakesPractice::MistakesPractice(fQCM &window, QCMBas &state) : QObject(&windo
 {
     m_field = new QWidget(window.fra());
     m_candidate = new CandidateBox(m_field);
-    auto *label = new QLabel(QStringLiteral("Ca&ndidat"), m_field);
+    auto *label = new QLabel(QStringLiteral("Candidat"), m_field);
     label->setBuddy(m_candidate);
     auto *row = new QHBoxLayout(m_field);
     row->setContentsMargins(0, 0, 0, 0);
