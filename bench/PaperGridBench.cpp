@@ -76,8 +76,8 @@ struct GridDesk {
         state.readSettings();
         state.BindDatabase();
         store = std::move(ResultsStore::open(filledResults(folder.path()), dialogs.now()).store);
-        const Paper drawn = drawPaper(state.bank(), *state.bank().questionFlags(), {1, 0, 0, 0, 0, 0}, kQuestions,
-            [] { return 0.5; });
+        const Paper drawn = drawPaper(
+            state.bank(), *state.bank().questionFlags(), {1, 0, 0, 0, 0, 0}, kQuestions, [] { return 0.5; });
         paper = drawn.questions;
     }
     static GridDesk &instance()

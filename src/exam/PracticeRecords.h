@@ -16,8 +16,8 @@ class ResultsPracticeLog : public PracticeLog {
 public:
     // store(true) opens the file, making it when missing; store(false) only
     // when it exists. bankPath: the bank in use, kept with each check.
-    ResultsPracticeLog(std::function<ResultsStore *(bool create)> store, std::function<QString()> bankPath,
-        DialogService &dialogs);
+    ResultsPracticeLog(
+        std::function<ResultsStore *(bool create)> store, std::function<QString()> bankPath, DialogService &dialogs);
 
     QStringList candidates() override;
     std::optional<int> recordCheck(const QString &candidate, const Question &question, quint8 ticks) override;

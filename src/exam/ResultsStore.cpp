@@ -560,8 +560,7 @@ StoreError ResultsStore::insertExam(ExamRecord &exam, qint64 candidateId, const 
                 specialityText(exam.specialities), optionalValue(exam.durationSeconds),
                 negativePointsWord(exam.negative), exam.passMark, exam.maximum, isoText(exam.started),
                 exam.ended ? QVariant(isoText(*exam.ended)) : QVariant(), exam.secondsUsed,
-                optionalValue(exam.secondsLeft()), stateWord(exam.state),
-                exam.mark ? QVariant(*exam.mark) : QVariant(),
+                optionalValue(exam.secondsLeft()), stateWord(exam.state), exam.mark ? QVariant(*exam.mark) : QVariant(),
                 exam.retakeOf.isEmpty() ? QVariant() : QVariant(exam.retakeOf), QSysInfo::machineHostName()},
             &e))
         return e;
@@ -845,8 +844,8 @@ std::optional<ExamRecord> ResultsStore::exam(qint64 id, StoreError *error) const
         exam.ended = fromIso(end);
     exam.secondsUsed = st->columnInt64(12);
     const QString state = st->column(13).toString();
-    for (ExamState s : {ExamState::InProgress, ExamState::HandedIn, ExamState::TimeUp, ExamState::Abandoned,
-             ExamState::PaperCopy})
+    for (ExamState s :
+        {ExamState::InProgress, ExamState::HandedIn, ExamState::TimeUp, ExamState::Abandoned, ExamState::PaperCopy})
         if (stateWord(s) == state)
             exam.state = s;
     if (const QVariant mark = st->column(14); !mark.isNull())

@@ -65,6 +65,7 @@ MistakesPractice::MistakesPractice(fQCM &window, QCMBas &state) : QObject(&windo
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(label);
     row->addWidget(m_candidate, 1);
+    m_candidate->setMinimumWidth(220);
 
     m_pane = new QFrame(&window);
     m_pane->setObjectName(QStringLiteral("fraErreurs"));
@@ -145,7 +146,8 @@ void MistakesPractice::checked()
 QString MistakesPractice::entryText(const Entry &entry) const
 {
     const Mistake &m = entry.mistake;
-    QString text = QStringLiteral("%1.%2 – %3").arg(m.domainCode).arg(m.numero).arg(shortText(entry.question.libelle, 8));
+    QString text
+        = QStringLiteral("%1.%2 – %3").arg(m.domainCode).arg(m.numero).arg(shortText(entry.question.libelle, 8));
     if (m.rightInARow >= kRightToLeave)
         text += QStringLiteral("\n✓ réussie %1 fois de suite : revue").arg(m.rightInARow);
     else if (m.rightInARow > 0)

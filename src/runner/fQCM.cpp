@@ -181,10 +181,10 @@ void fQCM::buildControls()
     m_practice = new MistakesPractice(*this, m_state);
     m_practice->candidateField()->setFont(sized(base, kNormal));
     grid->addWidget(lbl(0), 0, 0);
-    grid->addWidget(m_lstDomaine, 0, 1, Qt::AlignLeft);
-    grid->addWidget(m_practice->candidateField(), 0, 2);
+    grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
-    grid->addWidget(lbl(2), 1, 0, 1, 3);
+    grid->addWidget(lbl(2), 1, 0);
+    grid->addWidget(m_practice->candidateField(), 1, 1, 1, 2, Qt::AlignLeft);
     m_search = new SearchField(m_state, m_fra);
     m_search->setFont(sized(base, kNormal));
     m_search->setMinimumWidth(Twips::toPixels(4200));

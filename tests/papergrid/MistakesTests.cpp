@@ -137,8 +137,8 @@ TEST_F(ResultsUpgrade, AnUpgradeThatFailsLeavesTheFileAsItWasAndSaysWhy)
     EXPECT_TRUE(opening.error.description.contains(u"n'a pas pu être mis à jour"_s))
         << opening.error.description.toStdString();
     EXPECT_EQ(queryValue(resultsPath(), u"PRAGMA user_version"_s), u"1"_s);
-    EXPECT_EQ(queryValue(resultsPath(), u"SELECT count(*) FROM sqlite_master WHERE name = 'practice_checks'"_s),
-        u"0"_s);
+    EXPECT_EQ(
+        queryValue(resultsPath(), u"SELECT count(*) FROM sqlite_master WHERE name = 'practice_checks'"_s), u"0"_s);
     EXPECT_EQ(content(), before);
 }
 

@@ -14,7 +14,8 @@ protected:
     {
         ExamFiles::SetUp();
         BankModel bank(bankConnection());
-        StoredQuestionnaire q{u"Brevet d'avril"_s, u"01/04/2026"_s, u"Brevet de pilote"_s, true, {1, 0, 0, 0, 0, 0}, {}};
+        StoredQuestionnaire q{
+            u"Brevet d'avril"_s, u"01/04/2026"_s, u"Brevet de pilote"_s, true, {1, 0, 0, 0, 0, 0}, {}};
         for (const Question &b : bank.domainQuestions(u"1"_s)->mid(0, 5)) {
             QcmRow row{q.name, q.date, b.code, b.numero, b.libelle, b.lib, b.val, q.speciality, q.boxes};
             q.rows.append(row);

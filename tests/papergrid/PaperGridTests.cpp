@@ -92,8 +92,8 @@ TEST_F(PaperCopies, AGridIsMarkedByTheExamsRulesAndStoredWholeAsAPaperCopy)
     // 6, -2 then floored to 0, 6 - 1 = 5, nothing, A and B: 4.
     for (const auto &[row, letters] : {std::pair{0, u"A"_s}, {1, u"B"_s}, {2, u"AD"_s}, {3, u""_s}, {4, u"ab"_s}})
         ASSERT_TRUE(grid.setRow(row, letters).isEmpty());
-    const PaperCopyDetails details{u" Élodie "_s, bankPath, kPaper, QDateTime({2026, 12, 1}, {10, 0}), 75,
-        NegativePoints::FloorEachQuestion};
+    const PaperCopyDetails details{
+        u" Élodie "_s, bankPath, kPaper, QDateTime({2026, 12, 1}, {10, 0}), 75, NegativePoints::FloorEachQuestion};
     ExamRecord stored;
     ASSERT_FALSE(storePaperCopy(*store, grid, details, dialogs.now(), &stored));
 
