@@ -588,7 +588,7 @@ StoreError ResultsStore::insertExam(ExamRecord &exam, qint64 candidateId, const 
     return {};
 }
 
-StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
+StoreError ResultsStore::storeExam(ExamRecord &exam, const QDateTime &now, const QList<int> *scores)
 {
     Transaction transaction(m_connection);
     if (!transaction.isActive())
@@ -599,10 +599,7 @@ StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
     if (!candidate)
         return e;
     ExamRecord stored = exam;
-    stored.state = ExamState::InProgress;
-    stored.ended.reset();
-    stored.mark.reset();
-    if (const StoreError failed = insertExam(stored, *candidate, nullptr))
+    if (const StoreError failed = insertExam(stored, *candidate, scores))
         return failed;
     if (!transaction.commit())
         return transaction.error();
@@ -611,26 +608,24 @@ StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
     return {};
 }
 
+StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
+{
+    ExamRecord started = exam;
+    started.state = ExamState::InProgress;
+    started.ended.reset();
+    started.mark.reset();
+    if (const StoreError e = storeExam(started, now, nullptr))
+        return e;
+    exam.id = started.id;
+    exam.candidate = started.candidate;
+    return {};
+}
+
 StoreError ResultsStore::storePaperCopy(ExamRecord &exam, const QList<int> &scores, const QDateTime &now)
 {
     if (exam.state != ExamState::PaperCopy || scores.size() != exam.questions.size() || !exam.mark)
         return failure(QStringLiteral("La copie papier n'est pas complète : elle n'est pas enregistrée."));
-    Transaction transaction(m_connection);
-    if (!transaction.isActive())
-        return transaction.error();
-    StoreError e;
-    QString storedName;
-    const std::optional<qint64> candidate = useCandidate(exam.candidate, now, &storedName, &e);
-    if (!candidate)
-        return e;
-    ExamRecord stored = exam;
-    if (const StoreError failed = insertExam(stored, *candidate, &scores))
-        return failed;
-    if (!transaction.commit())
-        return transaction.error();
-    exam.id = stored.id;
-    exam.candidate = storedName;
-    return {};
+    return storeExam(exam, now, &scores);
 }
 
 StoreError ResultsStore::recordCheck(const PracticeCheck &check, const QDateTime &now)

@@ -109,6 +109,9 @@ private:
     std::optional<qint64> useCandidate(const QString &name, const QDateTime &now, QString *storedName, StoreError *e);
     // Within a transaction: the exam and its questions, with their scores when given.
     StoreError insertExam(ExamRecord &exam, qint64 candidateId, const QList<int> *scores);
+    // The candidate, the exam and its questions in one transaction; fills in
+    // the exam's id and the candidate's name as stored.
+    StoreError storeExam(ExamRecord &exam, const QDateTime &now, const QList<int> *scores);
 
     QString m_path;
     std::shared_ptr<Connection> m_connection;

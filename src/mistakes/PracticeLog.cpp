@@ -15,4 +15,13 @@ QString candidateRefusal(const QString &name)
     return {};
 }
 
+QString firstWords(const QString &statement, int words)
+{
+    const QStringList all = statement.simplified().split(u' ', Qt::SkipEmptyParts);
+    QString text = all.mid(0, words).join(u' ');
+    if (all.size() > words)
+        text += QStringLiteral(" …");
+    return text;
+}
+
 } // namespace qcm

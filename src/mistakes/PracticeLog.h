@@ -15,6 +15,10 @@ namespace qcm {
 inline constexpr int kCandidateNameMax = 80;
 QString candidateRefusal(const QString &name);
 
+// The first words of a statement, enough to find the question in a list or
+// on a paper.
+QString firstWords(const QString &statement, int words = 8);
+
 // What the practice window keeps for a named candidate: each check of a
 // question, and the questions still to get right. Whoever keeps the results
 // file implements it; the user is told of every failure there.

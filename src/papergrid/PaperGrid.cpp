@@ -89,15 +89,6 @@ ExamRecord PaperGrid::record(const PaperCopyDetails &details) const
     return exam;
 }
 
-QString firstWords(const QString &statement, int words)
-{
-    const QStringList all = statement.simplified().split(u' ', Qt::SkipEmptyParts);
-    QString text = all.mid(0, words).join(u' ');
-    if (all.size() > words)
-        text += QStringLiteral(" …");
-    return text;
-}
-
 StoreError storePaperCopy(ResultsStore &store, const PaperGrid &grid, const PaperCopyDetails &details,
     const QDateTime &now, ExamRecord *stored)
 {

@@ -62,9 +62,6 @@ private:
     QList<bool> m_typed;
 };
 
-// The first words of a statement, enough to find the question on the paper.
-QString firstWords(const QString &statement, int words = 8);
-
 // Marks the grid and stores it as an exam of the candidate in one
 // transaction; *stored receives it with its id.
 StoreError storePaperCopy(ResultsStore &store, const PaperGrid &grid, const PaperCopyDetails &details,

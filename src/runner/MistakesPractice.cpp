@@ -17,12 +17,6 @@ constexpr int kPaneWidth = 250;
 constexpr int kPaneLeast = 170;
 constexpr int kGap = 10;
 
-QString shortText(const QString &text, int words)
-{
-    const QStringList all = text.simplified().split(u' ', Qt::SkipEmptyParts);
-    return all.mid(0, words).join(u' ') + (all.size() > words ? QStringLiteral(" …") : QString());
-}
-
 } // namespace
 
 CandidateBox::CandidateBox(QWidget *parent) : QComboBox(parent)
@@ -146,8 +140,7 @@ void MistakesPractice::checked()
 QString MistakesPractice::entryText(const Entry &entry) const
 {
     const Mistake &m = entry.mistake;
-    QString text
-        = QStringLiteral("%1.%2 – %3").arg(m.domainCode).arg(m.numero).arg(shortText(entry.question.libelle, 8));
+    QString text = QStringLiteral("%1.%2 – %3").arg(m.domainCode).arg(m.numero).arg(firstWords(entry.question.libelle));
     if (m.rightInARow >= kRightToLeave)
         text += QStringLiteral("\n✓ réussie %1 fois de suite : revue").arg(m.rightInARow);
     else if (m.rightInARow > 0)
