@@ -5,7 +5,9 @@
 #include "papergrid/PaperGridDialog.h"
 #include "state/QCMBas.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 using namespace qcm;
 using namespace qcm::test;
@@ -223,6 +225,32 @@ TEST_F(PaperGridBox, ACopyWithoutANameOrThatCannotBeStoredKeepsItsRowsOnScreen)
     EXPECT_TRUE(box.isVisible());
     box.reject();
     EXPECT_EQ(box.result(), QDialog::Rejected);
+}
+
+TEST_F(PaperGridBox, TheEntryPointSaysWhetherACopyWasStored)
+{
+    auto fill = [this](bool save) {
+        QTimer::singleShot(0, [this, save] {
+            auto *box = qobject_cast<PaperGridDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            if (!save) {
+                box->reject();
+                return;
+            }
+            chooseQuestionnaire(*box);
+            for (int row = 0; row < 5; ++row)
+                type(*box, u"a"_s);
+            box->candidate()->setEditText(u"Camille"_s);
+            box->saveButton()->click();
+        });
+    };
+    fill(false);
+    EXPECT_FALSE(enterPaperGrid(state, *store, nullptr));
+    dialogs.boxAnswers = {0};
+    fill(true);
+    EXPECT_TRUE(enterPaperGrid(state, *store, nullptr));
+    EXPECT_EQ(dialogs.boxes.value(0).message, u"La copie de Camille est enregistrée : 30 sur 30 (100 %), reçu."_s);
+    EXPECT_EQ(store->examCount(), 1);
 }
 
 } // namespace
