@@ -58,6 +58,9 @@ public:
     bool start(const QString &candidate);
     // Back to the domains, on the domain's question left.
     void leave();
+    // The mistake on view, shown again as the window shows its question
+    // again when it takes its turn.
+    void showCurrent() { show(m_current); }
     // Previous (-1) or next (+1) mistake.
     void step(int delta);
     // Beside the panel, after the window has placed it.

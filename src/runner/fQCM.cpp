@@ -469,7 +469,10 @@ void fQCM::activated()
 {
     m_lblTitre->move((width() - m_lblTitre->width()) / 2, Twips::toPixels(360));
     m_lblTitre->setVisible(true);
-    ShowQuestion(m_state.CurrentIndex);
+    if (m_practice->active())
+        m_practice->showCurrent();
+    else
+        ShowQuestion(m_state.CurrentIndex);
     ApplyLearnMode();
 }
 

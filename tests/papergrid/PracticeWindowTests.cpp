@@ -86,6 +86,17 @@ TEST_F(PracticeWindow, MistakesArePractisedInAListOfTheirOwnAndLeavingReturnsToT
     EXPECT_TRUE(m.list()->model()->index(0, 0).data().toString().contains(u"réussie 1 fois de suite sur 3"_s));
     w.cmd(4)->click();
     EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
+    // Back from another window of the program: the mistake stays on view.
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    }
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_TRUE(m.active());
+    EXPECT_EQ(w.lbl(2)->text(), u"1.2"_s);
     w.chkApprendre()->click();
     EXPECT_EQ(slotStates(), u"#p #p #p -. -. -."_s) << "learn mode as on any question";
     w.chkApprendre()->click();
