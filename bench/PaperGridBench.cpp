@@ -92,7 +92,8 @@ struct GridDesk {
 void StoreTypedPaperGrid(benchmark::State &s)
 {
     GridDesk &desk = GridDesk::instance();
-    if (!desk.store || desk.paper.size() != kQuestions) {
+    if (!desk.store || desk.paper.size() != kQuestions
+        || desk.store->examCount().value_or(0) < kCandidates * kExamsEach) {
         s.SkipWithError("no results file or no paper");
         return;
     }
