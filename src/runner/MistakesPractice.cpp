@@ -150,8 +150,13 @@ QString MistakesPractice::entryText(const Entry &entry) const
 
 bool MistakesPractice::start(const QString &candidate)
 {
-    if (!m_log || !m_state.isBound())
+    if (!m_log)
         return false;
+    if (!m_state.isBound()) {
+        m_state.dialogs().MoxBox(QStringLiteral("Aucune base de données n'est ouverte : choisissez d'abord une base."),
+            Icon::Warning, kTitle, QStringLiteral("OK"));
+        return false;
+    }
     const std::optional<QList<Mistake>> mistakes = m_log->mistakes(candidate);
     if (!mistakes)
         return false;
