@@ -3,6 +3,7 @@
 #include "composer/fCreaQCM.h"
 #include "editor/fSaisie.h"
 #include "exam/ExamDesk.h"
+#include "exam/PracticeRecords.h"
 #include "exchange/ExchangeActions.h"
 #include "reports/fRapports.h"
 #include "runner/fQCM.h"
@@ -14,6 +15,15 @@ namespace qcm {
 AppWindows::AppWindows(QCMBas &state, fQCM &runner) : m_state(state), m_runner(runner)
 {
     m_state.setWindows(this);
+    // The practice window's checks go to the exams' results file; listing
+    // the names never makes that file.
+    m_runner.setPracticeLog(std::make_unique<ResultsPracticeLog>(
+        [this](bool create) -> ResultsStore * {
+            if (!create && !QCMBas::FileExists(m_state.AppFolder() + ResultsStore::fileName()))
+                return nullptr;
+            return examDesk().store();
+        },
+        [this] { return m_state.DbPath; }, m_state.dialogs()));
 }
 
 AppWindows::~AppWindows()

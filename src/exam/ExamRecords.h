@@ -19,7 +19,9 @@ enum class NegativePoints { FloorEachQuestion, CarryToTotal };
 enum class PaperKind { Questionnaire, Draw, Retake };
 
 // An exam's life: stored as the French words the results file holds.
-enum class ExamState { InProgress, HandedIn, TimeUp, Abandoned };
+// A copy sat on a printed answer grid and typed in afterwards is finished
+// when it is stored.
+enum class ExamState { InProgress, HandedIn, TimeUp, Abandoned, PaperCopy };
 
 inline constexpr int kPointsPerQuestion = 6;
 

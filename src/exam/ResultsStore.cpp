@@ -36,6 +36,22 @@ QString choiceColumns()
     return s;
 }
 
+// The checks made in the practice window by a named candidate: since the
+// second version of the file.
+QString practiceDdl()
+{
+    return QStringLiteral("CREATE TABLE practice_checks (\n"
+                          "  id INTEGER PRIMARY KEY,\n"
+                          "  candidate_id INTEGER NOT NULL REFERENCES candidates (id),\n"
+                          "  checked_at TEXT NOT NULL,\n"
+                          "  bank_path TEXT NOT NULL DEFAULT '',\n"
+                          "  domain_code TEXT NOT NULL,\n"
+                          "  numero INTEGER NOT NULL,\n"
+                          "  ticks TEXT NOT NULL DEFAULT '' CHECK (ticks NOT GLOB '*[^A-F]*'),\n"
+                          "  score INTEGER NOT NULL);\n"
+                          "CREATE INDEX practice_checks_by_candidate ON practice_checks (candidate_id, checked_at);\n");
+}
+
 // Dates are ISO 8601 with the offset from UTC: exams from several computers
 // sort together.
 QString ddl()
@@ -80,7 +96,8 @@ QString ddl()
                          "  score INTEGER,\n"
                          "  changed_at TEXT,\n"
                          "  PRIMARY KEY (exam_id, position)) WITHOUT ROWID;\n"
-                         "CREATE INDEX exam_questions_by_reference ON exam_questions (domain_code, numero);\n");
+                         "CREATE INDEX exam_questions_by_reference ON exam_questions (domain_code, numero);\n")
+        + practiceDdl();
 }
 
 QString isoText(const QDateTime &t)
@@ -124,6 +141,7 @@ enum class Verdict { Good, Empty, Unreadable, Refused };
 struct Inspection {
     Verdict verdict = Verdict::Good;
     StoreError error; // why, for Unreadable and Refused
+    qint64 version = 0; // of a good file
 };
 
 // Sorts what SQLite said into a file to set aside or one to leave alone.
@@ -212,10 +230,10 @@ Inspection inspect(Connection &connection, const QString &path)
                         .arg(path))};
     qint64 known = 0;
     if (const auto failed = scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
-                                                  "IN ('candidates', 'exams', 'exam_questions')"),
+                                                  "IN ('candidates', 'exams', 'exam_questions', 'practice_checks')"),
             &known))
         return fromSqliteFailure(path, failed->first, failed->second);
-    if (version < 1 || known != 3)
+    if (version < 1 || known != (version >= 2 ? 4 : 3))
         return {Verdict::Unreadable, failure(QStringLiteral("il lui manque des tables"), StoreErrorKind::Damaged)};
     if (const auto damaged = checkPages(connection, path))
         return *damaged;
@@ -225,7 +243,28 @@ Inspection inspect(Connection &connection, const QString &path)
                                    "pas y être enregistrées.")
                         .arg(path),
                 StoreErrorKind::ReadOnly)};
-    return {Verdict::Good, {}};
+    return {Verdict::Good, {}, version};
+}
+
+// A file of an older version gains what is new, all or nothing: on failure
+// it is left as it was and refused.
+StoreError upgrade(SqliteDb &db, const QString &path, qint64 version)
+{
+    if (version >= ResultsStore::kSchemaVersion)
+        return {};
+    QString why;
+    const bool done = db.exec(QStringLiteral("BEGIN"), &why) && db.exec(practiceDdl(), &why)
+        && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(ResultsStore::kSchemaVersion), &why)
+        && db.exec(QStringLiteral("COMMIT"), &why);
+    if (done)
+        return {};
+    const int code = db.lastErrorCode();
+    db.exec(QStringLiteral("ROLLBACK"));
+    StoreError e = StoreErrors::fromSqlite(code, why);
+    e.description = QStringLiteral("Le fichier des résultats « %1 » n'a pas pu être mis à jour pour cette version du "
+                                   "programme : %2. Il n'est pas modifié.")
+                        .arg(path, e.kind == StoreErrorKind::DiskFull ? e.description : why);
+    return e;
 }
 
 bool initialise(SqliteDb &db, QString *why)
@@ -314,6 +353,8 @@ QString stateWord(ExamState state)
         return QStringLiteral("temps écoulé");
     case ExamState::Abandoned:
         return QStringLiteral("abandonné");
+    case ExamState::PaperCopy:
+        return QStringLiteral("copie papier");
     }
     return {};
 }
@@ -383,6 +424,10 @@ ResultsOpening ResultsStore::open(const QString &path, const QDateTime &now)
     const Inspection inspection = inspect(*connection, path);
     switch (inspection.verdict) {
     case Verdict::Good:
+        if (const StoreError e = upgrade(connection->db(), path, inspection.version)) {
+            opening.error = e;
+            return opening;
+        }
         break;
     case Verdict::Empty: {
         // Nothing in it to lose: it becomes the results file.
@@ -458,56 +503,75 @@ StoreError ResultsStore::checkRoom() const
     return {};
 }
 
-StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
-{
-    Transaction transaction(m_connection);
-    if (!transaction.isActive())
-        return transaction.error();
-    StoreError e;
-    auto run = [this, &e](const QString &sql, const QVariantList &values) -> SqliteStatement * {
-        SqliteStatement *st = m_connection->statement(sql, &e);
-        if (!st)
-            return nullptr;
-        st->bindAll(values);
-        if (!st->exec()) {
-            e = m_connection->errorOf(*st);
-            return nullptr;
-        }
-        return st;
-    };
-    if (!run(QStringLiteral("INSERT INTO candidates (name, last_used) VALUES (?, ?) "
-                            "ON CONFLICT (name) DO UPDATE SET last_used = excluded.last_used"),
-            {exam.candidate, isoText(now)}))
-        return e;
-    SqliteStatement *who
-        = m_connection->statement(QStringLiteral("SELECT id, name FROM candidates WHERE name = ?"), &e);
-    if (!who)
-        return e;
-    who->bindAll({exam.candidate});
-    if (!who->step())
-        return who->error().isEmpty() ? failure(QStringLiteral("Le candidat n'a pas pu être enregistré."))
-                                      : m_connection->errorOf(*who);
-    const qint64 candidateId = who->columnInt64(0);
-    const QString storedName = who->column(1).toString();
-    who->reset();
+namespace {
 
-    if (!run(QStringLiteral("INSERT INTO exams (uuid, candidate_id, bank_path, paper_kind, paper_name, specialities, "
-                            "duration_s, negative_points, pass_mark, maximum, started_at, time_used_s, time_left_s, "
-                            "state, retake_of, computer) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+// Runs a statement of the connection's cache with its values; null, with
+// *e set, on failure.
+SqliteStatement *run(Connection &connection, const QString &sql, const QVariantList &values, StoreError *e)
+{
+    SqliteStatement *st = connection.statement(sql, e);
+    if (!st)
+        return nullptr;
+    st->bindAll(values);
+    if (!st->exec()) {
+        *e = connection.errorOf(*st);
+        return nullptr;
+    }
+    return st;
+}
+
+const QString kFinishedStates = QStringLiteral("'rendu', 'temps écoulé', 'copie papier'");
+
+} // namespace
+
+std::optional<qint64> ResultsStore::useCandidate(
+    const QString &name, const QDateTime &now, QString *storedName, StoreError *e)
+{
+    if (!run(*m_connection,
+            QStringLiteral("INSERT INTO candidates (name, last_used) VALUES (?, ?) "
+                           "ON CONFLICT (name) DO UPDATE SET last_used = excluded.last_used"),
+            {name, isoText(now)}, e))
+        return std::nullopt;
+    SqliteStatement *who = m_connection->statement(QStringLiteral("SELECT id, name FROM candidates WHERE name = ?"), e);
+    if (!who)
+        return std::nullopt;
+    who->bindAll({name});
+    if (!who->step()) {
+        *e = who->error().isEmpty() ? failure(QStringLiteral("Le candidat n'a pas pu être enregistré."))
+                                    : m_connection->errorOf(*who);
+        return std::nullopt;
+    }
+    const qint64 id = who->columnInt64(0);
+    if (storedName)
+        *storedName = who->column(1).toString();
+    who->reset();
+    return id;
+}
+
+StoreError ResultsStore::insertExam(ExamRecord &exam, qint64 candidateId, const QList<int> *scores)
+{
+    StoreError e;
+    if (!run(*m_connection,
+            QStringLiteral("INSERT INTO exams (uuid, candidate_id, bank_path, paper_kind, paper_name, specialities, "
+                           "duration_s, negative_points, pass_mark, maximum, started_at, ended_at, time_used_s, "
+                           "time_left_s, state, mark, retake_of, computer) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             {exam.uuid, candidateId, exam.bankPath, paperKindWord(exam.paperKind), exam.paperName,
                 specialityText(exam.specialities), optionalValue(exam.durationSeconds),
-                negativePointsWord(exam.negative), exam.passMark, exam.maximum, isoText(exam.started), exam.secondsUsed,
-                optionalValue(exam.secondsLeft()), stateWord(ExamState::InProgress),
-                exam.retakeOf.isEmpty() ? QVariant() : QVariant(exam.retakeOf), QSysInfo::machineHostName()}))
+                negativePointsWord(exam.negative), exam.passMark, exam.maximum, isoText(exam.started),
+                exam.ended ? QVariant(isoText(*exam.ended)) : QVariant(), exam.secondsUsed,
+                optionalValue(exam.secondsLeft()), stateWord(exam.state), exam.mark ? QVariant(*exam.mark) : QVariant(),
+                exam.retakeOf.isEmpty() ? QVariant() : QVariant(exam.retakeOf), QSysInfo::machineHostName()},
+            &e))
         return e;
     const qint64 id = m_connection->db().lastInsertRowId();
 
     QString columns = QStringLiteral("exam_id, position, domain_code, domain_name, numero, statement");
     for (int i = 0; i < kChoiceCount; ++i)
         columns += QStringLiteral(", lib%1, val%1").arg(i);
-    columns += QStringLiteral(", ticks, flagged");
+    columns += QStringLiteral(", ticks, flagged, score");
     const QString insert = QStringLiteral("INSERT INTO exam_questions (%1) VALUES (%2)")
-                               .arg(columns, QStringList(8 + 2 * kChoiceCount, QStringLiteral("?")).join(u','));
+                               .arg(columns, QStringList(9 + 2 * kChoiceCount, QStringLiteral("?")).join(u','));
     for (int p = 0; p < exam.questions.size(); ++p) {
         const ExamQuestion &q = exam.questions.at(p);
         QVariantList values{id, p, q.domainCode, q.domainName, q.numero, q.statement};
@@ -515,15 +579,106 @@ StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
             values.append(q.lib[size_t(i)].isEmpty() ? QVariant() : QVariant(q.lib[size_t(i)]));
             values.append(optionalValue(q.val[size_t(i)]));
         }
-        values << tickLetters(q.ticks) << (q.flagged ? 1 : 0);
-        if (!run(insert, values))
+        values << tickLetters(q.ticks) << (q.flagged ? 1 : 0)
+               << (scores && p < scores->size() ? QVariant(scores->at(p)) : QVariant());
+        if (!run(*m_connection, insert, values, &e))
             return e;
     }
+    exam.id = id;
+    return {};
+}
+
+StoreError ResultsStore::storeExam(ExamRecord &exam, const QDateTime &now, const QList<int> *scores)
+{
+    Transaction transaction(m_connection);
+    if (!transaction.isActive())
+        return transaction.error();
+    StoreError e;
+    QString storedName;
+    const std::optional<qint64> candidate = useCandidate(exam.candidate, now, &storedName, &e);
+    if (!candidate)
+        return e;
+    ExamRecord stored = exam;
+    if (const StoreError failed = insertExam(stored, *candidate, scores))
+        return failed;
     if (!transaction.commit())
         return transaction.error();
-    exam.id = id;
+    exam.id = stored.id;
     exam.candidate = storedName;
     return {};
+}
+
+StoreError ResultsStore::createExam(ExamRecord &exam, const QDateTime &now)
+{
+    ExamRecord started = exam;
+    started.state = ExamState::InProgress;
+    started.ended.reset();
+    started.mark.reset();
+    if (const StoreError e = storeExam(started, now, nullptr))
+        return e;
+    exam.id = started.id;
+    exam.candidate = started.candidate;
+    return {};
+}
+
+StoreError ResultsStore::storePaperCopy(ExamRecord &exam, const QList<int> &scores, const QDateTime &now)
+{
+    if (exam.state != ExamState::PaperCopy || scores.size() != exam.questions.size() || !exam.mark)
+        return failure(QStringLiteral("La copie papier n'est pas complète : elle n'est pas enregistrée."));
+    return storeExam(exam, now, &scores);
+}
+
+StoreError ResultsStore::recordCheck(const PracticeCheck &check, const QDateTime &now)
+{
+    Transaction transaction(m_connection);
+    if (!transaction.isActive())
+        return transaction.error();
+    StoreError e;
+    const std::optional<qint64> candidate = useCandidate(check.candidate, now, nullptr, &e);
+    if (!candidate)
+        return e;
+    if (!run(*m_connection,
+            QStringLiteral("INSERT INTO practice_checks (candidate_id, checked_at, bank_path, domain_code, numero, "
+                           "ticks, score) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+            {*candidate, isoText(now), check.bankPath, check.domainCode, check.numero, tickLetters(check.ticks),
+                check.score},
+            &e))
+        return e;
+    if (!transaction.commit())
+        return transaction.error();
+    return {};
+}
+
+std::optional<QList<AnsweredQuestion>> ResultsStore::answerHistory(const QString &candidate, StoreError *error) const
+{
+    SqliteStatement *st = m_connection->statement(
+        QStringLiteral("SELECT q.domain_code, q.numero, q.score, coalesce(e.ended_at, e.started_at) FROM exams e "
+                       "JOIN exam_questions q ON q.exam_id = e.id WHERE e.candidate_id = "
+                       "(SELECT id FROM candidates WHERE name = ?1) AND e.state IN (%1) AND q.score IS NOT NULL "
+                       "UNION ALL SELECT domain_code, numero, score, checked_at FROM practice_checks WHERE "
+                       "candidate_id = (SELECT id FROM candidates WHERE name = ?1)")
+            .arg(kFinishedStates),
+        error);
+    if (!st)
+        return std::nullopt;
+    st->bindAll({candidate});
+    QList<AnsweredQuestion> answers;
+    // An exam's questions share one time: it is read once.
+    QString lastText;
+    QDateTime lastTime;
+    while (st->step()) {
+        const QString when = st->column(3).toString();
+        if (when != lastText) {
+            lastText = when;
+            lastTime = QDateTime::fromString(when, Qt::ISODate);
+        }
+        answers.append({st->column(0).toString(), st->columnInt64(1), int(st->columnInt64(2)), lastTime});
+    }
+    if (!st->error().isEmpty()) {
+        setError(error, m_connection->errorOf(*st));
+        return std::nullopt;
+    }
+    return answers;
 }
 
 StoreError ResultsStore::saveAnswer(const ExamRecord &exam, int position, int score, const QDateTime &now)
@@ -684,7 +839,8 @@ std::optional<ExamRecord> ResultsStore::exam(qint64 id, StoreError *error) const
         exam.ended = fromIso(end);
     exam.secondsUsed = st->columnInt64(12);
     const QString state = st->column(13).toString();
-    for (ExamState s : {ExamState::InProgress, ExamState::HandedIn, ExamState::TimeUp, ExamState::Abandoned})
+    for (ExamState s :
+        {ExamState::InProgress, ExamState::HandedIn, ExamState::TimeUp, ExamState::Abandoned, ExamState::PaperCopy})
         if (stateWord(s) == state)
             exam.state = s;
     if (const QVariant mark = st->column(14); !mark.isNull())

@@ -3,6 +3,7 @@
 #include "ExamRecords.h"
 
 #include "database/Connection.h"
+#include "mistakes/MistakesList.h"
 
 #include <QDateTime>
 #include <QList>
@@ -15,6 +16,16 @@
 namespace qcm {
 
 class ResultsStore;
+
+// One "Contrôle de la question" of the practice window, for a candidate.
+struct PracticeCheck {
+    QString candidate;
+    QString bankPath;
+    QString domainCode;
+    qint64 numero = 0;
+    quint8 ticks = 0;
+    int score = 0; // what the ticks would score in an exam
+};
 
 // What opening the results file came to.
 struct ResultsOpening {
@@ -37,7 +48,8 @@ struct ResultsOpening {
 // program is left alone and refused.
 class ResultsStore {
 public:
-    static constexpr int kSchemaVersion = 1;
+    // 2: the practice window's checks.
+    static constexpr int kSchemaVersion = 2;
     // Below this much free room in its folder no exam starts: its answers
     // could not all be stored.
     static constexpr qint64 kRoomNeeded = 2 * 1024 * 1024;
@@ -72,6 +84,14 @@ public:
     // Ends an exam handed in or run out of time: state, end, time, mark and
     // every question's score, in one transaction.
     StoreError finish(const ExamRecord &exam, const QList<int> &scores);
+    // A paper copy typed in: the exam with its ticks, scores and mark, whole
+    // and finished, in one transaction. Fills in the exam's id.
+    StoreError storePaperCopy(ExamRecord &exam, const QList<int> &scores, const QDateTime &now);
+    // One check of the practice window, the candidate added or marked as the last used.
+    StoreError recordCheck(const PracticeCheck &check, const QDateTime &now);
+    // Every answer of the candidate to a question: the questions of the exams
+    // finished and the practice checks, in time order.
+    std::optional<QList<AnsweredQuestion>> answerHistory(const QString &candidate, StoreError *error = nullptr) const;
     // An exam in progress that will not be resumed: kept, marked abandoned.
     StoreError abandon(qint64 examId, const QDateTime &now);
 
@@ -84,6 +104,14 @@ public:
 
 private:
     ResultsStore(QString path, std::shared_ptr<Connection> connection);
+    // Within a transaction: the candidate's id, the candidate added or marked
+    // as the last used; *storedName: the name as the file spells it.
+    std::optional<qint64> useCandidate(const QString &name, const QDateTime &now, QString *storedName, StoreError *e);
+    // Within a transaction: the exam and its questions, with their scores when given.
+    StoreError insertExam(ExamRecord &exam, qint64 candidateId, const QList<int> *scores);
+    // The candidate, the exam and its questions in one transaction; fills in
+    // the exam's id and the candidate's name as stored.
+    StoreError storeExam(ExamRecord &exam, const QDateTime &now, const QList<int> *scores);
 
     QString m_path;
     std::shared_ptr<Connection> m_connection;

@@ -1,6 +1,7 @@
 #include "fQCM.h"
 
 #include "Corrections.h"
+#include "MistakesPractice.h"
 #include "WrappedLabel.h"
 
 #include "backup/BackupStatusLine.h"
@@ -177,10 +178,13 @@ void fQCM::buildControls()
     lbl(0)->setBuddy(m_lstDomaine);
     connect(m_lstDomaine, &QComboBox::activated, this, &fQCM::domainClicked);
 
+    m_practice = new MistakesPractice(*this, m_state);
+    m_practice->candidateField()->setFont(sized(base, kNormal));
     grid->addWidget(lbl(0), 0, 0);
     grid->addWidget(m_lstDomaine, 0, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(lbl(1), 0, 3, 1, 2);
-    grid->addWidget(lbl(2), 1, 0, 1, 3);
+    grid->addWidget(lbl(2), 1, 0);
+    grid->addWidget(m_practice->candidateField(), 1, 1, 1, 2, Qt::AlignLeft);
     m_search = new SearchField(m_state, m_fra);
     m_search->setFont(sized(base, kNormal));
     m_search->setMinimumWidth(Twips::toPixels(4200));
@@ -361,7 +365,7 @@ void fQCM::buildControls()
     resize(minimumSize().width() + 200, minimumSize().height() + 60);
     // The keyboard walks the window as the eye reads it: the panel, then the
     // buttons at the bottom from left to right.
-    QList<QWidget *> order{m_lstDomaine};
+    QList<QWidget *> order{m_lstDomaine, m_practice->candidateBox()};
     for (QCheckBox *box : m_chkVal)
         order << box;
     order << m_chkApprendre << cmd(3) << cmd(1) << cmd(4) << cmd(0) << cmd(10) << cmd(9) << cmd(6);
@@ -434,6 +438,7 @@ void fQCM::layoutWindow()
     m_fra->move((w - m_fra->width()) / 2 - Twips::toPixels(90), panelTop);
     m_lblTitre->adjustSize();
     m_lblTitre->move((w - m_lblTitre->width()) / 2, Twips::toPixels(360));
+    m_practice->place();
     m_status->setGeometry(
         m_fra->x(), m_fra->y() + m_fra->height() + gap / 2, m_fra->width(), m_status->sizeHint().height());
 }
@@ -464,7 +469,10 @@ void fQCM::activated()
 {
     m_lblTitre->move((width() - m_lblTitre->width()) / 2, Twips::toPixels(360));
     m_lblTitre->setVisible(true);
-    ShowQuestion(m_state.CurrentIndex);
+    if (m_practice->active())
+        m_practice->showCurrent();
+    else
+        ShowQuestion(m_state.CurrentIndex);
     ApplyLearnMode();
 }
 
@@ -508,6 +516,7 @@ void fQCM::clearQuestionArea(const QString &statement)
     lbl(1)->clear();
     lbl(2)->clear();
     lbl(3)->setText(statement);
+    m_onView.reset();
 }
 
 void fQCM::showInvitation()
@@ -587,6 +596,7 @@ void fQCM::ShowQuestion(qint64 index)
 void fQCM::displayQuestion(const std::optional<Question> &question)
 {
     if (question) {
+        m_onView = question;
         lbl(2)->setText(question->code + u'.' + QString::number(question->numero));
         lbl(3)->setText(question->libelle);
     }
@@ -734,12 +744,16 @@ void fQCM::onCommand(int index)
         break;
     case 1:
         revealPoints();
+        m_practice->checked();
         break;
     case 3:
-        ShowPreviousQuestion();
-        break;
     case 4:
-        ShowNextQuestion();
+        if (m_practice->active())
+            m_practice->step(index == 4 ? 1 : -1);
+        else if (index == 4)
+            ShowNextQuestion();
+        else
+            ShowPreviousQuestion();
         break;
     case 6:
         m_state.EditorDomainIndex = 0;
@@ -762,6 +776,21 @@ void fQCM::onCommand(int index)
     default:
         break;
     }
+}
+
+void fQCM::setPracticeLog(std::unique_ptr<PracticeLog> log)
+{
+    m_practice->setLog(std::move(log));
+}
+
+void fQCM::practiseMistakes(const QString &candidate)
+{
+    m_practice->start(candidate);
+}
+
+QComboBox *fQCM::cmbCandidat() const
+{
+    return m_practice->candidateBox();
 }
 
 void fQCM::correctStatement()

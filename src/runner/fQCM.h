@@ -23,6 +23,8 @@
 namespace qcm {
 
 class BackupStatusLine;
+class MistakesPractice;
+class PracticeLog;
 class SearchField;
 
 // The about box's view of the program's state.
@@ -85,6 +87,16 @@ public:
     BackupStatusLine *lblEtat() const { return m_status; }
     // Shows a question found, in its domain, as if walked to.
     void showFoundQuestion(const QString &code, qint64 numero);
+    // The bank question on view, as read when it was shown.
+    const std::optional<Question> &questionOnView() const { return m_onView; }
+
+    // Where checks are recorded for the candidate chosen in the window.
+    void setPracticeLog(std::unique_ptr<PracticeLog> log);
+    // The candidate's mistakes in a list of their own beside the domains,
+    // practised with the usual ticks, check and learn mode.
+    void practiseMistakes(const QString &candidate);
+    QComboBox *cmbCandidat() const;
+    MistakesPractice *mistakesPractice() const { return m_practice; }
 
 Q_SIGNALS:
     void quitRequested();
@@ -158,6 +170,8 @@ private:
     BackupStatusLine *m_status = nullptr;
     QPointer<QWindow> m_previousFocusWindow;
     std::unique_ptr<KeyPreview> m_keyPreview;
+    MistakesPractice *m_practice = nullptr;
+    std::optional<Question> m_onView;
 };
 
 } // namespace qcm

@@ -131,7 +131,7 @@ TEST_F(ResultsFile, AFileThatCannotBeReadIsSetAsideWholeAndANewOneStarted)
 TEST_F(ResultsFile, ALockedFileOrOneFromANewerProgramIsRefusedAndLeftAlone)
 {
     openResults().reset();
-    execOn(resultsPath(), u"PRAGMA user_version = 2"_s);
+    execOn(resultsPath(), u"PRAGMA user_version = %1"_s.arg(ResultsStore::kSchemaVersion + 1));
     const QByteArray newer = fileBytes(resultsPath());
     ResultsOpening opening = ResultsStore::open(resultsPath(), dialogs.now());
     EXPECT_FALSE(opening.store);
@@ -139,7 +139,7 @@ TEST_F(ResultsFile, ALockedFileOrOneFromANewerProgramIsRefusedAndLeftAlone)
     EXPECT_EQ(fileBytes(resultsPath()), newer);
     EXPECT_TRUE(opening.setAsidePath.isEmpty());
 
-    execOn(resultsPath(), u"PRAGMA user_version = 1"_s);
+    execOn(resultsPath(), u"PRAGMA user_version = %1"_s.arg(ResultsStore::kSchemaVersion));
     SqliteDb other;
     ASSERT_TRUE(other.open(resultsPath(), SqliteDb::Mode::ReadWrite));
     // Another program that keeps the file to itself.
