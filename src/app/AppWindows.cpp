@@ -5,6 +5,7 @@
 #include "exam/ExamDesk.h"
 #include "exchange/ExchangeActions.h"
 #include "reports/fRapports.h"
+#include "results/fResultats.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
 #include "ui/WindowPlacement.h"
@@ -95,6 +96,19 @@ void AppWindows::showExamSetup()
 void AppWindows::offerExamResume()
 {
     examDesk().offerResume();
+}
+
+void AppWindows::showResults()
+{
+    if (!m_results) {
+        m_results = new fResultats(
+            m_state, [this] { return examDesk().store(); }, &m_runner);
+        placeWindow(m_results, m_results->size(), &m_runner);
+    }
+    m_results->show();
+    m_results->raise();
+    m_results->activateWindow();
+    m_results->refresh();
 }
 
 } // namespace qcm

@@ -122,18 +122,6 @@ ClassLine classLine(const QString &candidate, const QList<ExamLine> &countedOlde
     return line;
 }
 
-QString durationText(qint64 seconds)
-{
-    seconds = std::max<qint64>(0, seconds);
-    const qint64 h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    if (h > 0)
-        return QStringLiteral("%1 h %2 min").arg(h).arg(m, 2, 10, QLatin1Char('0'));
-    if (m > 0)
-        return s ? QStringLiteral("%1 min %2 s").arg(m).arg(s, 2, 10, QLatin1Char('0'))
-                 : QStringLiteral("%1 min").arg(m);
-    return QStringLiteral("%1 s").arg(s);
-}
-
 QString percentText(double percent)
 {
     return QLocale(QLocale::French).toString(percent, 'f', 1) + QStringLiteral("\u202F%");

@@ -96,8 +96,6 @@ struct ClassLine {
 // The line of one candidate from the exams counted, oldest first.
 ClassLine classLine(const QString &candidate, const QList<ExamLine> &countedOldestFirst);
 
-// "1 h 05 min", "12 min 30 s".
-QString durationText(qint64 seconds);
 QString percentText(double percent); // "72,5 %"
 
 } // namespace qcm
