@@ -59,6 +59,19 @@ ReportOutcome buildReport(const ReportRequest &request)
         }
     }
     const QString layoutName = QFileInfo(request.layoutPath).fileName();
+    if (request.tableSheet) {
+        if (layout->model != ReportLayout::Model::Table)
+            return failure(ReportCode::LayoutInvalid,
+                QStringLiteral("La mise en page « %1 » n'est pas celle d'un tableau de résultats : son modèle doit "
+                               "être « tableau ».")
+                    .arg(layoutName));
+        QString why;
+        auto document = composeTableSheet(*layout, *request.tableSheet, {request.title, std::nullopt}, &why);
+        if (!document)
+            return failure(ReportCode::LayoutInvalid,
+                QStringLiteral("La mise en page « %1 » ne convient pas : %2.").arg(layoutName, why));
+        return {ReportCode::Ok, QString(), std::move(document)};
+    }
     if (request.resultSheet) {
         if (layout->model != ReportLayout::Model::Result)
             return failure(ReportCode::LayoutInvalid,
@@ -72,9 +85,9 @@ ReportOutcome buildReport(const ReportRequest &request)
                 QStringLiteral("La mise en page « %1 » ne convient pas : %2.").arg(layoutName, why));
         return {ReportCode::Ok, QString(), std::move(document)};
     }
-    if (layout->model == ReportLayout::Model::Result)
+    if (layout->model == ReportLayout::Model::Result || layout->model == ReportLayout::Model::Table)
         return failure(ReportCode::LayoutInvalid,
-            QStringLiteral("La mise en page « %1 » sert aux relevés de résultats des examens blancs, pas aux QCM.")
+            QStringLiteral("La mise en page « %1 » sert aux résultats des examens blancs, pas aux QCM.")
                 .arg(layoutName));
     const SelectionFormula formula = SelectionFormula::parse(request.formula);
     if (!formula.accepted)

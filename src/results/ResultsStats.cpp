@@ -71,10 +71,11 @@ QString trendWord(const std::optional<double> &trend)
     if (!trend)
         return QStringLiteral("—");
     // Under a point per exam the marks only wobble.
+    const QString points = QLocale(QLocale::French).toString(std::abs(*trend), 'f', 1);
     if (*trend >= 1)
-        return QStringLiteral("en progrès (%1 pt/examen)").arg(QLocale(QLocale::French).toString(*trend, 'f', 1));
+        return QStringLiteral("en hausse (+%1)").arg(points);
     if (*trend <= -1)
-        return QStringLiteral("en baisse (%1 pt/examen)").arg(QLocale(QLocale::French).toString(*trend, 'f', 1));
+        return QStringLiteral("en baisse (−%1)").arg(points);
     return QStringLiteral("stable");
 }
 

@@ -263,7 +263,7 @@ QWidget *fResultats::buildClassTab()
     m_classModel = new QStandardItemModel(0, 6, this);
     m_classModel->setHorizontalHeaderLabels(
         {QStringLiteral("Candidat"), QStringLiteral("Examens"), QStringLiteral("Dernière note"),
-            QStringLiteral("Meilleure note"), QStringLiteral("Tendance"), QStringLiteral("Prêt (3 derniers examens)")});
+            QStringLiteral("Meilleure note"), QStringLiteral("Tendance"), QStringLiteral("Prêt")});
     m_class = tableOn(m_classModel, QStringLiteral("Candidats de la classe"), tab);
     connect(m_class, &QTableView::doubleClicked, this,
         [this](const QModelIndex &index) { showCandidate(index.siblingAtColumn(0).data().toString()); });
@@ -276,7 +276,13 @@ QWidget *fResultats::buildClassTab()
 
     auto *csv = new QPushButton(QStringLiteral("Exporter en CS&V…"), tab);
     connect(csv, &QPushButton::clicked, this, &fResultats::exportClassCsv);
-    auto *hint = new QLabel(QStringLiteral("Double-clic sur un candidat : son relevé."), tab);
+    auto *hint = new QLabel(QStringLiteral("Prêt : reçu aux %1 derniers examens. Tendance : points de pourcentage "
+                                           "gagnés ou perdus par examen sur les %2 derniers. Double-clic sur un "
+                                           "candidat : son relevé.")
+                                .arg(kReadinessExams)
+                                .arg(kTrendExams),
+        tab);
+    hint->setWordWrap(true);
     auto *top = new QHBoxLayout;
     top->addWidget(hint, 1);
     top->addWidget(csv);
@@ -656,18 +662,101 @@ void fResultats::importResults()
 
 void fResultats::printCandidate(ReportDestination destination)
 {
-    (void)destination;
+    if (m_record.name.isEmpty())
+        return;
+    auto sheet = std::make_shared<TableSheet>();
+    sheet->name = m_record.name;
+    sheet->date = m_state.dialogs().today().toString(QStringLiteral("dd/MM/yyyy"));
+    QList<QStringList> exams = candidateTable();
+    const QStringList examHeadings = exams.takeFirst();
+    sheet->sections.append({QStringLiteral("Examens"), examHeadings, exams, 1});
+    QList<QStringList> domains;
+    for (const DomainRate &d : m_record.domains)
+        domains.append({d.name.isEmpty() ? d.code : d.name, QString::number(d.answers), percentText(100 * d.rate())});
+    sheet->sections.append({QStringLiteral("Réussite par domaine (%1 derniers examens)").arg(kRecentDomainExams),
+        {QStringLiteral("Domaine"), QStringLiteral("Réponses"), QStringLiteral("Réussite")}, domains, 0});
+    QList<QStringList> missed;
+    for (int r = 0; r < m_missedModel->rowCount(); ++r)
+        missed.append(cellsOf(m_missedModel, r));
+    sheet->sections.append(
+        {QStringLiteral("Questions les plus souvent manquées"), headersOf(m_missedModel), missed, 3});
+    ReportRequest request;
+    request.layoutPath = m_state.AppFolder() + kCandidateLayout;
+    request.destination = destination;
+    request.title = QStringLiteral("Relevé de %1").arg(m_record.name);
+    request.tableSheet = sheet;
+    runReport(request, request.title);
 }
 
 void fResultats::printClass(ReportDestination destination)
 {
-    (void)destination;
+    auto sheet = std::make_shared<TableSheet>();
+    sheet->name = QStringLiteral("Résultats de la classe");
+    const DateRange period = range();
+    sheet->date = period.from.isValid()
+        ? QStringLiteral("du %1 au %2")
+              .arg(period.from.toString(QStringLiteral("dd/MM/yyyy")), period.to.toString(QStringLiteral("dd/MM/yyyy")))
+        : QStringLiteral("au %1").arg(m_state.dialogs().today().toString(QStringLiteral("dd/MM/yyyy")));
+    QList<QStringList> lines = classTableRows();
+    const QStringList headings = lines.takeFirst();
+    sheet->sections.append({QStringLiteral("Candidats"), headings, lines, 0});
+    QList<QStringList> domains;
+    for (int r = 0; r < m_classDomainsModel->rowCount(); ++r)
+        domains.append(cellsOf(m_classDomainsModel, r));
+    sheet->sections.append({QStringLiteral("Réussite par domaine"), headersOf(m_classDomainsModel), domains, 0});
+    ReportRequest request;
+    request.layoutPath = m_state.AppFolder() + kClassLayout;
+    request.destination = destination;
+    request.title = QStringLiteral("Résultats de la classe");
+    request.tableSheet = sheet;
+    runReport(request, request.title);
 }
 
 void fResultats::runReport(ReportRequest request, const QString &documentName)
 {
-    (void)request;
-    (void)documentName;
+    DialogService &dialogs = m_state.dialogs();
+    const QString printTitle = QStringLiteral("Imprimer « %1 »").arg(documentName);
+    if (request.destination == ReportDestination::Pdf) {
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString folder = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+        QString path = dialogs.saveFileName(
+            {QStringLiteral("Enregistrer en PDF"), {{QStringLiteral("Fichiers PDF"), QStringLiteral("*.pdf")}},
+                QDir(folder).filePath(safeName(documentName + QStringLiteral(".pdf")))});
+        if (path.isEmpty())
+            return;
+        if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+            path += QStringLiteral(".pdf");
+        if (QFileInfo::exists(path) && !dialogs.confirmReplace(QFileInfo(path).fileName()))
+            return;
+        request.pdfPath = path;
+    } else if (request.destination == ReportDestination::Printer) {
+        const std::optional<int> copies = dialogs.printDialog({printTitle, 1});
+        if (!copies)
+            return;
+        request.copies = *copies;
+    } else {
+        PreviewServices services;
+        services.choosePrinter = [&dialogs, printTitle](QPrinter &printer) {
+            const std::optional<int> copies = dialogs.printDialog({printTitle, std::max(1, printer.copyCount())});
+            if (copies)
+                printer.setCopyCount(*copies);
+            return copies.has_value();
+        };
+        services.reportError = [&dialogs](const QString &message) {
+            dialogs.MoxBox(message, Icon::Printer, QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
+        };
+        request.preview = previewFactory(this, services);
+    }
+    const ReportOutcome outcome = m_runReport(request);
+    if (outcome.code == ReportCode::Ok) {
+        if (request.destination == ReportDestination::Pdf)
+            dialogs.MoxBox(QStringLiteral("Le document est enregistré dans le fichier :") + kCrLf + request.pdfPath,
+                Icon::Pdf, QStringLiteral("Enregistrement en PDF"), QStringLiteral("OK"));
+        return;
+    }
+    dialogs.MoxBox(
+        QStringLiteral("« %1 » n'a pas pu être imprimé.").arg(documentName) + kCrLf + kCrLf + outcome.message,
+        Icon::Printer, kTitle, QStringLiteral("OK"));
 }
 
 } // namespace qcm

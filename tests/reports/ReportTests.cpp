@@ -338,9 +338,9 @@ TEST_F(SampleReports, MistakesAreNamedWithTheirLine)
     } cases[] = {
         {"# rien\n", 0,
             "Fichier de mise en page « t.rpt » : il manque le réglage « modèle » de la rubrique [Document] (questions, "
-            "grille ou résultat)."},
-        {"[Document]\nmodèle = tableau\n", 2,
-            "modèle : le modèle « tableau » est inconnu : écrivez questions, grille ou résultat."},
+            "grille, résultat ou tableau)."},
+        {"[Document]\nmodèle = camembert\n", 2,
+            "modèle : le modèle « camembert » est inconnu : écrivez questions, grille, résultat ou tableau."},
         {"modèle = grille\n", 1,
             "le réglage « modèle = grille » doit suivre le nom de sa rubrique, par exemple [Document]."},
         {"[Document]\nmodèle = grille\n[Page]\nmarge haut = 2\n", 4,
