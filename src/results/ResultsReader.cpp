@@ -4,6 +4,7 @@
 #include "exam/ResultsStore.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -168,6 +169,96 @@ std::optional<CandidateRecord> ResultsReader::candidate(const QString &name, Sto
     return record;
 }
 
+// The answers of the exams counted, compactly: each answer names its
+// question by an index into `questions`.
+struct ResultsReader::Answers {
+    struct Exam {
+        qint64 id = 0;
+        QDate day;
+        double percent = 0;
+        std::vector<quint32> question; // per answer
+        std::vector<qint16> position;
+        std::vector<qint8> score;
+        bool gone = false;
+    };
+    struct Question {
+        int domain = 0;
+        qint64 numero = 0;
+    };
+    DataVersion version;
+    bool loaded = false;
+    std::vector<Exam> exams;
+    QHash<qint64, size_t> examById;
+    DomainCodes codes;
+    std::vector<Question> questions;
+    QHash<qint64, quint32> questionByKey;
+
+    quint32 questionOf(QByteArrayView code, qint64 numero)
+    {
+        const int d = codes.indexOf(code);
+        const qint64 key = (qint64(d) << 40) ^ numero;
+        auto it = questionByKey.constFind(key);
+        if (it != questionByKey.constEnd())
+            return *it;
+        questions.push_back({d, numero});
+        return questionByKey.insert(key, quint32(questions.size() - 1)).value();
+    }
+};
+
+ResultsReader::ResultsReader(std::shared_ptr<Connection> connection)
+    : m_connection(std::move(connection)), m_answers(std::make_unique<Answers>())
+{
+}
+
+ResultsReader::~ResultsReader() = default;
+
+bool ResultsReader::syncAnswers(StoreError *error) const
+{
+    Answers &a = *m_answers;
+    const DataVersion now = m_connection->version();
+    if (a.loaded && now == a.version)
+        return true;
+    struct Counted {
+        qint64 id;
+        QDate day;
+        double percent;
+    };
+    std::vector<Counted> counted;
+    if (!eachRow(*m_connection,
+            QStringLiteral("SELECT e.id, substr(e.started_at, 1, 10), e.mark * 100.0 / max(e.maximum, 1) FROM exams e "
+                           "WHERE %1")
+                .arg(kCounted),
+            countedValues({}), error, [&](const SqliteStatement &st) {
+                counted.push_back({st.columnInt64(0), QDate::fromString(st.column(1).toString(), Qt::ISODate),
+                    st.column(2).toDouble()});
+            }))
+        return false;
+    QSet<qint64> present;
+    for (const Counted &c : counted)
+        present.insert(c.id);
+    for (Answers::Exam &e : a.exams)
+        e.gone = !present.contains(e.id);
+    for (const Counted &c : counted) {
+        if (a.examById.contains(c.id))
+            continue;
+        Answers::Exam exam{c.id, c.day, c.percent, {}, {}, {}, false};
+        if (!eachRow(*m_connection,
+                QStringLiteral("SELECT domain_code, numero, coalesce(score, 0), position FROM exam_questions "
+                               "WHERE exam_id = ?"),
+                {c.id}, error, [&](const SqliteStatement &st) {
+                    exam.question.push_back(a.questionOf(st.columnUtf8(0), st.columnInt64(1)));
+                    exam.score.push_back(qint8(std::clamp<qint64>(st.columnInt64(2), -128, 127)));
+                    exam.position.push_back(qint16(st.columnInt64(3)));
+                }))
+            return false;
+        a.examById.insert(c.id, a.exams.size());
+        a.exams.push_back(std::move(exam));
+    }
+    a.version = now;
+    a.loaded = true;
+    return true;
+}
+
 std::optional<ClassView> ResultsReader::classView(const DateRange &range, StoreError *error) const
 {
     const std::optional<QStringList> names = candidates(error);
@@ -187,24 +278,26 @@ std::optional<ClassView> ResultsReader::classView(const DateRange &range, StoreE
     for (const QString &name : *names)
         view.candidates.append(classLine(name, exams.value(name)));
 
-    DomainCodes codes;
-    std::vector<DomainRate> sums;
-    std::vector<RowPlace> named;
-    if (!eachRow(*m_connection,
-            QStringLiteral("SELECT q.domain_code, coalesce(q.score, 0), q.exam_id, q.position FROM exams e "
-                           "JOIN exam_questions q ON q.exam_id = e.id WHERE %1")
-                .arg(kCounted),
-            countedValues(range), error, [&](const SqliteStatement &st) {
-                const int d = codes.indexOf(st.columnUtf8(0));
-                if (size_t(d) == sums.size()) {
-                    sums.push_back({codes.code(d), {}, 0, 0});
-                    named.push_back({st.columnInt64(2), st.columnInt64(3)});
-                }
-                ++sums[size_t(d)].answers;
-                sums[size_t(d)].points += st.columnInt64(1);
-            }))
+    if (!syncAnswers(error))
         return std::nullopt;
+    const Answers &a = *m_answers;
+    std::vector<DomainRate> sums(size_t(a.codes.size()));
+    std::vector<RowPlace> named(sums.size());
+    for (const Answers::Exam &e : a.exams) {
+        if (e.gone || !range.contains(e.day))
+            continue;
+        for (size_t i = 0; i < e.question.size(); ++i) {
+            const size_t d = size_t(a.questions[e.question[i]].domain);
+            if (!sums[d].answers)
+                named[d] = {e.id, e.position[i]};
+            ++sums[d].answers;
+            sums[d].points += e.score[i];
+        }
+    }
     for (size_t d = 0; d < sums.size(); ++d) {
+        if (!sums[d].answers)
+            continue;
+        sums[d].code = a.codes.code(int(d));
         if (!eachRow(*m_connection,
                 QStringLiteral("SELECT domain_name FROM exam_questions WHERE exam_id = ? AND position = ?"),
                 {named[d].exam, named[d].position}, error,
@@ -218,54 +311,49 @@ std::optional<ClassView> ResultsReader::classView(const DateRange &range, StoreE
 
 std::optional<QList<ItemLine>> ResultsReader::items(const DateRange &range, StoreError *error) const
 {
-    struct Item {
-        int domain = 0;
-        qint64 numero = 0;
-        RowPlace last;
-        QList<Sitting> sittings;
-    };
-    DomainCodes codes;
-    std::vector<Item> found;
-    QHash<qint64, int> byKey;
-    if (!eachRow(*m_connection,
-            QStringLiteral("SELECT q.domain_code, q.numero, coalesce(q.score, 0), e.id, q.position, "
-                           "e.mark * 100.0 / max(e.maximum, 1) FROM exams e "
-                           "JOIN exam_questions q ON q.exam_id = e.id WHERE %1")
-                .arg(kCounted),
-            countedValues(range), error, [&](const SqliteStatement &st) {
-                const int d = codes.indexOf(st.columnUtf8(0));
-                const qint64 numero = st.columnInt64(1);
-                const qint64 key = (qint64(d) << 40) ^ numero;
-                auto it = byKey.find(key);
-                if (it == byKey.end()) {
-                    it = byKey.insert(key, int(found.size()));
-                    found.push_back({d, numero, {}, {}});
-                }
-                Item &item = found[size_t(*it)];
-                const qint64 exam = st.columnInt64(3);
-                if (exam >= item.last.exam)
-                    item.last = {exam, st.columnInt64(4)};
-                item.sittings.append({st.column(5).toDouble(), int(st.columnInt64(2))});
-            }))
+    if (!syncAnswers(error))
         return std::nullopt;
+    const Answers &a = *m_answers;
+    std::vector<QList<Sitting>> sittings(a.questions.size());
+    std::vector<RowPlace> last(a.questions.size());
+    std::vector<qsizetype> counts(a.questions.size());
+    for (const Answers::Exam &e : a.exams)
+        if (!e.gone && range.contains(e.day))
+            for (quint32 q : e.question)
+                ++counts[q];
+    for (size_t q = 0; q < counts.size(); ++q)
+        if (counts[q] >= kMinimumSittings)
+            sittings[q].reserve(counts[q]);
+    for (const Answers::Exam &e : a.exams) {
+        if (e.gone || !range.contains(e.day))
+            continue;
+        for (size_t i = 0; i < e.question.size(); ++i) {
+            const quint32 q = e.question[i];
+            if (counts[q] < kMinimumSittings)
+                continue;
+            sittings[q].append({e.percent, e.score[i]});
+            if (e.id >= last[q].exam)
+                last[q] = {e.id, e.position[i]};
+        }
+    }
     QList<ItemLine> lines;
-    for (const Item &item : found) {
-        if (item.sittings.size() < kMinimumSittings)
+    for (size_t q = 0; q < a.questions.size(); ++q) {
+        if (sittings[q].size() < kMinimumSittings)
             continue;
         ItemLine line;
-        line.code = codes.code(item.domain);
-        line.numero = item.numero;
-        line.sat = int(item.sittings.size());
-        line.stats = itemStats(item.sittings);
+        line.code = a.codes.code(a.questions[q].domain);
+        line.numero = a.questions[q].numero;
+        line.sat = int(sittings[q].size());
+        line.stats = itemStats(std::move(sittings[q]));
         if (!eachRow(*m_connection,
                 QStringLiteral("SELECT statement FROM exam_questions WHERE exam_id = ? AND position = ?"),
-                {item.last.exam, item.last.position}, error,
+                {last[q].exam, last[q].position}, error,
                 [&](const SqliteStatement &st) { line.statement = st.column(0).toString(); }))
             return std::nullopt;
         lines.append(line);
     }
     std::sort(lines.begin(), lines.end(),
-        [](const ItemLine &a, const ItemLine &b) { return a.code != b.code ? a.code < b.code : a.numero < b.numero; });
+        [](const ItemLine &x, const ItemLine &y) { return x.code != y.code ? x.code < y.code : x.numero < y.numero; });
     return lines;
 }
 

@@ -33,11 +33,16 @@ struct ItemLine {
     QString reference() const { return code + u'/' + QString::number(numero); }
 };
 
-// The views' reads of the results file: a few statements each, over the
-// whole file at once rather than exam by exam, values bound.
+// The views' reads of the results file: a few statements each, values
+// bound. The answers of the exams counted are kept in memory once read: an
+// exam never changes once marked, so only the exams marked since, or gone,
+// are read again when the file has changed.
 class ResultsReader {
 public:
-    explicit ResultsReader(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) { }
+    explicit ResultsReader(std::shared_ptr<Connection> connection);
+    ~ResultsReader();
+    ResultsReader(const ResultsReader &) = delete;
+    ResultsReader &operator=(const ResultsReader &) = delete;
 
     // Every candidate of the file, by name.
     std::optional<QStringList> candidates(StoreError *error = nullptr) const;
@@ -47,7 +52,11 @@ public:
     std::optional<QList<ItemLine>> items(const DateRange &range, StoreError *error = nullptr) const;
 
 private:
+    struct Answers;
+    bool syncAnswers(StoreError *error) const;
+
     std::shared_ptr<Connection> m_connection;
+    std::unique_ptr<Answers> m_answers;
 };
 
 } // namespace qcm

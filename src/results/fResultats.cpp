@@ -41,10 +41,13 @@ struct Cell {
 
 constexpr int kSortRole = Qt::UserRole + 1;
 
-void fill(QStandardItemModel *model, const QList<QList<Cell>> &rows)
+// A new model is filled away from the view, then shown in one go: rows set
+// one by one under a sorting proxy would each be sorted in.
+void fill(QTableView *view, QStandardItemModel *&model, const QList<QList<Cell>> &rows, bool fitColumns = true)
 {
-    model->removeRows(0, model->rowCount());
-    model->setRowCount(int(rows.size()));
+    auto *filled = new QStandardItemModel(int(rows.size()), model->columnCount(), model->parent());
+    for (int c = 0; c < model->columnCount(); ++c)
+        filled->setHorizontalHeaderItem(c, new QStandardItem(model->horizontalHeaderItem(c)->text()));
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows.at(r).size(); ++c) {
             auto *item = new QStandardItem(rows.at(r).at(c).text);
@@ -52,8 +55,13 @@ void fill(QStandardItemModel *model, const QList<QList<Cell>> &rows)
             item->setEditable(false);
             if (rows.at(r).at(c).sortValue.typeId() != QMetaType::QString)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            model->setItem(r, c, item);
+            filled->setItem(r, c, item);
         }
+    qobject_cast<QSortFilterProxyModel *>(view->model())->setSourceModel(filled);
+    delete std::exchange(model, filled);
+    // Measuring every row of a long list would cost more than filling it.
+    if (fitColumns)
+        view->resizeColumnsToContents();
 }
 
 QTableView *tableOn(
@@ -309,6 +317,9 @@ QWidget *fResultats::buildItemsTab()
     m_itemsProxy->setFilterKeyColumn(4);
     m_items = tableOn(m_itemsModel, QStringLiteral("Analyse des questions"), tab, m_itemsProxy);
     connect(m_items, &QTableView::doubleClicked, this, &fResultats::openItem);
+    const int digit = m_items->fontMetrics().horizontalAdvance(u'0');
+    for (const auto &[column, width] : {std::pair{0, 10}, {1, 8}, {2, 10}, {3, 15}, {4, 12}})
+        m_items->setColumnWidth(column, width * digit + 16);
     m_toCheckOnly = new QCheckBox(QStringLiteral("Seulement les questions « à &vérifier »"), tab);
     connect(m_toCheckOnly, &QCheckBox::toggled, this,
         [this](bool only) { m_itemsProxy->setFilterFixedString(only ? QStringLiteral("à vérifier") : QString()); });
@@ -450,8 +461,7 @@ void fResultats::fillCandidate()
                 pass = 100.0 * e.passMark / e.maximum;
         }
     }
-    fill(m_examsModel, rows);
-    m_exams->resizeColumnsToContents();
+    fill(m_exams, m_examsModel, rows);
     m_progress->setPoints(progress, pass);
     m_domains->setPoints(domainPoints(m_record.domains), pass);
 
@@ -459,8 +469,7 @@ void fResultats::fillCandidate()
     for (const MissedQuestion &q : m_record.missed)
         rows.append({Cell(q.code + u'/' + QString::number(q.numero)), Cell(QString::number(q.missed), q.missed),
             Cell(QString::number(q.sat), q.sat), q.statement.simplified()});
-    fill(m_missedModel, rows);
-    m_missed->resizeColumnsToContents();
+    fill(m_missed, m_missedModel, rows);
     m_mistakes->setEnabled(!m_record.missed.isEmpty());
     const ClassLine line = [this] {
         QList<ExamLine> countedExams;
@@ -500,14 +509,12 @@ void fResultats::fillClass()
             Cell(readinessWord(c.readiness),
                 int(c.readiness == Readiness::Ready) - int(c.readiness == Readiness::NotReady))});
     }
-    fill(m_classModel, rows);
-    m_class->resizeColumnsToContents();
+    fill(m_class, m_classModel, rows);
     rows.clear();
     for (const DomainRate &d : m_classView.domains)
         rows.append({d.name.isEmpty() ? d.code : d.name, Cell(QString::number(d.answers), d.answers),
             Cell(QString::number(d.points), d.points), Cell(percentText(100 * d.rate()), d.rate())});
-    fill(m_classDomainsModel, rows);
-    m_classDomains->resizeColumnsToContents();
+    fill(m_classDomains, m_classDomainsModel, rows);
     m_classChart->setPoints(domainPoints(m_classView.domains), std::nullopt);
 }
 
@@ -533,8 +540,7 @@ void fResultats::fillItems()
             Cell(decimal(i.stats.discrimination), i.stats.discrimination),
             check ? QStringLiteral("à vérifier") : QString(), i.statement.simplified()});
     }
-    fill(m_itemsModel, rows);
-    m_items->resizeColumnsToContents();
+    fill(m_items, m_itemsModel, rows, false);
     m_itemsSummary->setText(
         QStringLiteral("%1 question(s) analysée(s), %2 à vérifier.").arg(items->size()).arg(flagged));
 }
