@@ -352,8 +352,9 @@ std::optional<QList<ItemLine>> ResultsReader::items(const DateRange &range, Stor
             return std::nullopt;
         lines.append(line);
     }
-    std::sort(lines.begin(), lines.end(),
-        [](const ItemLine &x, const ItemLine &y) { return x.code != y.code ? x.code < y.code : x.numero < y.numero; });
+    std::sort(lines.begin(), lines.end(), [](const ItemLine &x, const ItemLine &y) {
+        return referenceKey(x.code, x.numero) < referenceKey(y.code, y.numero);
+    });
     return lines;
 }
 

@@ -123,6 +123,14 @@ ClassLine classLine(const QString &candidate, const QList<ExamLine> &countedOlde
     return line;
 }
 
+QString referenceKey(const QString &code, qint64 numero)
+{
+    bool number = false;
+    code.toLongLong(&number);
+    const QString domain = number ? code.rightJustified(12, u'0') : code;
+    return domain + u'/' + QStringLiteral("%1").arg(numero, 12, 10, QLatin1Char('0'));
+}
+
 QString percentText(double percent)
 {
     return QLocale(QLocale::French).toString(percent, 'f', 1) + QStringLiteral("\u202F%");

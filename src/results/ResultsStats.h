@@ -97,5 +97,7 @@ struct ClassLine {
 ClassLine classLine(const QString &candidate, const QList<ExamLine> &countedOldestFirst);
 
 QString percentText(double percent); // "72,5 %"
+// Sorts references as people read them: domain 2 before domain 10.
+QString referenceKey(const QString &code, qint64 numero);
 
 } // namespace qcm

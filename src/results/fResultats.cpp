@@ -53,7 +53,9 @@ void fill(QTableView *view, QStandardItemModel *&model, const QList<QList<Cell>>
             auto *item = new QStandardItem(rows.at(r).at(c).text);
             item->setData(rows.at(r).at(c).sortValue, kSortRole);
             item->setEditable(false);
-            if (rows.at(r).at(c).sortValue.typeId() != QMetaType::QString)
+            // Numbers line up on the right; words stay on the left.
+            const QString &text = rows.at(r).at(c).text;
+            if (!text.isEmpty() && (text.front().isDigit() || text.front() == u'-' || text.front() == u'—'))
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             filled->setItem(r, c, item);
         }
@@ -535,8 +537,8 @@ void fResultats::fillItems()
     for (const ItemLine &i : *items) {
         const bool check = i.stats.toCheck();
         flagged += check ? 1 : 0;
-        rows.append({Cell(i.reference(), i.code + u'/' + QStringLiteral("%1").arg(i.numero, 10, 10, QLatin1Char('0'))),
-            Cell(QString::number(i.sat), i.sat), Cell(decimal(i.stats.facility), i.stats.facility),
+        rows.append({Cell(i.reference(), referenceKey(i.code, i.numero)), Cell(QString::number(i.sat), i.sat),
+            Cell(decimal(i.stats.facility), i.stats.facility),
             Cell(decimal(i.stats.discrimination), i.stats.discrimination),
             check ? QStringLiteral("à vérifier") : QString(), i.statement.simplified()});
     }

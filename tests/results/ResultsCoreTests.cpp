@@ -85,6 +85,23 @@ TEST_F(HandComputedClass, FacilityAndDiscriminationOfEachQuestion)
     }
 }
 
+TEST_F(HandComputedClass, AnExamMarkedAfterTheFirstReadIsCountedByTheNextOne)
+{
+    ResultsReader reader(store->connection());
+    ASSERT_EQ(reader.items({})->at(0).sat, 5);
+    FilledExam late{u"F"_s, day(25), {{u"1"_s, 1, 0}}};
+    ASSERT_TRUE(fillExam(*store, late));
+    const auto items = reader.items({});
+    ASSERT_TRUE(items);
+    EXPECT_EQ(items->at(0).sat, 6);
+    EXPECT_NEAR(items->at(0).stats.facility, 30.0 / 36.0, 1e-9);
+    EXPECT_EQ(reader.classView({})->domains.at(1).answers, 26);
+    // Gone from the file, gone from the views.
+    execOn(store->path(), u"DELETE FROM exam_questions WHERE exam_id = (SELECT max(id) FROM exams); "
+                          "DELETE FROM exams WHERE id = (SELECT max(id) FROM exams)"_s);
+    EXPECT_EQ(reader.items({})->at(0).sat, 5);
+}
+
 TEST_F(HandComputedClass, ClassAndCandidateViewsCountFinishedExamsOnly)
 {
     ResultsReader reader(store->connection());
