@@ -100,15 +100,19 @@ void AppWindows::offerExamResume()
 
 void AppWindows::showResults()
 {
+    // A results file that cannot be used has been explained: nothing to show.
+    if (!examDesk().store())
+        return;
     if (!m_results) {
         m_results = new fResultats(
             m_state, [this] { return examDesk().store(); }, &m_runner);
         placeWindow(m_results, m_results->size(), &m_runner);
     }
+    if (m_results->isVisible())
+        m_results->refresh();
     m_results->show();
     m_results->raise();
     m_results->activateWindow();
-    m_results->refresh();
 }
 
 } // namespace qcm

@@ -432,7 +432,8 @@ void fResultats::showCandidate(const QString &name)
 
 void fResultats::fillCandidate()
 {
-    ResultsReader *results = reader();
+    // Only once the file is open: a file that cannot be used was said once.
+    ResultsReader *results = m_reader.get();
     if (!results)
         return;
     m_record = {};
@@ -490,7 +491,8 @@ void fResultats::fillCandidate()
 
 void fResultats::fillClass()
 {
-    ResultsReader *results = reader();
+    // Only once the file is open: a file that cannot be used was said once.
+    ResultsReader *results = m_reader.get();
     if (!results)
         return;
     StoreError e;
@@ -522,7 +524,8 @@ void fResultats::fillClass()
 
 void fResultats::fillItems()
 {
-    ResultsReader *results = reader();
+    // Only once the file is open: a file that cannot be used was said once.
+    ResultsReader *results = m_reader.get();
     if (!results)
         return;
     StoreError e;
