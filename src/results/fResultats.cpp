@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
-#include <QPrinter>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -746,17 +745,7 @@ void fResultats::runReport(ReportRequest request, const QString &documentName)
             return;
         request.copies = *copies;
     } else {
-        PreviewServices services;
-        services.choosePrinter = [&dialogs, printTitle](QPrinter &printer) {
-            const std::optional<int> copies = dialogs.printDialog({printTitle, std::max(1, printer.copyCount())});
-            if (copies)
-                printer.setCopyCount(*copies);
-            return copies.has_value();
-        };
-        services.reportError = [&dialogs](const QString &message) {
-            dialogs.MoxBox(message, Icon::Printer, QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
-        };
-        request.preview = previewFactory(this, services);
+        request.preview = previewFactory(this, dialogPreviewServices(dialogs));
     }
     const ReportOutcome outcome = m_runReport(request);
     if (outcome.code == ReportCode::Ok) {
