@@ -30,7 +30,8 @@ struct ItemLine {
     QString statement; // as last sat
     int sat = 0;
     ItemStats stats;
-    QString reference() const { return code + u'/' + QString::number(numero); }
+    // As the practice window writes it: "3.12".
+    QString reference() const { return code + u'.' + QString::number(numero); }
 };
 
 // The views' reads of the results file: a few statements each, values

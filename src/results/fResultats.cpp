@@ -469,8 +469,8 @@ void fResultats::fillCandidate()
 
     rows.clear();
     for (const MissedQuestion &q : m_record.missed)
-        rows.append({Cell(q.code + u'/' + QString::number(q.numero)), Cell(QString::number(q.missed), q.missed),
-            Cell(QString::number(q.sat), q.sat), q.statement.simplified()});
+        rows.append({Cell(q.code + u'.' + QString::number(q.numero), referenceKey(q.code, q.numero)),
+            Cell(QString::number(q.missed), q.missed), Cell(QString::number(q.sat), q.sat), q.statement.simplified()});
     fill(m_missed, m_missedModel, rows);
     m_mistakes->setEnabled(!m_record.missed.isEmpty());
     const ClassLine line = [this] {

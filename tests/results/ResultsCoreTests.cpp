@@ -97,8 +97,9 @@ TEST_F(HandComputedClass, AnExamMarkedAfterTheFirstReadIsCountedByTheNextOne)
     EXPECT_NEAR(items->at(0).stats.facility, 30.0 / 36.0, 1e-9);
     EXPECT_EQ(reader.classView({})->domains.at(1).answers, 26);
     // Gone from the file, gone from the views.
-    execOn(store->path(), u"DELETE FROM exam_questions WHERE exam_id = (SELECT max(id) FROM exams); "
-                          "DELETE FROM exams WHERE id = (SELECT max(id) FROM exams)"_s);
+    execOn(store->path(),
+        u"DELETE FROM exam_questions WHERE exam_id = (SELECT max(id) FROM exams); "
+        "DELETE FROM exams WHERE id = (SELECT max(id) FROM exams)"_s);
     EXPECT_EQ(reader.items({})->at(0).sat, 5);
 }
 

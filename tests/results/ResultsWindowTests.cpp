@@ -3,6 +3,7 @@
 #include "reports/ReportDocument.h"
 #include "results/fResultats.h"
 #include "state/QCMBas.h"
+#include "state/WindowDirectory.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -101,6 +102,36 @@ TEST_F(ResultsWindow, ButtonsForTheOtherWindowsOnlySayWhatIsAsked)
     window->openItem(window->itemsTable()->model()->index(0, 0));
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.boxes.at(0).message.contains(u"Aucune base"_s));
+}
+
+TEST_F(ResultsWindow, DoubleClickOnAQuestionOpensItInMaintenance)
+{
+    struct Editor : WindowDirectory {
+        int shown = 0;
+        void showEditor() override { ++shown; }
+    } editor;
+    BankContent bank;
+    for (int d = 1; d <= 10; ++d) {
+        bank.domains.append({QString::number(d), u"Domaine %1"_s.arg(d)});
+        for (int n = 1; n <= 4; ++n)
+            bank.questions.append(makeQuestion(QString::number(d), n, u"Question ?"_s, {6, 0}));
+    }
+    makeBank(folder, u"VAR-irururiza.zov"_s, bank);
+    state.readSettings();
+    ASSERT_TRUE(state.BindDatabase());
+    state.setWindows(&editor);
+    QTableView *items = window->itemsTable();
+    items->sortByColumn(0, Qt::AscendingOrder);
+    // Question 3.2: domain 3 is the third of the list.
+    int row = 0;
+    while (row < items->model()->rowCount() && items->model()->index(row, 0).data().toString() != u"3.2"_s)
+        ++row;
+    ASSERT_LT(row, items->model()->rowCount());
+    window->openItem(items->model()->index(row, 2));
+    state.setWindows(nullptr);
+    EXPECT_EQ(editor.shown, 1);
+    EXPECT_EQ(state.EditorDomainIndex, 2);
+    EXPECT_EQ(state.EditorQuestionNumber, u"2"_s);
 }
 
 TEST_F(ResultsWindow, ExportsTheClassToCsvAndBothViewsToPdf)
