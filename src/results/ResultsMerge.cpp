@@ -223,7 +223,13 @@ MergeOutcome mergeResults(
             ++out.examsAlreadyThere;
             continue;
         }
-        QVariantList values{candidateFor.value(exams.columnInt64(1))};
+        // An exam whose candidate the other file lacks would come in nobody's.
+        const qint64 candidate = candidateFor.value(exams.columnInt64(1));
+        if (!candidate) {
+            e = failure(QStringLiteral("l'examen %1 du fichier importé n'a pas de candidat").arg(uuid));
+            return failed();
+        }
+        QVariantList values{candidate};
         for (int i = 0; i < examColumns->size(); ++i)
             values.append(exams.column(2 + i));
         if (!run(examInsert, values))
