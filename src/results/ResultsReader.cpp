@@ -314,7 +314,7 @@ std::optional<QList<ItemLine>> ResultsReader::items(const DateRange &range, Stor
     if (!syncAnswers(error))
         return std::nullopt;
     const Answers &a = *m_answers;
-    std::vector<QList<Sitting>> sittings(a.questions.size());
+    std::vector<std::vector<Sitting>> sittings(a.questions.size());
     std::vector<RowPlace> last(a.questions.size());
     std::vector<qsizetype> counts(a.questions.size());
     for (const Answers::Exam &e : a.exams)
@@ -323,22 +323,31 @@ std::optional<QList<ItemLine>> ResultsReader::items(const DateRange &range, Stor
                 ++counts[q];
     for (size_t q = 0; q < counts.size(); ++q)
         if (counts[q] >= kMinimumSittings)
-            sittings[q].reserve(counts[q]);
-    for (const Answers::Exam &e : a.exams) {
-        if (e.gone || !range.contains(e.day))
-            continue;
+            sittings[q].reserve(size_t(counts[q]));
+    // The exams from the best percent down: every question's sittings then
+    // come ranked, with nothing left to sort.
+    std::vector<const Answers::Exam *> ranked;
+    ranked.reserve(a.exams.size());
+    for (const Answers::Exam &e : a.exams)
+        if (!e.gone && range.contains(e.day))
+            ranked.push_back(&e);
+    std::stable_sort(ranked.begin(), ranked.end(),
+        [](const Answers::Exam *x, const Answers::Exam *y) { return x->percent > y->percent; });
+    for (const Answers::Exam *exam : ranked) {
+        const Answers::Exam &e = *exam;
         for (size_t i = 0; i < e.question.size(); ++i) {
             const quint32 q = e.question[i];
             if (counts[q] < kMinimumSittings)
                 continue;
-            sittings[q].append({e.percent, e.score[i]});
+            sittings[q].push_back({e.percent, e.score[i]});
             if (e.id >= last[q].exam)
                 last[q] = {e.id, e.position[i]};
         }
     }
-    QList<ItemLine> lines;
+    // Each line with its sorting key, made once.
+    std::vector<std::pair<QString, ItemLine>> found;
     for (size_t q = 0; q < a.questions.size(); ++q) {
-        if (sittings[q].size() < kMinimumSittings)
+        if (counts[q] < kMinimumSittings)
             continue;
         ItemLine line;
         line.code = a.codes.code(a.questions[q].domain);
@@ -350,11 +359,13 @@ std::optional<QList<ItemLine>> ResultsReader::items(const DateRange &range, Stor
                 {last[q].exam, last[q].position}, error,
                 [&](const SqliteStatement &st) { line.statement = st.column(0).toString(); }))
             return std::nullopt;
-        lines.append(line);
+        found.emplace_back(referenceKey(line.code, line.numero), std::move(line));
     }
-    std::sort(lines.begin(), lines.end(), [](const ItemLine &x, const ItemLine &y) {
-        return referenceKey(x.code, x.numero) < referenceKey(y.code, y.numero);
-    });
+    std::sort(found.begin(), found.end(), [](const auto &x, const auto &y) { return x.first < y.first; });
+    QList<ItemLine> lines;
+    lines.reserve(qsizetype(found.size()));
+    for (auto &[key, line] : found)
+        lines.append(std::move(line));
     return lines;
 }
 

@@ -79,25 +79,28 @@ QString trendWord(const std::optional<double> &trend)
     return QStringLiteral("stable");
 }
 
-ItemStats itemStats(QList<Sitting> sittings)
+ItemStats itemStats(std::vector<Sitting> sittings)
 {
     ItemStats s;
-    const qsizetype n = sittings.size();
+    const size_t n = sittings.size();
     if (n == 0)
         return s;
     double total = 0;
     for (const Sitting &x : sittings)
         total += x.score;
     s.facility = total / double(n * kPointsPerQuestion);
-    std::stable_sort(sittings.begin(), sittings.end(),
-        [](const Sitting &a, const Sitting &b) { return a.examPercent > b.examPercent; });
-    const qsizetype third = std::max<qsizetype>(1, qsizetype(std::lround(double(n) / 3.0)));
+    const size_t third = std::max<size_t>(1, size_t(std::lround(double(n) / 3.0)));
     if (2 * third > n)
         return s;
+    // Callers usually hand them in already ranked. Equal percents keep the
+    // order they came in, so that a tie always falls the same way.
+    auto better = [](const Sitting &x, const Sitting &y) { return x.examPercent > y.examPercent; };
+    if (!std::is_sorted(sittings.begin(), sittings.end(), better))
+        std::stable_sort(sittings.begin(), sittings.end(), better);
     double top = 0, bottom = 0;
-    for (qsizetype i = 0; i < third; ++i) {
-        top += sittings.at(i).score;
-        bottom += sittings.at(n - 1 - i).score;
+    for (size_t i = 0; i < third; ++i) {
+        top += sittings[i].score;
+        bottom += sittings[n - 1 - i].score;
     }
     s.discrimination = (top - bottom) / double(third * kPointsPerQuestion);
     return s;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace qcm {
 
@@ -83,7 +84,7 @@ struct ItemStats {
     double discrimination = 0;
     bool toCheck() const { return facility < kLowFacility || discrimination < 0; }
 };
-ItemStats itemStats(QList<Sitting> sittings);
+ItemStats itemStats(std::vector<Sitting> sittings);
 
 struct ClassLine {
     QString candidate;
