@@ -2,8 +2,8 @@
 // questions (600,000 answers) drawn from a bank of 2,000 questions: a
 // candidate's record, the class view, the item analysis of the 2,000
 // questions, each read alone; the first read of every answer; then the
-// window filling its tables and charts: another candidate, another period
-// (the class and the items), the whole window. The file is made once per run.
+// window filling its tables and charts (see BM_Window). The file is made
+// once per run.
 #include "BenchSupport.h"
 #include "results/ResultsFiller.h"
 #include "results/ResultsReader.h"
@@ -85,32 +85,49 @@ void BM_FirstRead(benchmark::State &s)
 }
 BENCHMARK(BM_FirstRead)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-// The window's views filled, tables and charts, as the user switches to them.
-void BM_WindowView(benchmark::State &s)
+// The window: opened on a candidate's record (the file read anew), another
+// candidate chosen, the class and the items shown over another period (each
+// reads the answers kept in memory), the first look at the items after the
+// window opened (every answer read once).
+void BM_Window(benchmark::State &s)
 {
     ClassFile &file = classFile();
     ResultsStore *store = file.store.get();
-    fResultats window(file.state, [store] { return store; });
-    window.refresh();
     int next = 0;
     for (auto _ : s) {
-        switch (s.range(0)) {
-        case 0: // another candidate chosen
+        s.PauseTiming();
+        fResultats window(file.state, [store] { return store; });
+        const int view = int(s.range(0));
+        if (view >= 1)
+            window.refresh();
+        if (view == 2 || view == 3) {
+            window.tabs()->setCurrentIndex(view == 2 ? fResultats::ClassTab : fResultats::ItemsTab);
+            window.ensureFilled(fResultats::Tab(window.tabs()->currentIndex()));
+        }
+        s.ResumeTiming();
+        switch (view) {
+        case 0:
+            window.refresh();
+            break;
+        case 1:
             window.candidateBox()->setCurrentIndex(++next % window.candidateBox()->count());
             break;
-        case 1: // the class over another period: its view and the item analysis follow
-            window.allDates()->setChecked(next++ % 2 == 0);
+        case 2:
+        case 3:
+            window.allDates()->setChecked(false);
             break;
         default:
-            window.refresh();
+            window.tabs()->setCurrentIndex(fResultats::ItemsTab);
         }
     }
 }
-BENCHMARK(BM_WindowView)
+BENCHMARK(BM_Window)
     ->ArgName("vue")
     ->Arg(0)
     ->Arg(1)
     ->Arg(2)
+    ->Arg(3)
+    ->Arg(4)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

@@ -159,16 +159,12 @@ fResultats::fResultats(QCMBas &state, StoreSource store, QWidget *parent)
         d->setCalendarPopup(true);
         d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         d->setEnabled(false);
-        connect(d, &QDateEdit::dateChanged, this, [this] {
-            fillClass();
-            fillItems();
-        });
+        connect(d, &QDateEdit::dateChanged, this, [this] { periodChanged(); });
     }
     connect(m_allDates, &QCheckBox::toggled, this, [this](bool all) {
         m_from->setEnabled(!all);
         m_to->setEnabled(!all);
-        fillClass();
-        fillItems();
+        periodChanged();
     });
     auto *period = new QHBoxLayout;
     period->addWidget(fromLabel);
@@ -184,6 +180,7 @@ fResultats::fResultats(QCMBas &state, StoreSource store, QWidget *parent)
     m_tabs->addTab(buildCandidateTab(), QStringLiteral("&Candidat"));
     m_tabs->addTab(buildClassTab(), QStringLiteral("C&lasse"));
     m_tabs->addTab(buildItemsTab(), QStringLiteral("&Questions"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &fResultats::fillShownTab);
 
     m_paper = new QPushButton(QStringLiteral("Saisir une copie &papier…"), this);
     m_import = new QPushButton(QStringLiteral("&Importer des résultats…"), this);
@@ -416,9 +413,39 @@ void fResultats::refresh()
         m_candidate->addItems(*names);
         m_candidate->setCurrentIndex(std::max(0, int(names->indexOf(current))));
     }
-    fillCandidate();
-    fillClass();
-    fillItems();
+    m_stale = {true, true, true};
+    fillShownTab();
+}
+
+// The class and the questions read every answer of the file: they are
+// read when shown, not before.
+void fResultats::fillShownTab()
+{
+    ensureFilled(Tab(m_tabs->currentIndex()));
+}
+
+void fResultats::ensureFilled(Tab tab)
+{
+    if (!m_reader || !m_stale[size_t(tab)])
+        return;
+    m_stale[size_t(tab)] = false;
+    switch (tab) {
+    case CandidateTab:
+        fillCandidate();
+        break;
+    case ClassTab:
+        fillClass();
+        break;
+    case ItemsTab:
+        fillItems();
+        break;
+    }
+}
+
+void fResultats::periodChanged()
+{
+    m_stale[ClassTab] = m_stale[ItemsTab] = true;
+    fillShownTab();
 }
 
 void fResultats::showCandidate(const QString &name)
@@ -577,16 +604,18 @@ QString fResultats::askCsvPath(const QString &suggested)
     return path;
 }
 
-QList<QStringList> fResultats::candidateTable() const
+QList<QStringList> fResultats::candidateTable()
 {
+    ensureFilled(CandidateTab);
     QList<QStringList> rows{headersOf(m_examsModel)};
     for (int r = 0; r < m_examsModel->rowCount(); ++r)
         rows.append(cellsOf(m_examsModel, r));
     return rows;
 }
 
-QList<QStringList> fResultats::classTableRows() const
+QList<QStringList> fResultats::classTableRows()
 {
+    ensureFilled(ClassTab);
     QList<QStringList> rows{headersOf(m_classModel)};
     for (int r = 0; r < m_classModel->rowCount(); ++r)
         rows.append(cellsOf(m_classModel, r));
@@ -617,6 +646,7 @@ void fResultats::exportCandidateCsv()
 
 void fResultats::exportClassCsv()
 {
+    ensureFilled(ClassTab);
     const QString path = askCsvPath(QStringLiteral("Résultats de la classe.csv"));
     if (path.isEmpty())
         return;
@@ -700,6 +730,7 @@ void fResultats::printCandidate(ReportDestination destination)
 
 void fResultats::printClass(ReportDestination destination)
 {
+    ensureFilled(ClassTab);
     auto sheet = std::make_shared<TableSheet>();
     sheet->name = QStringLiteral("Résultats de la classe");
     const DateRange period = range();

@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 namespace qcm {
@@ -71,8 +72,10 @@ public:
     void setReportRunner(std::function<ReportOutcome(const ReportRequest &)> run) { m_runReport = std::move(run); }
 
     // The tables as exported and printed: headings, then rows.
-    QList<QStringList> candidateTable() const;
-    QList<QStringList> classTableRows() const;
+    QList<QStringList> candidateTable();
+    QList<QStringList> classTableRows();
+    // Fills a view that the file changed under, or that was never shown.
+    void ensureFilled(Tab tab);
 
 Q_SIGNALS:
     // "S'entraîner sur mes erreurs" for the candidate shown.
@@ -91,6 +94,8 @@ private:
     QPushButton *printButton(const std::function<void(ReportDestination)> &print, QWidget *parent);
     ResultsReader *reader();
     DateRange range() const;
+    void fillShownTab();
+    void periodChanged();
     void fillCandidate();
     void fillClass();
     void fillItems();
@@ -105,6 +110,7 @@ private:
     std::function<ReportOutcome(const ReportRequest &)> m_runReport;
     CandidateRecord m_record;
     ClassView m_classView;
+    std::array<bool, 3> m_stale{true, true, true};
 
     QTabWidget *m_tabs = nullptr;
     QCheckBox *m_allDates = nullptr;

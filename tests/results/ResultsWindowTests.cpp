@@ -63,6 +63,7 @@ TEST_F(ResultsWindow, EachViewShowsTheFileAndTheChartsSayTheirValuesInATable)
     EXPECT_GT(window->domainChart()->values()->rowCount(), 0);
     EXPECT_FALSE(window->progressChart()->values()->accessibleName().isEmpty());
 
+    window->tabs()->setCurrentIndex(fResultats::ClassTab);
     EXPECT_EQ(window->classTable()->model()->rowCount(), 6);
     EXPECT_EQ(window->classDomainsTable()->model()->rowCount(), 10);
     // The period keeps the exams of its days only: none before September.
@@ -71,6 +72,7 @@ TEST_F(ResultsWindow, EachViewShowsTheFileAndTheChartsSayTheirValuesInATable)
     window->allDates()->setChecked(false);
     EXPECT_TRUE(rowText(window->classTable(), 0).contains(u"|0|—|—|"_s))
         << rowText(window->classTable(), 0).toStdString();
+    window->tabs()->setCurrentIndex(fResultats::ItemsTab);
     EXPECT_EQ(window->itemsTable()->model()->rowCount(), 0);
     window->allDates()->setChecked(true);
 
@@ -98,6 +100,7 @@ TEST_F(ResultsWindow, ButtonsForTheOtherWindowsOnlySayWhatIsAsked)
     EXPECT_EQ(paper.size(), 1);
 
     // Without a bank, a flagged question cannot be opened in "Maintenance": said, not done.
+    window->tabs()->setCurrentIndex(fResultats::ItemsTab);
     dialogs.boxAnswers = {0};
     window->openItem(window->itemsTable()->model()->index(0, 0));
     ASSERT_EQ(dialogs.boxes.size(), 1);
@@ -120,6 +123,7 @@ TEST_F(ResultsWindow, DoubleClickOnAQuestionOpensItInMaintenance)
     state.readSettings();
     ASSERT_TRUE(state.BindDatabase());
     state.setWindows(&editor);
+    window->tabs()->setCurrentIndex(fResultats::ItemsTab);
     QTableView *items = window->itemsTable();
     items->sortByColumn(0, Qt::AscendingOrder);
     // Question 3.2: domain 3 is the third of the list.
