@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -188,6 +189,9 @@ fResultats::fResultats(QCMBas &state, StoreSource store, QWidget *parent)
     connect(m_paper, &QPushButton::clicked, this, &fResultats::paperGridRequested);
     connect(m_import, &QPushButton::clicked, this, &fResultats::importResults);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes it, as "Fermer" does.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_paper);
     buttons->addWidget(m_import);
@@ -428,7 +432,6 @@ void fResultats::ensureFilled(Tab tab)
 {
     if (!m_reader || !m_stale[size_t(tab)])
         return;
-    m_stale[size_t(tab)] = false;
     switch (tab) {
     case CandidateTab:
         fillCandidate();
@@ -462,6 +465,7 @@ void fResultats::fillCandidate()
     ResultsReader *results = m_reader.get();
     if (!results)
         return;
+    m_stale[CandidateTab] = false;
     m_record = {};
     if (m_candidate->currentIndex() >= 0) {
         StoreError e;
@@ -521,6 +525,7 @@ void fResultats::fillClass()
     ResultsReader *results = m_reader.get();
     if (!results)
         return;
+    m_stale[ClassTab] = false;
     StoreError e;
     auto view = results->classView(range(), &e);
     if (!view) {
@@ -554,6 +559,7 @@ void fResultats::fillItems()
     ResultsReader *results = m_reader.get();
     if (!results)
         return;
+    m_stale[ItemsTab] = false;
     StoreError e;
     const auto items = results->items(range(), &e);
     if (!items) {

@@ -105,6 +105,11 @@ TEST_F(ResultsWindow, ButtonsForTheOtherWindowsOnlySayWhatIsAsked)
     window->openItem(window->itemsTable()->model()->index(0, 0));
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.boxes.at(0).message.contains(u"Aucune base"_s));
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(ResultsWindow, DoubleClickOnAQuestionOpensItInMaintenance)
