@@ -13,9 +13,11 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -432,6 +434,9 @@ void fResultats::ensureFilled(Tab tab)
 {
     if (!m_reader || !m_stale[size_t(tab)])
         return;
+    // The first look at the class or the questions reads every answer.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     switch (tab) {
     case CandidateTab:
         fillCandidate();
