@@ -5,7 +5,9 @@
 #include "exam/ExamDesk.h"
 #include "exam/PracticeRecords.h"
 #include "exchange/ExchangeActions.h"
+#include "papergrid/PaperGridDialog.h"
 #include "reports/fRapports.h"
+#include "results/fResultats.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
 #include "ui/WindowPlacement.h"
@@ -105,6 +107,36 @@ void AppWindows::showExamSetup()
 void AppWindows::offerExamResume()
 {
     examDesk().offerResume();
+}
+
+void AppWindows::showResults()
+{
+    // A results file that cannot be used has been explained: nothing to show.
+    if (!examDesk().store())
+        return;
+    if (!m_results) {
+        m_results = new fResultats(
+            m_state, [this] { return examDesk().store(); }, &m_runner);
+        placeWindow(m_results, m_results->size(), &m_runner);
+        // The mistakes are practised in the practice window, which the
+        // results window would otherwise cover.
+        QObject::connect(m_results, &fResultats::practiseMistakesRequested, &m_runner, [this](const QString &who) {
+            m_results->close();
+            m_runner.practiseMistakes(who);
+            m_runner.raise();
+            m_runner.activateWindow();
+        });
+        QObject::connect(m_results, &fResultats::paperGridRequested, m_results, [this] {
+            ResultsStore *store = examDesk().store();
+            if (store && enterPaperGrid(m_state, *store, m_results))
+                m_results->refresh();
+        });
+    }
+    if (m_results->isVisible())
+        m_results->refresh();
+    m_results->show();
+    m_results->raise();
+    m_results->activateWindow();
 }
 
 } // namespace qcm

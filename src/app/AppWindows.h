@@ -11,6 +11,7 @@ class QCMBas;
 class fCreaQCM;
 class fQCM;
 class fRapports;
+class fResultats;
 class fSaisie;
 
 // The program's windows as the procedures reach them: made on first use
@@ -29,6 +30,7 @@ public:
     void showEditor() override;
     void showExamSetup() override;
     void offerExamResume() override;
+    void showResults() override;
     ExamDesk &examDesk();
 
 private:
@@ -38,6 +40,7 @@ private:
     QPointer<fRapports> m_reports;
     QPointer<fSaisie> m_editor;
     QPointer<ExamDesk> m_exam;
+    QPointer<fResultats> m_results;
 };
 
 } // namespace qcm

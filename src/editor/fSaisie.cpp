@@ -4,9 +4,9 @@
 #include "backup/RestoreDialog.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
-#include "ui/PasteGuard.h"
-#include "search/SearchField.h"
 #include "input/TextEditGuard.h"
+#include "search/SearchField.h"
+#include "ui/PasteGuard.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -175,6 +175,16 @@ void fSaisie::buildControls()
         if (m_procedures.openQuestion(code, numero))
             setFocusTo(Field::Statement);
     });
+    auto *results = new QPushButton(QStringLiteral("Résultats des examens…"), this);
+    results->setObjectName(QStringLiteral("cmdResultats"));
+    results->setAutoDefault(false);
+    connect(results, &QPushButton::clicked, this, [this] {
+        // As for the reports: the editor steps aside, the practice window gets
+        // its own questions back.
+        m_procedures.restoreRunnerSource();
+        hide();
+        m_state.windows().showResults();
+    });
     m_cmdExport = new QPushButton(QStringLiteral("Exporter la base…"), this);
     m_cmdImport = new QPushButton(QStringLiteral("Importer des questions…"), this);
     for (QPushButton *b : {m_cmdExport, m_cmdImport})
@@ -192,7 +202,7 @@ void fSaisie::buildControls()
     left->addLayout(domainButtons);
     left->addSpacing(18);
     left->addWidget(toolsHeading);
-    for (QPushButton *b : {check, reports, composer, backup, restore, m_cmdExport, m_cmdImport})
+    for (QPushButton *b : {check, reports, results, composer, backup, restore, m_cmdExport, m_cmdImport})
         left->addWidget(b);
 
     // The question: number and reference, statement, choices with their points.

@@ -171,6 +171,23 @@ public:
         return m_doc;
     }
 
+    std::shared_ptr<ReportDocument> runTable(const TableSheet &sheet, QString *error)
+    {
+        if (m_right - m_left < 80 * kMm || m_bodyBottom - m_bodyTop < 100 * kMm)
+            return failed(error, QStringLiteral("les marges laissent trop peu de place sur la page A4"));
+        m_fields = Fields();
+        m_fields.name = sheet.name;
+        m_fields.date = sheet.date;
+        m_fields.title = m_context.title;
+        newPage(0);
+        heading();
+        for (const TableSheet::Section &section : sheet.sections)
+            if (!table(section, error))
+                return nullptr;
+        bands([this](int) { return m_fields; });
+        return m_doc;
+    }
+
 private:
     struct Slice {
         double height = 0;
@@ -619,6 +636,95 @@ private:
         return true;
     }
 
+    // A section of a table sheet. The columns take their texts' width; when
+    // they overflow the page, the wide column gives way and its texts are cut
+    // with an ellipsis.
+    bool table(const TableSheet::Section &section, QString *error)
+    {
+        const int plain = font(m_layout.gridFont);
+        const int bold = font(m_layout.gridFont, 1, true);
+        const int headingFont = font(m_layout.questionFont);
+        const double rowHeight = m_layout.gridRowHeight * kMm;
+        if (rowHeight < lineHeight(plain) + 1 * kMm) {
+            failed(error, QStringLiteral("la hauteur de ligne du tableau est trop petite pour sa police"));
+            return false;
+        }
+        const qsizetype columns = section.columns.size();
+        QList<double> widths;
+        for (qsizetype c = 0; c < columns; ++c) {
+            double w = advance(bold, section.columns.at(c));
+            for (const QStringList &row : section.rows)
+                w = std::max(w, advance(plain, row.value(c)));
+            widths.append(w + 3 * kMm);
+        }
+        double total = 0;
+        for (double w : widths)
+            total += w;
+        const double room = m_right - m_left;
+        if (total > room && columns > 0) {
+            qsizetype wide = section.wideColumn;
+            if (wide < 0 || wide >= columns)
+                wide = std::max_element(widths.begin(), widths.end()) - widths.begin();
+            const double given = std::min(total - room, std::max(0.0, widths[wide] - 25 * kMm));
+            widths[wide] -= given;
+            total -= given;
+            // Still too wide: the widest columns give way, down to a common width.
+            if (total > room) {
+                QList<double> sorted = widths;
+                std::sort(sorted.begin(), sorted.end());
+                double cap = 0, below = 0;
+                for (qsizetype i = 0; i < sorted.size(); ++i) {
+                    cap = (room - below) / double(sorted.size() - i);
+                    if (cap <= sorted.at(i))
+                        break;
+                    below += sorted.at(i);
+                }
+                for (double &w : widths)
+                    w = std::min(w, cap);
+                if (cap < 12 * kMm) {
+                    failed(error,
+                        QStringLiteral("les marges et les tailles de police laissent trop peu de place au "
+                                       "tableau"));
+                    return false;
+                }
+            }
+        }
+        const QColor ink(0x30, 0x30, 0x30);
+        auto row = [&](const QStringList &cells, int f, bool stripe) {
+            Slice s{rowHeight, {}, false};
+            if (stripe && m_layout.gridStripe.isValid())
+                s.items.append(boxItem(QRectF(m_left, 0, m_right - m_left, rowHeight), m_layout.gridStripe));
+            const double baseline = (rowHeight + ascent(f) - descent(f)) / 2;
+            double x = m_left;
+            for (qsizetype c = 0; c < columns; ++c) {
+                const QString text = metrics(f).elidedText(cells.value(c), Qt::ElideRight, widths.at(c) - 2 * kMm);
+                s.items.append(textItem(x + 1 * kMm, baseline, text, f));
+                x += widths.at(c);
+            }
+            return s;
+        };
+        QList<Slice> block;
+        if (!section.heading.isEmpty()) {
+            for (const Line &line : wrap(section.heading, headingFont, room)) {
+                Slice s{lineHeight(headingFont), {}, false};
+                s.items.append(textItem(m_left, ascent(headingFont), line.text, headingFont));
+                block.append(s);
+            }
+            block.append({2 * kMm, {}, false});
+        }
+        Slice head = row(section.columns, bold, false);
+        head.items.append(lineItem(QPointF(m_left, rowHeight), QPointF(m_right, rowHeight), ink, 0.9 * kPoint));
+        block.append(head);
+        // The headings never end a page alone.
+        if (!section.rows.isEmpty())
+            block.append(row(section.rows.first(), plain, false));
+        place(block);
+        for (qsizetype i = 1; i < section.rows.size(); ++i)
+            place({row(section.rows.at(i), plain, i % 2 == 1)});
+        m_y += 8 * kMm;
+        return true;
+    }
+
     // Every question of the review: its statement and score, each choice with
     // the candidate's tick and its points.
     bool review(const ResultSheet &sheet, QString *error)
@@ -834,6 +940,13 @@ std::shared_ptr<ReportDocument> composeResultSheet(
 {
     ReportComposer composer(layout, context);
     return composer.runResult(sheet, error);
+}
+
+std::shared_ptr<ReportDocument> composeTableSheet(
+    const ReportLayout &layout, const TableSheet &sheet, const ComposeContext &context, QString *error)
+{
+    ReportComposer composer(layout, context);
+    return composer.runTable(sheet, error);
 }
 
 QPageLayout ReportDocument::pageLayout()

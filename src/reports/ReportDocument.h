@@ -3,6 +3,7 @@
 #include "ReportData.h"
 #include "ReportLayout.h"
 #include "ResultSheet.h"
+#include "TableSheet.h"
 
 #include <QColor>
 #include <QFont>
@@ -83,5 +84,10 @@ std::shared_ptr<ReportDocument> composeReport(const ReportLayout &layout,
 // mark and its verdict, the table of domains with their bars, the review.
 std::shared_ptr<ReportDocument> composeResultSheet(
     const ReportLayout &layout, const ResultSheet &sheet, const ComposeContext &context, QString *error);
+
+// Lays out tables of results with a layout of the table model: each
+// section's heading, its column headings, its rows striped.
+std::shared_ptr<ReportDocument> composeTableSheet(
+    const ReportLayout &layout, const TableSheet &sheet, const ComposeContext &context, QString *error);
 
 } // namespace qcm

@@ -1,5 +1,7 @@
 #include "ReportEngine.h"
 
+#include <functional>
+
 #include "ReportData.h"
 #include "services/DialogService.h"
 #include "state/Branding.h"
@@ -59,22 +61,30 @@ ReportOutcome buildReport(const ReportRequest &request)
         }
     }
     const QString layoutName = QFileInfo(request.layoutPath).fileName();
-    if (request.resultSheet) {
-        if (layout->model != ReportLayout::Model::Result)
+    // A sheet made by the caller, laid out by a layout of its own model.
+    auto sheet = [&](ReportLayout::Model model, const QString &what, const QString &word,
+                     const std::function<std::shared_ptr<ReportDocument>(QString *)> &compose) -> ReportOutcome {
+        if (layout->model != model)
             return failure(ReportCode::LayoutInvalid,
-                QStringLiteral("La mise en page « %1 » n'est pas celle d'un relevé de résultats : son modèle doit "
-                               "être « résultat ».")
-                    .arg(layoutName));
+                QStringLiteral("La mise en page « %1 » n'est pas celle d'un %2 : son modèle doit être « %3 ».")
+                    .arg(layoutName, what, word));
         QString why;
-        auto document = composeResultSheet(*layout, *request.resultSheet, {request.title, std::nullopt}, &why);
+        auto document = compose(&why);
         if (!document)
             return failure(ReportCode::LayoutInvalid,
                 QStringLiteral("La mise en page « %1 » ne convient pas : %2.").arg(layoutName, why));
         return {ReportCode::Ok, QString(), std::move(document)};
-    }
-    if (layout->model == ReportLayout::Model::Result)
+    };
+    const ComposeContext context{request.title, std::nullopt};
+    if (request.tableSheet)
+        return sheet(ReportLayout::Model::Table, QStringLiteral("tableau de résultats"), QStringLiteral("tableau"),
+            [&](QString *why) { return composeTableSheet(*layout, *request.tableSheet, context, why); });
+    if (request.resultSheet)
+        return sheet(ReportLayout::Model::Result, QStringLiteral("relevé de résultats"), QStringLiteral("résultat"),
+            [&](QString *why) { return composeResultSheet(*layout, *request.resultSheet, context, why); });
+    if (layout->model == ReportLayout::Model::Result || layout->model == ReportLayout::Model::Table)
         return failure(ReportCode::LayoutInvalid,
-            QStringLiteral("La mise en page « %1 » sert aux relevés de résultats des examens blancs, pas aux QCM.")
+            QStringLiteral("La mise en page « %1 » sert aux résultats des examens blancs, pas aux QCM.")
                 .arg(layoutName));
     const SelectionFormula formula = SelectionFormula::parse(request.formula);
     if (!formula.accepted)

@@ -34,6 +34,9 @@ struct ReportRequest {
     // A mock exam's result sheet: printed instead of the questionnaires, with
     // a layout of the result model; neither the formula nor the working copy is read.
     std::shared_ptr<const ResultSheet> resultSheet;
+    // Tables of results, printed with a layout of the table model; neither
+    // the formula nor the working copy is read.
+    std::shared_ptr<const TableSheet> tableSheet;
     // For a PDF or a printer: told how far the run has come, from 0 to
     // kReportProgressMaximum; a stop ends it with ReportCode::Canceled, no
     // file written and nothing printed.

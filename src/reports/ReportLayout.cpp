@@ -209,8 +209,11 @@ QList<std::pair<QString, QHash<QString, Apply>>> grammar(ReportLayout &l, bool &
             l.model = ReportLayout::Model::Grid;
         else if (word == u"résultat")
             l.model = ReportLayout::Model::Result;
+        else if (word == QLatin1String("tableau"))
+            l.model = ReportLayout::Model::Table;
         else
-            return QStringLiteral("le modèle %1 est inconnu : écrivez questions, grille ou résultat").arg(quoted(v));
+            return QStringLiteral("le modèle %1 est inconnu : écrivez questions, grille, résultat ou tableau")
+                .arg(quoted(v));
         modelGiven = true;
         return QString();
     });
@@ -419,7 +422,7 @@ std::optional<ReportLayout> LayoutReader::parse(const QByteArray &content, const
     if (!modelGiven)
         return fail(Failure::Invalid,
             QStringLiteral("Fichier de mise en page %1 : il manque le réglage « modèle » "
-                           "de la rubrique [Document] (questions, grille ou résultat).")
+                           "de la rubrique [Document] (questions, grille, résultat ou tableau).")
                 .arg(quoted(fileName)));
     return layout;
 }

@@ -27,7 +27,8 @@ struct LayoutBand {
 // hold placeholders such as {nom} or {page}; they are replaced when printing.
 // Lengths are in millimetres.
 struct ReportLayout {
-    enum class Model { Questions, Grid, Result };
+    // Table: rows of results under their headings, for the results views.
+    enum class Model { Questions, Grid, Result, Table };
 
     Model model = Model::Questions;
     bool showPoints = false;

@@ -1,5 +1,6 @@
 #include "ReportPreview.h"
 
+#include "services/DialogService.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -283,6 +284,22 @@ ReportPreviewFactory previewFactory(QWidget *parent, PreviewServices services)
         window->activateWindow();
         return window->isVisible();
     };
+}
+
+PreviewServices dialogPreviewServices(DialogService &dialogs)
+{
+    PreviewServices services;
+    services.choosePrinter = [&dialogs](QPrinter &printer) {
+        const std::optional<int> copies = dialogs.printDialog(
+            {QStringLiteral("Imprimer « %1 »").arg(printer.docName()), std::max(1, printer.copyCount())});
+        if (copies)
+            printer.setCopyCount(*copies);
+        return copies.has_value();
+    };
+    services.reportError = [&dialogs](const QString &message) {
+        dialogs.MoxBox(message, Icon::Printer, QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
+    };
+    return services;
 }
 
 } // namespace qcm

@@ -16,6 +16,8 @@ class QSpinBox;
 
 namespace qcm {
 
+class DialogService;
+
 // What the preview asks of the program: the print dialog (false when
 // cancelled; it sets the printer and the copies) and the way a printing
 // failure is told to the user. Without a print dialog the preview cannot print.
@@ -81,5 +83,8 @@ private:
 // The preview the engine opens for ReportDestination::Window: a new window
 // for each report, deleted when closed.
 ReportPreviewFactory previewFactory(QWidget *parent, PreviewServices services);
+// The services through the program's dialogs: the print dialog titled after
+// the document, the failures in a box.
+PreviewServices dialogPreviewServices(DialogService &dialogs);
 
 } // namespace qcm

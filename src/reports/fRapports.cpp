@@ -303,18 +303,7 @@ void fRapports::ActionCrystal(int action, int layout, const QString &caption, QS
             request.copies = *copies;
         } else {
             request.destination = ReportDestination::Window;
-            PreviewServices services;
-            services.choosePrinter = [&dialogs](QPrinter &printer) {
-                const std::optional<int> copies
-                    = dialogs.printDialog({printTitle(printer.docName()), std::max(1, printer.copyCount())});
-                if (copies)
-                    printer.setCopyCount(*copies);
-                return copies.has_value();
-            };
-            services.reportError = [&dialogs](const QString &message) {
-                dialogs.MoxBox(message, Icon::Printer, QStringLiteral("Erreur d'impression"), QStringLiteral("OK"));
-            };
-            request.preview = previewFactory(this, services);
+            request.preview = previewFactory(this, dialogPreviewServices(dialogs));
         }
 
         // A long listing takes a while to print: it can be stopped.

@@ -312,7 +312,8 @@ void fQCM::buildControls()
     makeButton(9, QStringLiteral("QCM"), QStringLiteral("Gestion des QCM"), this);
     makeButton(10, QStringLiteral("&Choisir une base"), QStringLiteral("Choix des bases de données"), this);
     makeButton(11, QStringLiteral("&Examen blanc"), QStringLiteral("Passer un examen blanc chronométré et noté"), this);
-    for (int i : {0, 6, 9, 10, 11}) {
+    makeButton(12, QStringLiteral("&Résultats"), QStringLiteral("Les résultats des examens blancs"), this);
+    for (int i : {0, 6, 9, 10, 11, 12}) {
         cmd(i)->setFont(sized(base, kNormal, true));
         cmd(i)->setFixedSize(Twips::toPixels(2250), Twips::toPixels(510));
     }
@@ -417,10 +418,11 @@ void fQCM::layoutWindow()
     c10->move(w - (c10->width() + gap + c9->width() + gap + c6->width() + gap), top);
     cmd(0)->move(gap, top);
     cmd(11)->move(gap + cmd(0)->width() + gap, top);
+    cmd(12)->move(cmd(11)->x() + cmd(11)->width() + gap, top);
 
     // The caption is centred and stays clear of the buttons on both sides; a
     // long path is shortened in its middle and shown whole in the tooltip.
-    const int leftLimit = cmd(11)->x() + cmd(11)->width() + gap;
+    const int leftLimit = cmd(12)->x() + cmd(12)->width() + gap;
     const int rightLimit = c10->x() - gap;
     const int room = std::max(Twips::toPixels(1500), rightLimit - leftLimit);
     const QFontMetrics metrics(m_lblBase->font());
@@ -772,6 +774,9 @@ void fQCM::onCommand(int index)
         break;
     case 11:
         m_state.windows().showExamSetup();
+        break;
+    case 12:
+        m_state.windows().showResults();
         break;
     default:
         break;

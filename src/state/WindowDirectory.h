@@ -31,6 +31,9 @@ public:
     virtual void showExamSetup() { }
     // At start: the offer to resume an exam left in progress.
     virtual void offerExamResume() { }
+
+    // The results of the mock exams, modeless.
+    virtual void showResults() { }
 };
 
 } // namespace qcm

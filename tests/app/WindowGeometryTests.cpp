@@ -11,6 +11,7 @@
 #include "reports/ReportActions.h"
 #include "reports/ReportPreview.h"
 #include "reports/fRapports.h"
+#include "results/fResultats.h"
 #include "runner/fQCM.h"
 #include "state/QCMBas.h"
 #include "support/Fixtures.h"
@@ -151,6 +152,19 @@ TEST_F(LaptopScreen, TheComposerAndTheReportsWindowOpenWhole)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(reports));
     expectFitsAndUsable(reports, "fRapports");
     expectCentred(reports, runner->frameGeometry(), "fRapports");
+}
+
+TEST_F(LaptopScreen, TheResultsWindowOpensWhole)
+{
+    windows->showResults();
+    auto *results = runner->findChild<fResultats *>();
+    ASSERT_NE(results, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(results));
+    for (int tab = 0; tab < results->tabs()->count(); ++tab) {
+        results->tabs()->setCurrentIndex(tab);
+        expectFitsAndUsable(results, "fResultats");
+    }
+    expectCentred(results, runner->frameGeometry(), "fResultats");
 }
 
 TEST_F(LaptopScreen, ThePreviewOpensLargeWithItsWholeToolbar)

@@ -305,6 +305,41 @@ TEST_F(SampleReports, EachFailureHasItsCodeAndLeavesNoFileBehind)
     }
 }
 
+// Tables of results: a long one runs over pages without losing a row, a
+// text too wide for its column is cut rather than run off the page, and a
+// layout of another model is refused with its reason.
+TEST_F(SampleReports, TablesOfResultsRunOverPagesAndKeepToTheirColumns)
+{
+    auto sheet = std::make_shared<TableSheet>();
+    sheet->name = u"Résultats de la classe"_s;
+    QList<QStringList> rows;
+    for (int i = 1; i <= 120; ++i)
+        rows.append({u"Candidat %1"_s.arg(i), QString::number(i), QString(300, u'x')});
+    sheet->sections.append({u"Candidats"_s, {u"Candidat"_s, u"Examens"_s, u"Remarque"_s}, rows, 2});
+    ReportRequest request = pdfRequest(copy, u"Résultats de la classe"_s, QString());
+    request.tableSheet = sheet;
+    const ReportOutcome outcome = buildReport(request);
+    ASSERT_EQ(outcome.code, ReportCode::Ok) << outcome.message.toStdString();
+    ASSERT_GE(outcome.document->pageCount(), 3);
+    QStringList texts;
+    for (int p = 0; p < outcome.document->pageCount(); ++p)
+        texts += outcome.document->pageTexts(p);
+    for (int i = 1; i <= 120; ++i)
+        EXPECT_TRUE(texts.contains(u"Candidat %1"_s.arg(i))) << i;
+    EXPECT_FALSE(texts.contains(QString(300, u'x')));
+    EXPECT_TRUE(texts.contains(u"Page 3 / %1"_s.arg(outcome.document->pageCount())));
+
+    request.layoutPath = QStringLiteral(QCM_REPORT_LAYOUTS "/Résultat examen blanc.rpt");
+    QString message;
+    EXPECT_EQ(RunReport(request, &message), ReportCode::LayoutInvalid);
+    EXPECT_EQ(message,
+        u"La mise en page « Résultat examen blanc.rpt » n'est pas celle d'un tableau de résultats : son modèle "
+        "doit être « tableau »."_s);
+    request.tableSheet.reset();
+    request.layoutPath = QStringLiteral(QCM_REPORT_LAYOUTS "/Résultats de la classe.rpt");
+    EXPECT_EQ(RunReport(request), ReportCode::LayoutInvalid);
+}
+
 TEST_F(SampleReports, TheWindowDestinationHandsThePagesToThePreview)
 {
     ReportRequest r = pdfRequest(copy, u"QCM Grille réponses élève"_s, formulaFor(kExamName));
@@ -338,9 +373,9 @@ TEST_F(SampleReports, MistakesAreNamedWithTheirLine)
     } cases[] = {
         {"# rien\n", 0,
             "Fichier de mise en page « t.rpt » : il manque le réglage « modèle » de la rubrique [Document] (questions, "
-            "grille ou résultat)."},
-        {"[Document]\nmodèle = tableau\n", 2,
-            "modèle : le modèle « tableau » est inconnu : écrivez questions, grille ou résultat."},
+            "grille, résultat ou tableau)."},
+        {"[Document]\nmodèle = camembert\n", 2,
+            "modèle : le modèle « camembert » est inconnu : écrivez questions, grille, résultat ou tableau."},
         {"modèle = grille\n", 1,
             "le réglage « modèle = grille » doit suivre le nom de sa rubrique, par exemple [Document]."},
         {"[Document]\nmodèle = grille\n[Page]\nmarge haut = 2\n", 4,
