@@ -36,11 +36,14 @@ QString choiceColumns()
     return s;
 }
 
-// The checks made in the practice window by a named candidate: since the
-// second version of the file.
+// Since the second version of the file: the checks made in the practice
+// window by a named candidate, and the scores of every exam's questions
+// readable without their texts, which the results views read whole.
 QString practiceDdl()
 {
-    return QStringLiteral("CREATE TABLE practice_checks (\n"
+    return QStringLiteral("CREATE INDEX exam_questions_scores ON exam_questions (exam_id, position, domain_code, "
+                          "numero, score);\n"
+                          "CREATE TABLE practice_checks (\n"
                           "  id INTEGER PRIMARY KEY,\n"
                           "  candidate_id INTEGER NOT NULL REFERENCES candidates (id),\n"
                           "  checked_at TEXT NOT NULL,\n"
