@@ -108,7 +108,7 @@ TEST_F(ResultsUpgrade, AFirstVersionFileGainsThePracticeTableAndKeepsItsExams)
             storePaperCopy(*store, grid, {u"Camille"_s, bankPath, kPaper, dialogs.now(), 75, {}}, dialogs.now()));
     }
     // As the first version of the program left it.
-    execOn(resultsPath(), u"DROP TABLE practice_checks; PRAGMA user_version = 1;"_s);
+    execOn(resultsPath(), u"DROP TABLE practice_checks; DROP INDEX exam_questions_scores; PRAGMA user_version = 1;"_s);
     const QStringList before = content();
 
     auto store = openResults();
