@@ -130,14 +130,14 @@ void MistakesPractice::checked()
     if (!score || !active() || m_current < 0)
         return;
     // The count shown follows the check; the list itself is read again next time.
-    Entry &entry = m_entries[m_current];
+    ListedMistake &entry = m_entries[m_current];
     if (question->code == entry.question.code && question->numero == entry.question.numero) {
         entry.mistake.rightInARow = *score >= 6 ? entry.mistake.rightInARow + 1 : 0;
         m_model->setData(m_model->index(m_current), entryText(entry));
     }
 }
 
-QString MistakesPractice::entryText(const Entry &entry) const
+QString MistakesPractice::entryText(const ListedMistake &entry) const
 {
     const Mistake &m = entry.mistake;
     QString text = QStringLiteral("%1.%2 – %3").arg(m.domainCode).arg(m.numero).arg(firstWords(entry.question.libelle));
@@ -180,7 +180,7 @@ bool MistakesPractice::start(const QString &candidate)
         return false;
     }
     QStringList texts;
-    for (const Entry &e : std::as_const(m_entries))
+    for (const ListedMistake &e : std::as_const(m_entries))
         texts.append(entryText(e));
     m_model->setStringList(texts);
     m_practising = candidate;

@@ -67,12 +67,12 @@ public:
     void place();
 
 private:
-    struct Entry {
+    struct ListedMistake {
         Mistake mistake;
         Question question;
     };
     void show(int row);
-    QString entryText(const Entry &entry) const;
+    QString entryText(const ListedMistake &entry) const;
     void setActive(bool on);
 
     fQCM &m_window;
@@ -85,7 +85,7 @@ private:
     QListView *m_list = nullptr;
     QStringListModel *m_model = nullptr;
     QPushButton *m_back = nullptr;
-    QList<Entry> m_entries;
+    QList<ListedMistake> m_entries;
     QString m_practising;
     int m_current = -1;
 };
