@@ -4,8 +4,8 @@
 #include "QuestionnaireStore.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
-#include "ui/Accessibility.h"
 #include "search/FilteredList.h"
+#include "ui/Accessibility.h"
 #include "ui/Pictures.h"
 
 #include <QCloseEvent>
@@ -704,7 +704,7 @@ bool fCreaQCM::SaveQcm()
         }
         onComboClicked();
     }
-    reportWorkingCopy(keepingBank([this] { return RefreshWorkingCopy(m_state); }));
+    reportWorkingCopy(MarkWorkingCopyStale(m_state));
     return true;
 }
 
@@ -732,7 +732,7 @@ void fCreaQCM::DeleteQcm()
     }
     m_questionnaire->setStringList({});
     FillQcmCombo();
-    reportWorkingCopy(keepingBank([this] { return RefreshWorkingCopy(m_state); }));
+    reportWorkingCopy(MarkWorkingCopyStale(m_state));
 }
 
 void fCreaQCM::reportStoreError(
