@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace qcm {
 
 namespace {
@@ -55,6 +57,7 @@ void DataBinding::clearRecordset()
     m_distinct = false;
     m_distinctColumn = -1;
     m_selectSql.clear();
+    m_countSql.clear();
     m_selectValues.clear();
     m_keysLoaded = false;
     m_keysSql.clear();
@@ -134,6 +137,9 @@ bool DataBinding::refresh()
     }
     if (!whereClause(parsed.where, sql, values))
         return false;
+    // The count takes the same rows as the select, before its order.
+    const QString countSql
+        = m_distinct ? QString() : QStringLiteral("SELECT count(*)") + sql.mid(sql.indexOf(u" FROM "));
     QStringList order;
     for (const QString &field : parsed.orderBy) {
         const int col = table->column(field);
@@ -142,7 +148,11 @@ bool DataBinding::refresh()
         order.append(quotedIdentifier(table->columns.at(col)));
     }
     // Without an order the table's own order stands, as in the original store.
-    sql += QStringLiteral(" ORDER BY ") + (order.isEmpty() ? QStringLiteral("rowid") : order.join(u','));
+    // Rows equal in the order keep the table's order, so that the keys read a
+    // part at a time follow one another whatever plan SQLite takes for each.
+    if (!m_distinct || order.isEmpty())
+        order.append(QStringLiteral("rowid"));
+    sql += QStringLiteral(" ORDER BY ") + order.join(u',');
 
     // The same rows as last time need no new reading.
     if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
@@ -150,6 +160,7 @@ bool DataBinding::refresh()
     if (!m_keysLoaded)
         m_cachedKey = -1;
     m_selectSql = sql;
+    m_countSql = countSql;
     m_selectValues = values;
     m_open = true;
     m_pos = 0;
@@ -158,44 +169,95 @@ bool DataBinding::refresh()
 
 bool DataBinding::ensureKeys() const
 {
+    return ensureKeyAt(-1);
+}
+
+// Reads the keys from where m_keys ends, as many again as it holds (at least
+// a page), until the position is covered; -1 reads them all.
+bool DataBinding::ensureKeyAt(qint64 position) const
+{
     if (!m_open)
         return false;
-    if (m_keysLoaded)
-        return true;
-    m_keys.clear();
-    m_distinctValues.clear();
-    m_cachedKey = -1;
-    StoreError error;
-    SqliteStatement *st = m_connection->statement(m_selectSql, &error);
-    if (!st)
-        return fail(error);
-    st->bindAll(m_selectValues);
-    while (st->step()) {
-        if (m_distinct)
-            m_distinctValues.push_back(st->column(0));
-        else
-            m_keys.push_back(st->columnInt64(0));
-    }
-    if (!st->error().isEmpty()) {
-        const StoreError failure = m_connection->errorOf(*st);
-        st->reset();
+    if (!m_keysLoaded) {
         m_keys.clear();
         m_distinctValues.clear();
-        return fail(failure);
+        m_keysComplete = false;
+        m_count = -1;
+        m_cachedKey = -1;
+        m_keysLoaded = true;
+        m_keysSql = m_selectSql;
+        m_keysValues = m_selectValues;
+        m_keysVersion = m_connection->version();
     }
-    st->reset();
-    m_keysLoaded = true;
-    m_keysSql = m_selectSql;
-    m_keysValues = m_selectValues;
-    m_keysVersion = m_connection->version();
+    if (m_distinct)
+        position = -1;
+    while (!m_keysComplete && (position < 0 || position >= qint64(m_keys.size()))) {
+        const bool whole = position < 0 && m_keys.empty();
+        const qint64 wanted = std::max<qint64>(64, qint64(m_keys.size()));
+        StoreError error;
+        SqliteStatement *st
+            = m_connection->statement(whole ? m_selectSql : m_selectSql + QStringLiteral(" LIMIT ? OFFSET ?"), &error);
+        if (!st)
+            return fail(error);
+        st->bindAll(m_selectValues);
+        if (!whole) {
+            st->bind(int(m_selectValues.size()) + 1, wanted);
+            st->bind(int(m_selectValues.size()) + 2, qint64(m_keys.size()));
+        }
+        qint64 read = 0;
+        while (st->step()) {
+            if (m_distinct)
+                m_distinctValues.push_back(st->column(0));
+            else
+                m_keys.push_back(st->columnInt64(0));
+            ++read;
+        }
+        if (!st->error().isEmpty()) {
+            const StoreError failure = m_connection->errorOf(*st);
+            st->reset();
+            m_keys.clear();
+            m_distinctValues.clear();
+            m_keysLoaded = false;
+            return fail(failure);
+        }
+        st->reset();
+        if (whole || read < wanted) {
+            m_keysComplete = true;
+            m_count = m_distinct ? qint64(m_distinctValues.size()) : qint64(m_keys.size());
+        }
+    }
     return true;
 }
 
 qint64 DataBinding::recordCount() const
 {
-    if (!ensureKeys())
+    if (!ensureKeyAt(0))
         return 0;
-    return m_distinct ? qint64(m_distinctValues.size()) : qint64(m_keys.size());
+    if (m_count >= 0)
+        return m_count;
+    if (m_knownCountsVersion != m_keysVersion) {
+        m_knownCounts.clear();
+        m_knownCountsVersion = m_keysVersion;
+    }
+    for (const KnownCount &known : m_knownCounts)
+        if (known.sql == m_countSql && known.values == m_selectValues)
+            return m_count = known.count;
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(m_countSql, &error);
+    if (!st)
+        return fail(error), 0;
+    st->bindAll(m_selectValues);
+    if (!st->step()) {
+        fail(m_connection->errorOf(*st));
+        st->reset();
+        return 0;
+    }
+    m_count = st->columnInt64(0);
+    st->reset();
+    if (m_knownCounts.size() >= 64)
+        m_knownCounts.erase(m_knownCounts.begin());
+    m_knownCounts.push_back({m_countSql, m_selectValues, m_count});
+    return m_count;
 }
 
 bool DataBinding::eof() const
@@ -317,7 +379,9 @@ bool DataBinding::loadCurrentRow() const
         return fail(StoreErrorKind::NoCurrentRecord);
     if (m_distinct)
         return true;
-    const qint64 key = m_keys[size_t(m_pos)];
+    const qint64 key = keyAt(m_pos);
+    if (key < 0)
+        return false;
     if (key == m_cachedKey)
         return true;
     StoreError error;
@@ -424,7 +488,7 @@ bool DataBinding::update()
         return fail(failure);
     st->bindAll(m_buffer);
     if (!adding)
-        st->bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]);
+        st->bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]); // read by edit()
     const bool done = st->exec();
     failure = done ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
@@ -436,8 +500,10 @@ bool DataBinding::update()
                       .arg(m_table->name);
         return fail(failure);
     }
-    if (adding)
+    if (adding) {
         m_keys.push_back(m_connection->db().lastInsertRowId());
+        m_count = qint64(m_keys.size());
+    }
     m_cachedKey = -1;
     cancelUpdate();
     return true;
@@ -445,7 +511,7 @@ bool DataBinding::update()
 
 bool DataBinding::deleteRecord()
 {
-    if (m_distinct || !hasCurrentRow())
+    if (m_distinct || !hasCurrentRow() || !ensureKeyAt(m_pos))
         return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     StoreError failure;
@@ -460,6 +526,8 @@ bool DataBinding::deleteRecord()
     if (!done)
         return fail(failure);
     m_keys.erase(m_keys.begin() + m_pos);
+    if (m_count > 0)
+        --m_count;
     m_cachedKey = -1;
     m_onDeletedRow = true;
     return true;
@@ -472,7 +540,7 @@ QString DataBinding::tableName() const
 
 std::optional<qint64> DataBinding::currentRowId() const
 {
-    if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow())
+    if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow() || !ensureKeyAt(m_pos))
         return std::nullopt;
     return m_keys[size_t(m_pos)];
 }

@@ -187,6 +187,53 @@ TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
     EXPECT_TRUE(fresh.field(u"lib0"_s).isNull());
 }
 
+// A recordset larger than the part of its keys read at a time: counted
+// before it is walked, walked whole in order across the parts, and kept
+// right by a delete in the middle and by a change made elsewhere.
+TEST(LargeRecordset, IsCountedAndWalkedAcrossThePartsOfItsKeys)
+{
+    QTemporaryDir dir;
+    BankContent bank{{{u"1"_s, u"Météo"_s}, {u"2"_s, u"Vol"_s}}, {}};
+    // Stored out of order, and the other domain in between.
+    for (int n = 300; n >= 1; --n) {
+        bank.questions.append(makeQuestion(u"1"_s, n * 2, u"Q%1"_s.arg(n * 2), {6}));
+        if (n % 7 == 0)
+            bank.questions.append(makeQuestion(u"2"_s, n, u"Autre"_s, {6}));
+    }
+    const auto connection = Connection::open(makeBank(dir, u"grande.mdb"_s, bank), nullptr);
+    ASSERT_TRUE(connection);
+    DataBinding que(u"datQue"_s);
+    que.setConnection(connection);
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
+    EXPECT_EQ(que.recordCount(), 300);
+    que.moveLast();
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 600);
+
+    ASSERT_TRUE(que.refresh());
+    que.move(99);
+    ASSERT_TRUE(que.deleteRecord()); // question 200, inside the keys read so far
+    EXPECT_EQ(que.recordCount(), 299);
+    QList<int> walked;
+    for (que.moveNext(); !que.eof(); que.moveNext())
+        walked.append(que.field(u"Numero"_s).toInt());
+    ASSERT_EQ(walked.size(), 200);
+    for (int i = 0; i < walked.size(); ++i)
+        ASSERT_EQ(walked[i], 202 + 2 * i) << "no row skipped nor repeated after the delete";
+
+    DataBinding writer(u"autre"_s);
+    writer.setConnection(connection);
+    ASSERT_TRUE(load(writer, "Questions"));
+    ASSERT_TRUE(writer.addNew());
+    writer.setField(u"Code"_s, u"1"_s);
+    writer.setField(u"Numero"_s, 1);
+    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"2"_s)));
+    EXPECT_EQ(que.recordCount(), 42);
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
+    EXPECT_EQ(que.recordCount(), 300) << "a count known before the change is not used after it";
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 1);
+}
+
 TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
 {
     // The 30th row of a questionnaire-shaped save fails, as a full disk would.
