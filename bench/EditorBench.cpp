@@ -63,6 +63,14 @@ struct ShownEditor {
         settle();
     }
     void settle() { paints->settle(); }
+    // The automatic backup a bulk change takes first copies the whole bank;
+    // switched off, what is left is the change itself.
+    void backups(bool on)
+    {
+        if (!on)
+            state->writeSetting(
+                QStringLiteral("Sauvegardes"), QStringLiteral("Espace maximal (Mo)"), QStringLiteral("0"));
+    }
     void fill(const QString &number)
     {
         for (int i = 3; i < 16; ++i)
@@ -146,9 +154,11 @@ void CheckPointsOfACleanBank(benchmark::State &s)
 }
 BENCHMARK(CheckPointsOfACleanBank)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+// Second argument: the automatic backup taken first (1) or switched off (0).
 void BatchMarkingOfADomain(benchmark::State &s)
 {
     ShownEditor e(int(s.range(0)));
+    e.backups(s.range(1) != 0);
     int box = 0;
     for (auto _ : s) {
         e.dialogs.answers = {box % 2 == 0 ? 0 : 2, 0}; // tick, then untick
@@ -156,11 +166,12 @@ void BatchMarkingOfADomain(benchmark::State &s)
         ++box;
     }
 }
-BENCHMARK(BatchMarkingOfADomain)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BatchMarkingOfADomain)->ArgsProduct({{2000, 20000, 200000}, {1, 0}})->Unit(benchmark::kMillisecond);
 
 void DeleteADomainWithItsQuestions(benchmark::State &s)
 {
     ShownEditor e(int(s.range(0)));
+    e.backups(s.range(1) != 0);
     SqliteDb &db = e.state->connection()->db();
     db.exec(QStringLiteral("CREATE TEMP TABLE kept AS SELECT * FROM Questions WHERE Code = '5'"));
     for (auto _ : s) {
@@ -180,6 +191,6 @@ void DeleteADomainWithItsQuestions(benchmark::State &s)
     if (e.window->procedures().domainPosition(QStringLiteral("5")) >= 0)
         s.SkipWithError("domain not deleted");
 }
-BENCHMARK(DeleteADomainWithItsQuestions)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeleteADomainWithItsQuestions)->ArgsProduct({{2000, 20000, 200000}, {1, 0}})->Unit(benchmark::kMillisecond);
 
 } // namespace

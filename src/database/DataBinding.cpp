@@ -172,8 +172,9 @@ bool DataBinding::ensureKeys() const
     return ensureKeyAt(-1);
 }
 
-// Reads the keys from where m_keys ends, as many again as it holds (at least
-// a page), until the position is covered; -1 reads them all.
+// Reads the keys from where m_keys ends, each part twice the one before, until
+// the position is covered; -1 reads them all. Parts grow with what was read,
+// not with what is held, so that deleting rows one by one reads few parts.
 bool DataBinding::ensureKeyAt(qint64 position) const
 {
     if (!m_open)
@@ -182,6 +183,7 @@ bool DataBinding::ensureKeyAt(qint64 position) const
         m_keys.clear();
         m_distinctValues.clear();
         m_keysComplete = false;
+        m_keysPart = 64;
         m_count = -1;
         m_cachedKey = -1;
         m_keysLoaded = true;
@@ -193,7 +195,8 @@ bool DataBinding::ensureKeyAt(qint64 position) const
         position = -1;
     while (!m_keysComplete && (position < 0 || position >= qint64(m_keys.size()))) {
         const bool whole = position < 0 && m_keys.empty();
-        const qint64 wanted = std::max<qint64>(64, qint64(m_keys.size()));
+        const qint64 wanted = m_keysPart;
+        m_keysPart *= 2;
         StoreError error;
         SqliteStatement *st
             = m_connection->statement(whole ? m_selectSql : m_selectSql + QStringLiteral(" LIMIT ? OFFSET ?"), &error);

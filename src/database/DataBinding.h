@@ -115,6 +115,7 @@ private:
     // Whether m_keys holds every key, not only the first ones; the count
     // of rows when known without them.
     mutable bool m_keysComplete = false;
+    mutable qint64 m_keysPart = 64;
     mutable qint64 m_count = -1;
     // The counts of the sources counted before, while the file is unchanged:
     // going back to a domain counts nothing again.
