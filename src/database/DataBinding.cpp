@@ -140,6 +140,7 @@ bool DataBinding::refresh()
     // The count takes the same rows as the select, before its order.
     const QString countSql
         = m_distinct ? QString() : QStringLiteral("SELECT count(*)") + sql.mid(sql.indexOf(u" FROM "));
+    const QString where = sql.mid(sql.indexOf(u" FROM "));
     QStringList order;
     for (const QString &field : parsed.orderBy) {
         const int col = table->column(field);
@@ -153,6 +154,13 @@ bool DataBinding::refresh()
     if (!m_distinct || order.isEmpty())
         order.append(QStringLiteral("rowid"));
     sql += QStringLiteral(" ORDER BY ") + order.join(u',');
+    // How many rows come before a given one in that order. Rows whose order
+    // holds a Null are not counted right: a position from it is checked.
+    const QString rankSql = m_distinct ? QString()
+                                       : QStringLiteral("SELECT count(*)") + where
+            + (parsed.where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" AND (")) + order.join(u',')
+            + QStringLiteral(") < (SELECT ") + order.join(u',') + QStringLiteral(" FROM ")
+            + quotedIdentifier(table->name) + QStringLiteral(" WHERE rowid = ?)");
 
     // The same rows as last time need no new reading.
     if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
@@ -161,6 +169,7 @@ bool DataBinding::refresh()
         m_cachedKey = -1;
     m_selectSql = sql;
     m_countSql = countSql;
+    m_rankSql = rankSql;
     m_selectValues = values;
     m_open = true;
     m_pos = 0;
@@ -184,6 +193,7 @@ bool DataBinding::ensureKeyAt(qint64 position) const
         m_distinctValues.clear();
         m_keysComplete = false;
         m_keysPart = 64;
+        m_farKeys.clear();
         m_count = -1;
         m_cachedKey = -1;
         m_keysLoaded = true;
@@ -230,6 +240,67 @@ bool DataBinding::ensureKeyAt(qint64 position) const
         }
     }
     return true;
+}
+
+qint64 DataBinding::keyAt(qint64 position) const
+{
+    if (position < 0)
+        return -1;
+    if (m_keysLoaded && !m_keysComplete && !m_distinct && position >= qint64(m_keys.size()) + m_keysPart) {
+        auto found = m_farKeys.find(position);
+        if (found == m_farKeys.end() && readKeysAround(position))
+            found = m_farKeys.find(position);
+        return found == m_farKeys.end() ? -1 : found->second;
+    }
+    return ensureKeyAt(position) ? m_keys[size_t(position)] : -1;
+}
+
+// The keys of a page around the position: the last row and the rows a step
+// back from it, or a row found and those after it, without the keys before.
+bool DataBinding::readKeysAround(qint64 position) const
+{
+    const qint64 first = std::max<qint64>(qint64(m_keys.size()), position - 63);
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(m_selectSql + QStringLiteral(" LIMIT ? OFFSET ?"), &error);
+    if (!st)
+        return fail(error);
+    st->bindAll(m_selectValues);
+    st->bind(int(m_selectValues.size()) + 1, position - first + 65);
+    st->bind(int(m_selectValues.size()) + 2, first);
+    for (qint64 at = first; st->step(); ++at)
+        m_farKeys[at] = st->columnInt64(0);
+    const bool read = st->error().isEmpty();
+    const StoreError failure = read ? StoreError{} : m_connection->errorOf(*st);
+    st->reset();
+    return read || fail(failure);
+}
+
+// The first of these rows in the recordset, placed by counting the rows
+// before each and checked against the key read there; nothing when that
+// cannot be trusted (too many rows, a Null in the order, a row outside the
+// recordset), and the keys are then walked instead.
+std::optional<qint64> DataBinding::positionOf(const QSet<qint64> &rows) const
+{
+    if (m_rankSql.isEmpty() || rows.size() > 8)
+        return std::nullopt;
+    std::optional<std::pair<qint64, qint64>> first; // position, row
+    for (qint64 row : rows) {
+        SqliteStatement *st = m_connection->statement(m_rankSql, nullptr);
+        if (!st)
+            return std::nullopt;
+        st->bindAll(m_selectValues);
+        st->bind(int(m_selectValues.size()) + 1, row);
+        const bool counted = st->step();
+        const qint64 before = counted ? st->columnInt64(0) : -1;
+        st->reset();
+        if (!counted)
+            return std::nullopt;
+        if (!first || before < first->first)
+            first = std::pair{before, row};
+    }
+    if (!first || first->first >= recordCount() || keyAt(first->first) != first->second)
+        return std::nullopt;
+    return first->first;
 }
 
 qint64 DataBinding::recordCount() const
@@ -338,7 +409,7 @@ bool DataBinding::move(qint64 rows)
 bool DataBinding::findFirst(const StoreQuery &criteria)
 {
     m_noMatch = true;
-    if (!m_open || m_distinct || !ensureKeys())
+    if (!m_open || m_distinct || !ensureKeyAt(0))
         return fail(StoreErrorKind::NoCurrentRecord);
     QList<Comparison> comparisons;
     QString error;
@@ -364,6 +435,16 @@ bool DataBinding::findFirst(const StoreQuery &criteria)
     st->reset();
     if (matching.isEmpty())
         return true;
+    // A question found among tens of thousands without reading every key.
+    if (const std::optional<qint64> at = positionOf(matching)) {
+        cancelUpdate();
+        m_pos = *at;
+        m_onDeletedRow = false;
+        m_noMatch = false;
+        return true;
+    }
+    if (!ensureKeys())
+        return false;
     for (qint64 i = 0; i < qint64(m_keys.size()); ++i) {
         if (matching.contains(m_keys[size_t(i)])) {
             cancelUpdate();
@@ -491,7 +572,7 @@ bool DataBinding::update()
         return fail(failure);
     st->bindAll(m_buffer);
     if (!adding)
-        st->bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]); // read by edit()
+        st->bind(int(m_buffer.size()) + 1, keyAt(m_pos)); // read by edit()
     const bool done = st->exec();
     failure = done ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
@@ -504,6 +585,7 @@ bool DataBinding::update()
         return fail(failure);
     }
     if (adding) {
+        m_farKeys.clear();
         m_keys.push_back(m_connection->db().lastInsertRowId());
         m_count = qint64(m_keys.size());
     }
@@ -529,6 +611,7 @@ bool DataBinding::deleteRecord()
     if (!done)
         return fail(failure);
     m_keys.erase(m_keys.begin() + m_pos);
+    m_farKeys.clear();
     if (m_count > 0)
         --m_count;
     m_cachedKey = -1;

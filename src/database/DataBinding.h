@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <QSet>
+
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -87,7 +90,11 @@ private:
     // Every key; or the keys up to that position.
     bool ensureKeys() const;
     bool ensureKeyAt(qint64 position) const;
-    qint64 keyAt(qint64 position) const { return ensureKeyAt(position) ? m_keys[size_t(position)] : -1; }
+    // A key to read a row by: a position far past the keys read so far is
+    // read with the few keys before it, not with every key before it.
+    qint64 keyAt(qint64 position) const;
+    bool readKeysAround(qint64 position) const;
+    std::optional<qint64> positionOf(const QSet<qint64> &rows) const;
     bool loadCurrentRow() const;
     bool hasCurrentRow() const;
     void clearRecordset();
@@ -103,6 +110,7 @@ private:
     int m_distinctColumn = -1;
     QString m_selectSql;
     QString m_countSql;
+    QString m_rankSql;
     QVariantList m_selectValues;
 
     // Filled on first use after a refresh, and kept while the source and the
@@ -116,6 +124,8 @@ private:
     // of rows when known without them.
     mutable bool m_keysComplete = false;
     mutable qint64 m_keysPart = 64;
+    // Keys read at positions past m_keys, by position.
+    mutable std::map<qint64, qint64> m_farKeys;
     mutable qint64 m_count = -1;
     // The counts of the sources counted before, while the file is unchanged:
     // going back to a domain counts nothing again.

@@ -232,6 +232,31 @@ TEST(LargeRecordset, IsCountedAndWalkedAcrossThePartsOfItsKeys)
     ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
     EXPECT_EQ(que.recordCount(), 300) << "a count known before the change is not used after it";
     EXPECT_EQ(que.field(u"Numero"_s).toInt(), 1);
+
+    // Found far past the keys read so far: its neighbours follow it.
+    auto numero = [&] { return que.field(u"Numero"_s).toInt(); };
+    ASSERT_TRUE(que.findFirst(Criteria::questionKey(u"1"_s, 500)));
+    EXPECT_FALSE(que.noMatch());
+    EXPECT_EQ(que.position(), 249);
+    que.moveNext();
+    EXPECT_EQ(numero(), 502);
+    que.move(-2);
+    EXPECT_EQ(numero(), 498);
+    que.moveLast();
+    que.movePrevious();
+    EXPECT_EQ(numero(), 598);
+    que.findFirst(Criteria::questionKey(u"2"_s, 7));
+    EXPECT_TRUE(que.noMatch()) << "a row outside the recordset is not found in it";
+    EXPECT_EQ(numero(), 598);
+
+    // A Null number sorts first, where the count of the rows before misses it.
+    ASSERT_TRUE(writer.findFirst(Criteria::questionKey(u"1"_s, 1)) && writer.edit());
+    writer.setField(u"Numero"_s, QVariant());
+    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(que.findFirst(Criteria::questionKey(u"1"_s, 500)));
+    EXPECT_EQ(que.position(), 249);
+    EXPECT_EQ(numero(), 500);
 }
 
 TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
