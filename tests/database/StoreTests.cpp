@@ -27,6 +27,17 @@ bool load(DataBinding &b, const StoreQuery &query)
     return b.refresh();
 }
 
+// A question added through a binding of the connection other than the one read.
+bool addQuestion(DataBinding &writer, const QString &code, qint64 numero, const QString &statement = {})
+{
+    if (!load(writer, "Questions") || !writer.addNew())
+        return false;
+    writer.setField(u"Code"_s, code);
+    writer.setField(u"Numero"_s, numero);
+    writer.setField(u"Libellé"_s, statement.isEmpty() ? QVariant() : QVariant(statement));
+    return writer.update();
+}
+
 // A bank whose rows are stored out of order, with a question 1.3 beside 3.1
 // so that a code and a number swapped find the wrong row.
 class Store : public ::testing::Test {
@@ -154,12 +165,7 @@ TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
 
     DataBinding writer(u"autre"_s);
     writer.setConnection(connection);
-    ASSERT_TRUE(load(writer, "Questions"));
-    ASSERT_TRUE(writer.addNew());
-    writer.setField(u"Code"_s, u"1"_s);
-    writer.setField(u"Numero"_s, 2);
-    writer.setField(u"Libellé"_s, u"Ajoutée"_s);
-    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(addQuestion(writer, u"1"_s, 2, u"Ajoutée"_s));
     ASSERT_TRUE(que.refresh());
     EXPECT_EQ(keys(que), (QStringList{"1.1", "1.2", "1.3"})) << "an added row takes its place at the next refresh";
 
@@ -222,11 +228,7 @@ TEST(LargeRecordset, IsCountedAndWalkedAcrossThePartsOfItsKeys)
 
     DataBinding writer(u"autre"_s);
     writer.setConnection(connection);
-    ASSERT_TRUE(load(writer, "Questions"));
-    ASSERT_TRUE(writer.addNew());
-    writer.setField(u"Code"_s, u"1"_s);
-    writer.setField(u"Numero"_s, 1);
-    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(addQuestion(writer, u"1"_s, 1));
     ASSERT_TRUE(load(que, Queries::domainInOrder(u"2"_s)));
     EXPECT_EQ(que.recordCount(), 42);
     ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
