@@ -626,9 +626,11 @@ QString DataBinding::tableName() const
 
 std::optional<qint64> DataBinding::currentRowId() const
 {
-    if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow() || !ensureKeyAt(m_pos))
+    if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow())
         return std::nullopt;
-    return m_keys[size_t(m_pos)];
+    if (const qint64 key = keyAt(m_pos); key >= 0)
+        return key;
+    return std::nullopt;
 }
 
 BindingPlace::BindingPlace(DataBinding &binding)
