@@ -417,7 +417,9 @@ void fCreaQCM::QCMListe()
         m_state.dialogs().MoxBox(procedureErrorText(error, QStringLiteral("QCMListe")), Icon::Error, kUnexpected);
     }
     const int count = m_candidates->count();
-    m_tabs->setTabText(0, QStringLiteral("Choix des questions (%1)").arg(count));
+    // The tab bar lays itself out again at every new text, even the same one.
+    if (const QString tab = QStringLiteral("Choix des questions (%1)").arg(count); m_tabs->tabText(0) != tab)
+        m_tabs->setTabText(0, tab);
     cmd(4)->setText(count >= kQuestionnaireSize ? QStringLiteral("Sélectionner 60 questions aléatoires")
                                                 : QStringLiteral("Pas assez de questions !"));
 }
