@@ -58,6 +58,11 @@ QString programFolderWithBank(int questions)
     auto &dir = folders[questions];
     if (!dir) {
         dir = std::make_unique<QTemporaryDir>();
+        // Kept for a profiler run of the programs on them.
+        if (!qEnvironmentVariableIsEmpty("QCM_BENCH_KEEP")) {
+            dir->setAutoRemove(false);
+            qInfo("banque de %d questions : %s", questions, qPrintable(dir->path()));
+        }
         QString error;
         if (!writeBank(
                 QDir(dir->path()).filePath(QString::fromLatin1(kDefaultBankName)), generatedBank(questions), &error))

@@ -1,10 +1,12 @@
-// Speed of the questionnaire composer on the generated bank of 20,000
-// questions with its six specialities ticked: building the candidate list,
-// drawing 60 at random, saving a questionnaire of 60 and opening it again.
-// The window is shown and every step includes its layout and its paint.
-// Then the reads of the bank beneath: the candidate lines at three bank
-// sizes, and one question found by its key.
+// Speed of the questionnaire composer on generated banks of 2,000, 20,000
+// and 200,000 questions with the six specialities ticked: building the
+// candidate list, drawing 60 at random, saving a questionnaire of 60 and
+// opening it again. The window is exposed and every step includes its layout
+// and the paint the event loop does; a step that paints nothing fails. Then
+// the reads of the bank beneath: the candidate lines at three bank sizes,
+// and one question found by its key.
 #include "BenchSupport.h"
+#include "PaintedWindow.h"
 #include "composer/BankReader.h"
 #include "composer/QuestionnaireStore.h"
 #include "composer/fCreaQCM.h"
@@ -32,31 +34,28 @@ private:
     std::mt19937_64 m_engine{2026};
 };
 
-constexpr int kBank = 20000;
 const QString kName = QStringLiteral("Examen blanc « B » d'avril");
 
 struct ShownComposer {
     DrawingDialogs dialogs;
     QCMBas state;
     fCreaQCM window{state};
+    PaintCounter paints{window};
 
-    ShownComposer() : state(dialogs, programFolderWithBank(kBank))
+    explicit ShownComposer(int questions) : state(dialogs, programFolderWithBank(questions))
     {
         state.readSettings();
         state.BindDatabase();
         window.resize(1200, 800);
-        window.show();
+        if (!paints.showExposed())
+            qFatal("the composer was never exposed");
         window.FillQcmCombo();
         for (int k = 0; k < kSpecialityCount; ++k)
             window.chkOpt(k)->setChecked(true);
         window.QCMListe();
         settle();
     }
-    void settle()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        window.repaint();
-    }
+    void settle() { paints.settle(); }
     // A stored questionnaire of 60 random questions, chosen in the list.
     void storeSixty()
     {
@@ -68,13 +67,13 @@ struct ShownComposer {
     }
 };
 
-// Arg 1: the bank may have changed since the last listing (it is read again);
-// arg 0: it has not (a box ticked again, a label clicked).
+// Second argument 1: the bank may have changed since the last listing (it is
+// read again); 0: it has not (a box ticked again, a label clicked).
 void QCMListeSixSpecialities(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     for (auto _ : s) {
-        if (s.range(0)) {
+        if (s.range(1)) {
             s.PauseTiming();
             c.state.connection()->db().exec(QStringLiteral("UPDATE Questions SET Numero = Numero WHERE rowid = 1"));
             s.ResumeTiming();
@@ -84,39 +83,41 @@ void QCMListeSixSpecialities(benchmark::State &s)
     }
     s.counters["entries"] = c.window.candidates().count();
 }
-BENCHMARK(QCMListeSixSpecialities)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(QCMListeSixSpecialities)->ArgsProduct({{2000, 20000, 200000}, {1, 0}})->Unit(benchmark::kMillisecond);
 
 void SelectRandom60WithStatus(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     for (auto _ : s) {
         c.window.SelectRandom60(); // ends with UpdateQcmStatus
         c.settle();
     }
+    c.paints.check(s);
     if (c.window.questionnaireLines().size() != 60)
         s.SkipWithError("60 not selected");
 }
-BENCHMARK(SelectRandom60WithStatus)->Unit(benchmark::kMillisecond);
+BENCHMARK(SelectRandom60WithStatus)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // The whole procedure: checks, the transaction, the list of questionnaires
 // refilled and the questionnaire reopened from it (no working copy to refresh).
 void SaveQcmOfSixty(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     c.storeSixty();
     for (auto _ : s) {
         if (!c.window.SaveQcm())
             s.SkipWithError("save refused or failed");
         c.settle();
     }
+    c.paints.check(s);
 }
-BENCHMARK(SaveQcmOfSixty)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveQcmOfSixty)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // The transaction alone: 60 rows deleted and written again, and the
 // speciality row.
 void StoreSixtyRows(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     c.window.SelectRandom60();
     const QuestionnaireDraft draft{kName, QStringLiteral("06/12/2026"), QStringLiteral("Brevet B de parapente"),
         {1, 1, 1, 1, 1, 1}, c.window.questionnaireLines()};
@@ -126,12 +127,12 @@ void StoreSixtyRows(benchmark::State &s)
             s.SkipWithError("save failed");
     }
 }
-BENCHMARK(StoreSixtyRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreSixtyRows)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // Choosing a stored questionnaire of 60 in the list of questionnaires.
 void OpenStoredSixty(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     c.storeSixty();
     c.window.FillQcmCombo();
     const int entry = c.window.cmbQCM()->findText(kName);
@@ -143,15 +144,16 @@ void OpenStoredSixty(benchmark::State &s)
         Q_EMIT c.window.cmbQCM()->activated(entry);
         c.settle();
     }
+    c.paints.check(s);
     if (c.window.questionnaireLines().size() != 60)
         s.SkipWithError("questionnaire not reopened");
 }
-BENCHMARK(OpenStoredSixty)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenStoredSixty)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // The same save with a working copy beside the program to refresh.
 void SaveQcmWithWorkingCopy(benchmark::State &s)
 {
-    ShownComposer c;
+    ShownComposer c(int(s.range(0)));
     c.storeSixty();
     const QString copy = c.state.workingCopyPath();
     QFile::copy(c.state.DbPath, copy);
@@ -159,9 +161,10 @@ void SaveQcmWithWorkingCopy(benchmark::State &s)
         c.window.SaveQcm();
         c.settle();
     }
+    c.paints.check(s);
     QFile::remove(copy);
 }
-BENCHMARK(SaveQcmWithWorkingCopy)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveQcmWithWorkingCopy)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // The candidate lines and flags of every question read again from the file,
 // as after any change to the bank, at three bank sizes; the floor steps the

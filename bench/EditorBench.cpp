@@ -1,8 +1,10 @@
-// Speed of the question editor on a generated bank of 20,000 questions in ten
-// domains of 2,000: showing the window on a handed-over question, saving,
-// numbering, the points check, batch marking and deleting a whole domain.
-// Each benchmark works on its own copy of the bank.
+// Speed of the question editor on generated banks of 2,000, 20,000 and
+// 200,000 questions in ten domains: showing the window on a handed-over
+// question, saving, numbering, the points check, batch marking and deleting a
+// whole domain. Each benchmark works on its own copy of the bank; the window
+// is exposed and a step that claims a paint fails when nothing was painted.
 #include "BenchSupport.h"
+#include "PaintedWindow.h"
 #include "editor/fSaisie.h"
 #include "state/ProgramFolder.h"
 #include "state/QCMBas.h"
@@ -29,16 +31,28 @@ struct ShownEditor {
     QTemporaryDir dir;
     std::unique_ptr<QCMBas> state;
     std::unique_ptr<fSaisie> window;
+    std::unique_ptr<PaintCounter> paints;
+    // Questions in each of the ten domains.
+    const int perDomain;
 
-    ShownEditor()
+    explicit ShownEditor(int questions) : perDomain(questions / 10)
     {
         const QString name = QString::fromLatin1(kDefaultBankName);
-        QFile::copy(QDir(programFolderWithBank(20000)).filePath(name), QDir(dir.path()).filePath(name));
+        QFile::copy(QDir(programFolderWithBank(questions)).filePath(name), QDir(dir.path()).filePath(name));
         state = std::make_unique<QCMBas>(dialogs, dir.path());
         state->readSettings();
         state->BindDatabase();
         window = std::make_unique<fSaisie>(*state);
-        show(4, QStringLiteral("1500"));
+        paints = std::make_unique<PaintCounter>(*window);
+        state->EditorDomainIndex = 4;
+        state->EditorQuestionNumber = number(3, 4);
+        if (!paints->showExposed())
+            qFatal("the editor was never exposed");
+    }
+    // The number of a question at that fraction of its domain.
+    QString number(int numerator, int denominator) const
+    {
+        return QString::number(perDomain * numerator / denominator);
     }
     // As the practice window hands a question over.
     void show(int domain, const QString &number)
@@ -48,10 +62,14 @@ struct ShownEditor {
         window->show();
         settle();
     }
-    void settle()
+    void settle() { paints->settle(); }
+    // The automatic backup a bulk change takes first copies the whole bank;
+    // switched off, what is left is the change itself.
+    void backups(bool on)
     {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        window->repaint();
+        if (!on)
+            state->writeSetting(
+                QStringLiteral("Sauvegardes"), QStringLiteral("Espace maximal (Mo)"), QStringLiteral("0"));
     }
     void fill(const QString &number)
     {
@@ -70,36 +88,39 @@ struct ShownEditor {
 
 void ShowEditorOnHandedOverQuestion(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
     int domain = 0;
+    const QString number = e.number(5, 8);
     for (auto _ : s) {
         e.window->hide();
-        e.show(domain, QStringLiteral("1234"));
+        e.show(domain, number);
         domain = (domain + 1) % 10;
     }
+    e.paints->check(s);
     if (e.window->text(3).isEmpty())
         s.SkipWithError("question not shown");
 }
-BENCHMARK(ShowEditorOnHandedOverQuestion)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowEditorOnHandedOverQuestion)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void SaveExistingQuestion(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
     for (auto _ : s) {
         s.PauseTiming();
-        e.fill(QStringLiteral("1500"));
+        e.fill(e.number(3, 4));
         s.ResumeTiming();
         if (!e.window->procedures().SaveQuestion())
             s.SkipWithError("not saved");
         e.settle();
     }
+    e.paints->check(s);
 }
-BENCHMARK(SaveExistingQuestion)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveExistingQuestion)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void SaveNewQuestion(benchmark::State &s)
 {
-    ShownEditor e;
-    qint64 number = 2001;
+    ShownEditor e(int(s.range(0)));
+    qint64 number = e.perDomain + 1;
     for (auto _ : s) {
         s.PauseTiming();
         e.fill(QString::number(number++));
@@ -108,32 +129,36 @@ void SaveNewQuestion(benchmark::State &s)
             s.SkipWithError("not saved");
         e.settle();
     }
+    e.paints->check(s);
 }
-BENCHMARK(SaveNewQuestion)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveNewQuestion)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void NextQuestionNumberOf2000(benchmark::State &s)
+void NextQuestionNumberOfADomain(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
+    const QString next = QString::number(e.perDomain + 1);
     for (auto _ : s)
-        if (e.window->procedures().NextQuestionNumber() != QLatin1String("2001"))
+        if (e.window->procedures().NextQuestionNumber() != next)
             s.SkipWithError("wrong number");
 }
-BENCHMARK(NextQuestionNumberOf2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(NextQuestionNumberOfADomain)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void CheckPointsOfACleanBank(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
     for (auto _ : s) {
         e.window->procedures().CheckPoints();
         if (e.state->CheckInProgress)
             s.SkipWithError("the check stopped on a question");
     }
 }
-BENCHMARK(CheckPointsOfACleanBank)->Unit(benchmark::kMillisecond);
+BENCHMARK(CheckPointsOfACleanBank)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void BatchMarkingOf2000(benchmark::State &s)
+// Second argument: the automatic backup taken first (1) or switched off (0).
+void BatchMarkingOfADomain(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
+    e.backups(s.range(1) != 0);
     int box = 0;
     for (auto _ : s) {
         e.dialogs.answers = {box % 2 == 0 ? 0 : 2, 0}; // tick, then untick
@@ -141,11 +166,12 @@ void BatchMarkingOf2000(benchmark::State &s)
         ++box;
     }
 }
-BENCHMARK(BatchMarkingOf2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BatchMarkingOfADomain)->ArgsProduct({{2000, 20000, 200000}, {1, 0}})->Unit(benchmark::kMillisecond);
 
-void DeleteDomainWith2000Questions(benchmark::State &s)
+void DeleteADomainWithItsQuestions(benchmark::State &s)
 {
-    ShownEditor e;
+    ShownEditor e(int(s.range(0)));
+    e.backups(s.range(1) != 0);
     SqliteDb &db = e.state->connection()->db();
     db.exec(QStringLiteral("CREATE TEMP TABLE kept AS SELECT * FROM Questions WHERE Code = '5'"));
     for (auto _ : s) {
@@ -161,9 +187,10 @@ void DeleteDomainWith2000Questions(benchmark::State &s)
         e.window->procedures().DeleteDomain();
         e.settle();
     }
+    e.paints->check(s);
     if (e.window->procedures().domainPosition(QStringLiteral("5")) >= 0)
         s.SkipWithError("domain not deleted");
 }
-BENCHMARK(DeleteDomainWith2000Questions)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeleteADomainWithItsQuestions)->ArgsProduct({{2000, 20000, 200000}, {1, 0}})->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,7 +1,10 @@
 // Speed of the practice window and of a questionnaire-shaped save, on
-// generated banks of 2,000, 20,000 and 200,000 questions. The window is shown
-// and every step includes its layout and its paint.
+// generated banks of 2,000, 20,000 and 200,000 questions. The window is
+// exposed and every step includes its layout and the paint the event loop
+// does; a step that paints nothing fails the benchmark. The floor is the same
+// window filled from memory, without a bank.
 #include "BenchSupport.h"
+#include "PaintedWindow.h"
 #include "runner/fQCM.h"
 #include "state/ProgramFolder.h"
 #include "state/QCMBas.h"
@@ -19,20 +22,44 @@ struct ShownRunner {
     SilentDialogs dialogs;
     QCMBas state;
     fQCM window{state};
+    PaintCounter paints{window};
 
-    explicit ShownRunner(int questions) : state(dialogs, programFolderWithBank(questions))
+    explicit ShownRunner(const QString &folder) : state(dialogs, folder)
     {
         state.readSettings();
         window.load();
         window.resize(1600, 1000);
-        window.show();
+        if (!paints.showExposed())
+            qFatal("the practice window was never exposed");
+    }
+    explicit ShownRunner(int questions) : ShownRunner(programFolderWithBank(questions)) { }
+    void settle() { paints.settle(); }
+};
+
+// The practice window without a bank, its domains and questions put on it
+// from memory: what a click costs that reads nothing.
+struct EmptyFolder {
+    QTemporaryDir empty;
+};
+struct FloorRunner : EmptyFolder, ShownRunner {
+    QList<Question> questions = generatedBank(200).questions;
+    qsizetype next = 0;
+
+    FloorRunner() : ShownRunner(empty.path())
+    {
+        QStringList entries;
+        for (int d = 1; d <= 10; ++d)
+            entries << QStringLiteral("%1 - Domaine %2").arg(d % 10).arg(d);
+        window.lstDomaine()->addItems(entries);
+        showNext();
         settle();
     }
-    // What a real click costs beyond the handler: the layout and the paint.
-    void settle()
+    void showNext()
     {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        window.repaint();
+        const qsizetype i = next++ % questions.size();
+        window.lbl(1)->setText(QStringLiteral("Question n° %1 sur %2").arg(i + 1).arg(questions.size()));
+        window.displayQuestion(questions.at(i));
+        window.ApplyLearnMode();
     }
 };
 
@@ -45,6 +72,7 @@ void BindAndFillDomainList(benchmark::State &s)
         r.window.FillDomainList(); // selects domain 1 and shows its first question
         r.settle();
     }
+    r.paints.check(s);
     if (r.window.lstDomaine()->count() != 10)
         s.SkipWithError("domain list not filled");
 }
@@ -53,17 +81,33 @@ BENCHMARK(BindAndFillDomainList)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(bench
 void SelectDomainWithPaint(benchmark::State &s)
 {
     ShownRunner r(int(s.range(0)));
-    int entry = 0;
+    int entry = 1; // the first is already shown: choosing it again paints nothing
     for (auto _ : s) {
         r.window.lstDomaine()->setCurrentIndex(entry);
         r.window.domainClicked();
         r.settle();
         entry = (entry + 1) % 10;
     }
+    r.paints.check(s);
     if (r.state.QuestionCount != s.range(0) / 10)
         s.SkipWithError("domain not loaded");
 }
 BENCHMARK(SelectDomainWithPaint)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void FloorSelectDomainWithPaint(benchmark::State &s)
+{
+    FloorRunner r;
+    int entry = 1; // the first is already shown: choosing it again paints nothing
+    for (auto _ : s) {
+        r.window.lstDomaine()->setCurrentIndex(entry);
+        r.next = entry * 20;
+        r.showNext();
+        r.settle();
+        entry = (entry + 1) % 10;
+    }
+    r.paints.check(s);
+}
+BENCHMARK(FloorSelectDomainWithPaint)->Unit(benchmark::kMillisecond);
 
 void NextQuestionWithPaint(benchmark::State &s)
 {
@@ -77,8 +121,20 @@ void NextQuestionWithPaint(benchmark::State &s)
         r.window.ShowNextQuestion();
         r.settle();
     }
+    r.paints.check(s);
 }
 BENCHMARK(NextQuestionWithPaint)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMicrosecond);
+
+void FloorNextQuestionWithPaint(benchmark::State &s)
+{
+    FloorRunner r;
+    for (auto _ : s) {
+        r.showNext();
+        r.settle();
+    }
+    r.paints.check(s);
+}
+BENCHMARK(FloorNextQuestionWithPaint)->Unit(benchmark::kMicrosecond);
 
 // Moving through questions whose statements are very long (a regulation
 // text pasted whole): each move lays the new statement out once.
@@ -106,29 +162,19 @@ QString longStatementFolder(int length)
 
 void NextLongStatementWithPaint(benchmark::State &s)
 {
-    SilentDialogs dialogs;
-    QCMBas state(dialogs, longStatementFolder(int(s.range(0))));
-    fQCM window{state};
-    state.readSettings();
-    window.load();
-    window.resize(1600, 1000);
-    window.show();
-    auto settle = [&] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        window.repaint();
-    };
-    settle();
+    ShownRunner r(longStatementFolder(int(s.range(0))));
     for (auto _ : s) {
-        if (state.CurrentIndex == state.QuestionCount - 1) {
+        if (r.state.CurrentIndex == r.state.QuestionCount - 1) {
             s.PauseTiming();
-            window.domainClicked();
-            settle();
+            r.window.domainClicked();
+            r.settle();
             s.ResumeTiming();
         }
-        window.ShowNextQuestion();
-        settle();
+        r.window.ShowNextQuestion();
+        r.settle();
     }
-    if (state.QuestionCount != 4)
+    r.paints.check(s);
+    if (r.state.QuestionCount != 4)
         s.SkipWithError("long statements not loaded");
 }
 BENCHMARK(NextLongStatementWithPaint)->Arg(500)->Arg(100000)->Unit(benchmark::kMillisecond);

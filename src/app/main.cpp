@@ -90,8 +90,10 @@ int main(int argc, char *argv[])
     AppWindows windows(state, runner);
     dialogs.setParentWindow(&runner);
 #ifdef QCM_EXIT_AFTER_FIRST_QUESTION
-    // Timing build: ends once the first question has been painted.
-    QObject::connect(&runner, &fQCM::questionPainted, &app, &QApplication::quit, Qt::QueuedConnection);
+    // Timing build: ends once the first question has been painted, unless
+    // kept open to measure its memory.
+    if (qEnvironmentVariableIsEmpty("QCM_BENCH_STAY"))
+        QObject::connect(&runner, &fQCM::questionPainted, &app, &QApplication::quit, Qt::QueuedConnection);
 #endif
     QObject::connect(&runner, &fQCM::splashTimerElapsed, &app, closeSplash);
     // Once the practice window has settled: an exam a crash interrupted is offered again.

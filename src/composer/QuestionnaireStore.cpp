@@ -2,6 +2,10 @@
 
 #include "state/FileOps.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
 namespace qcm {
 
 namespace Questionnaires {
@@ -243,15 +247,18 @@ StoreError correctBankText(
     return {};
 }
 
-QString RefreshWorkingCopy(QCMBas &state)
+QString MarkWorkingCopyStale(QCMBas &state)
 {
     const QString workingCopy = state.workingCopyPath();
-    if (workingCopy == state.DbPath || !QCMBas::FileExists(workingCopy))
+    if (workingCopy == state.DbPath || !QFileInfo::exists(workingCopy))
         return {};
-    QString error;
-    if (!state.copyBankToWorkingCopy(&error) && error.isEmpty())
-        error = QStringLiteral("La copie de « %1 » vers « %2 » a échoué.").arg(state.DbPath, workingCopy);
-    return error;
+    // Older than any bank it could be compared with, whatever the clock's steps.
+    const QDateTime stale(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
+    QFile copy(workingCopy);
+    if (QFileInfo(workingCopy).isFile() && (copy.open(QIODevice::ReadWrite) || copy.open(QIODevice::ReadOnly))
+        && copy.setFileTime(stale, QFileDevice::FileModificationTime))
+        return {};
+    return QStringLiteral("La copie « %1 » n'a pas pu être marquée comme périmée.").arg(workingCopy);
 }
 
 } // namespace qcm

@@ -48,8 +48,10 @@ StoreError correctBankText(
     QCMBas &state, const QString &code, qint64 numero, const QString &field, const QString &text, bool *found);
 
 // After a save or a deletion: when the working copy read by the reports
-// exists and is not the database in use, replaces it by a copy of that
-// database. Returns why the copy failed, or nothing.
-QString RefreshWorkingCopy(QCMBas &state);
+// exists and is not the database in use, dates it before the database, so
+// that the reports copy the database again before they next read it; copying
+// a large bank at every save would cost seconds. Returns why the copy could
+// not be marked, or nothing.
+QString MarkWorkingCopyStale(QCMBas &state);
 
 } // namespace qcm

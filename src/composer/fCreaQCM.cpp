@@ -4,8 +4,8 @@
 #include "QuestionnaireStore.h"
 #include "input/ClavierBas.h"
 #include "input/LineEditFilters.h"
-#include "ui/Accessibility.h"
 #include "search/FilteredList.h"
+#include "ui/Accessibility.h"
 #include "ui/Pictures.h"
 
 #include <QCloseEvent>
@@ -370,18 +370,42 @@ SpecialityTicks fCreaQCM::ticked() const
     return ticks;
 }
 
+bool fCreaQCM::listedAsTicked() const
+{
+    return m_listedTicks == ticked() && m_bank.isCurrent(m_state.connection());
+}
+
+// What filling the list again with the same entries shows, without laying
+// out a list of the whole bank again: no selection, no current entry, the top.
+void fCreaQCM::relistSameEntries()
+{
+    m_programChange = true;
+    m_candidateFilter->selection()->clearSelection();
+    m_candidateFilter->selection()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    m_programChange = false;
+    m_candidatesView->scrollToTop();
+}
+
 void fCreaQCM::QCMListe()
 {
     std::vector<QString> lines;
     StoreError error;
     bool listed = false;
-    if (const std::shared_ptr<Connection> &connection = m_state.connection())
-        listed = m_bank.lines(connection, ticked(), lines, &error);
-    else
-        error = StoreErrors::noDatabase();
-    m_programChange = true;
-    m_candidates->setLines(std::move(lines));
-    m_programChange = false;
+    if (listedAsTicked()) {
+        relistSameEntries();
+        listed = true;
+    } else {
+        m_listedTicks.reset();
+        if (const std::shared_ptr<Connection> &connection = m_state.connection())
+            listed = m_bank.lines(connection, ticked(), lines, &error);
+        else
+            error = StoreErrors::noDatabase();
+        m_programChange = true;
+        m_candidates->setLines(std::move(lines));
+        m_programChange = false;
+        if (listed)
+            m_listedTicks = ticked();
+    }
     if (!listed) {
         if (error.kind == StoreErrorKind::FieldNotFound) {
             hide();
@@ -393,7 +417,9 @@ void fCreaQCM::QCMListe()
         m_state.dialogs().MoxBox(procedureErrorText(error, QStringLiteral("QCMListe")), Icon::Error, kUnexpected);
     }
     const int count = m_candidates->count();
-    m_tabs->setTabText(0, QStringLiteral("Choix des questions (%1)").arg(count));
+    // The tab bar lays itself out again at every new text, even the same one.
+    if (const QString tab = QStringLiteral("Choix des questions (%1)").arg(count); m_tabs->tabText(0) != tab)
+        m_tabs->setTabText(0, tab);
     cmd(4)->setText(count >= kQuestionnaireSize ? QStringLiteral("Sélectionner 60 questions aléatoires")
                                                 : QStringLiteral("Pas assez de questions !"));
 }
@@ -549,7 +575,7 @@ QString fCreaQCM::currentChoice() const
     return m_cmbQCM->currentText();
 }
 
-void fCreaQCM::FillQcmCombo()
+void fCreaQCM::FillQcmCombo(const QString &choice)
 {
     StoreError error;
     QStringList names;
@@ -562,7 +588,8 @@ void fCreaQCM::FillQcmCombo()
         m_cmbQCM->clear();
         m_cmbQCM->addItem(newQuestionnaireEntry());
         m_cmbQCM->addItems(names);
-        m_cmbQCM->setCurrentIndex(0);
+        m_cmbQCM->setCurrentIndex(
+            std::max(0, choice.isEmpty() ? 0 : m_cmbQCM->findText(choice, Qt::MatchExactly | Qt::MatchCaseSensitive)));
     }
     onComboClicked();
     if (m_state.connection()) {
@@ -593,7 +620,7 @@ void fCreaQCM::OpenQcm(const QString &name)
         return;
     StoredQuestionnaire stored;
     StoreError error;
-    if (!Questionnaires::read(m_state, name, stored, &error)) {
+    if (!readStored(name, stored, &error)) {
         m_state.dialogs().MoxBox(procedureErrorText(error, QStringLiteral("OpenQcm")), Icon::Error, kUnexpected);
         return;
     }
@@ -616,6 +643,21 @@ void fCreaQCM::OpenQcm(const QString &name)
             chkOpt(k)->setChecked(stored.boxes[size_t(k)] != 0);
     }
     m_candidatesView->setUpdatesEnabled(true);
+}
+
+bool fCreaQCM::readStored(const QString &name, StoredQuestionnaire &stored, StoreError *error)
+{
+    const std::shared_ptr<Connection> &connection = m_state.connection();
+    if (m_opened && m_opened->name == name && m_opened->connection.lock() == connection
+        && m_opened->version == connection->version()) {
+        stored = m_opened->stored;
+        return true;
+    }
+    m_opened.reset();
+    if (!Questionnaires::read(m_state, name, stored, error))
+        return false;
+    m_opened = OpenedQuestionnaire{name, connection, connection->version(), stored};
+    return true;
 }
 
 void fCreaQCM::ApplyComboChoice()
@@ -695,16 +737,10 @@ bool fCreaQCM::SaveQcm()
         return false;
     }
     m_state.QcmModified = false;
-    FillQcmCombo();
-    const int saved = m_cmbQCM->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (saved >= 0) {
-        {
-            const QSignalBlocker quiet(m_cmbQCM);
-            m_cmbQCM->setCurrentIndex(saved);
-        }
-        onComboClicked();
-    }
-    reportWorkingCopy(keepingBank([this] { return RefreshWorkingCopy(m_state); }));
+    // Back on the choice of questions, as when a questionnaire is started.
+    m_tabs->setCurrentIndex(0);
+    FillQcmCombo(name);
+    reportWorkingCopy(MarkWorkingCopyStale(m_state));
     return true;
 }
 
@@ -732,7 +768,7 @@ void fCreaQCM::DeleteQcm()
     }
     m_questionnaire->setStringList({});
     FillQcmCombo();
-    reportWorkingCopy(keepingBank([this] { return RefreshWorkingCopy(m_state); }));
+    reportWorkingCopy(MarkWorkingCopyStale(m_state));
 }
 
 void fCreaQCM::reportStoreError(

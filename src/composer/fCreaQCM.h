@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 namespace qcm {
 
@@ -43,8 +44,9 @@ public:
     void UpdateQcmStatus();
     // Replaces the selection by 60 entries drawn at random.
     void SelectRandom60();
-    // Refills the list of questionnaires and chooses its first entry.
-    void FillQcmCombo();
+    // Refills the list of questionnaires and chooses the entry of that name,
+    // or the first one.
+    void FillQcmCombo(const QString &choice = {});
     // Loads a stored questionnaire: fields, boxes, selection.
     void OpenQcm(const QString &name);
     // Acts on the entry of cmbQCM: a new questionnaire or a stored one.
@@ -108,6 +110,9 @@ private:
     void reportStoreError(const StoreError &error, const QString &what, const QString &procedure, const QString &title);
     void reportWorkingCopy(const QString &error);
     template <typename Change> auto keepingBank(Change change);
+    bool listedAsTicked() const;
+    void relistSameEntries();
+    bool readStored(const QString &name, StoredQuestionnaire &stored, StoreError *error);
 
     QCMBas &m_state;
     std::array<QCheckBox *, kSpecialityCount> m_chkOpt{};
@@ -127,6 +132,17 @@ private:
     QuestionFilterField *m_filter = nullptr;
     QStringListModel *m_questionnaire = nullptr;
     CandidateCache m_bank;
+    // The ticks the candidate list was last filled for, from m_bank as it is.
+    std::optional<SpecialityTicks> m_listedTicks;
+    // The questionnaire last read, kept while the file is unchanged: opening
+    // one applies it before and after the list is filled.
+    struct OpenedQuestionnaire {
+        QString name;
+        std::weak_ptr<Connection> connection;
+        DataVersion version;
+        StoredQuestionnaire stored;
+    };
+    std::optional<OpenedQuestionnaire> m_opened;
     QMenu *m_mnuPopup = nullptr;
     QMenu *m_mnuPopupModif = nullptr;
     QCursor m_hand;

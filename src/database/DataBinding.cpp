@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace qcm {
 
 namespace {
@@ -55,6 +57,7 @@ void DataBinding::clearRecordset()
     m_distinct = false;
     m_distinctColumn = -1;
     m_selectSql.clear();
+    m_countSql.clear();
     m_selectValues.clear();
     m_keysLoaded = false;
     m_keysSql.clear();
@@ -134,6 +137,10 @@ bool DataBinding::refresh()
     }
     if (!whereClause(parsed.where, sql, values))
         return false;
+    // The count takes the same rows as the select, before its order.
+    const QString countSql
+        = m_distinct ? QString() : QStringLiteral("SELECT count(*)") + sql.mid(sql.indexOf(u" FROM "));
+    const QString where = sql.mid(sql.indexOf(u" FROM "));
     QStringList order;
     for (const QString &field : parsed.orderBy) {
         const int col = table->column(field);
@@ -142,7 +149,18 @@ bool DataBinding::refresh()
         order.append(quotedIdentifier(table->columns.at(col)));
     }
     // Without an order the table's own order stands, as in the original store.
-    sql += QStringLiteral(" ORDER BY ") + (order.isEmpty() ? QStringLiteral("rowid") : order.join(u','));
+    // Rows equal in the order keep the table's order, so that the keys read a
+    // part at a time follow one another whatever plan SQLite takes for each.
+    if (!m_distinct || order.isEmpty())
+        order.append(QStringLiteral("rowid"));
+    sql += QStringLiteral(" ORDER BY ") + order.join(u',');
+    // How many rows come before a given one in that order. Rows whose order
+    // holds a Null are not counted right: a position from it is checked.
+    const QString rankSql = m_distinct ? QString()
+                                       : QStringLiteral("SELECT count(*)") + where
+            + (parsed.where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" AND (")) + order.join(u',')
+            + QStringLiteral(") < (SELECT ") + order.join(u',') + QStringLiteral(" FROM ")
+            + quotedIdentifier(table->name) + QStringLiteral(" WHERE rowid = ?)");
 
     // The same rows as last time need no new reading.
     if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
@@ -150,6 +168,8 @@ bool DataBinding::refresh()
     if (!m_keysLoaded)
         m_cachedKey = -1;
     m_selectSql = sql;
+    m_countSql = countSql;
+    m_rankSql = rankSql;
     m_selectValues = values;
     m_open = true;
     m_pos = 0;
@@ -158,44 +178,160 @@ bool DataBinding::refresh()
 
 bool DataBinding::ensureKeys() const
 {
+    return ensureKeyAt(-1);
+}
+
+// Reads the keys from where m_keys ends, each part twice the one before, until
+// the position is covered; -1 reads them all. Parts grow with what was read,
+// not with what is held, so that deleting rows one by one reads few parts.
+bool DataBinding::ensureKeyAt(qint64 position) const
+{
     if (!m_open)
         return false;
-    if (m_keysLoaded)
-        return true;
-    m_keys.clear();
-    m_distinctValues.clear();
-    m_cachedKey = -1;
+    if (!m_keysLoaded) {
+        m_keys.clear();
+        m_distinctValues.clear();
+        m_keysComplete = false;
+        m_keysPart = 64;
+        m_farKeys.clear();
+        m_count = -1;
+        m_cachedKey = -1;
+        m_keysLoaded = true;
+        m_keysSql = m_selectSql;
+        m_keysValues = m_selectValues;
+        m_keysVersion = m_connection->version();
+    }
+    if (m_distinct)
+        position = -1;
+    while (!m_keysComplete && (position < 0 || position >= qint64(m_keys.size()))) {
+        const bool whole = position < 0 && m_keys.empty();
+        const qint64 wanted = m_keysPart;
+        m_keysPart *= 2;
+        StoreError error;
+        SqliteStatement *st
+            = m_connection->statement(whole ? m_selectSql : m_selectSql + QStringLiteral(" LIMIT ? OFFSET ?"), &error);
+        if (!st)
+            return fail(error);
+        st->bindAll(m_selectValues);
+        if (!whole) {
+            st->bind(int(m_selectValues.size()) + 1, wanted);
+            st->bind(int(m_selectValues.size()) + 2, qint64(m_keys.size()));
+        }
+        qint64 read = 0;
+        while (st->step()) {
+            if (m_distinct)
+                m_distinctValues.push_back(st->column(0));
+            else
+                m_keys.push_back(st->columnInt64(0));
+            ++read;
+        }
+        if (!st->error().isEmpty()) {
+            const StoreError failure = m_connection->errorOf(*st);
+            st->reset();
+            m_keys.clear();
+            m_distinctValues.clear();
+            m_keysLoaded = false;
+            return fail(failure);
+        }
+        st->reset();
+        if (whole || read < wanted) {
+            m_keysComplete = true;
+            m_count = m_distinct ? qint64(m_distinctValues.size()) : qint64(m_keys.size());
+        }
+    }
+    return true;
+}
+
+qint64 DataBinding::keyAt(qint64 position) const
+{
+    if (position < 0)
+        return -1;
+    if (m_keysLoaded && !m_keysComplete && !m_distinct && position >= qint64(m_keys.size()) + m_keysPart) {
+        auto found = m_farKeys.find(position);
+        if (found == m_farKeys.end() && readKeysAround(position))
+            found = m_farKeys.find(position);
+        return found == m_farKeys.end() ? -1 : found->second;
+    }
+    return ensureKeyAt(position) ? m_keys[size_t(position)] : -1;
+}
+
+// The keys of a page around the position: the last row and the rows a step
+// back from it, or a row found and those after it, without the keys before.
+bool DataBinding::readKeysAround(qint64 position) const
+{
+    const qint64 first = std::max<qint64>(qint64(m_keys.size()), position - 63);
     StoreError error;
-    SqliteStatement *st = m_connection->statement(m_selectSql, &error);
+    SqliteStatement *st = m_connection->statement(m_selectSql + QStringLiteral(" LIMIT ? OFFSET ?"), &error);
     if (!st)
         return fail(error);
     st->bindAll(m_selectValues);
-    while (st->step()) {
-        if (m_distinct)
-            m_distinctValues.push_back(st->column(0));
-        else
-            m_keys.push_back(st->columnInt64(0));
-    }
-    if (!st->error().isEmpty()) {
-        const StoreError failure = m_connection->errorOf(*st);
-        st->reset();
-        m_keys.clear();
-        m_distinctValues.clear();
-        return fail(failure);
-    }
+    st->bind(int(m_selectValues.size()) + 1, position - first + 65);
+    st->bind(int(m_selectValues.size()) + 2, first);
+    for (qint64 at = first; st->step(); ++at)
+        m_farKeys[at] = st->columnInt64(0);
+    const bool read = st->error().isEmpty();
+    const StoreError failure = read ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
-    m_keysLoaded = true;
-    m_keysSql = m_selectSql;
-    m_keysValues = m_selectValues;
-    m_keysVersion = m_connection->version();
-    return true;
+    return read || fail(failure);
+}
+
+// The first of these rows in the recordset, placed by counting the rows
+// before each and checked against the key read there; nothing when that
+// cannot be trusted (too many rows, a Null in the order, a row outside the
+// recordset), and the keys are then walked instead.
+std::optional<qint64> DataBinding::positionOf(const QSet<qint64> &rows) const
+{
+    if (m_rankSql.isEmpty() || rows.size() > 8)
+        return std::nullopt;
+    std::optional<std::pair<qint64, qint64>> first; // position, row
+    for (qint64 row : rows) {
+        SqliteStatement *st = m_connection->statement(m_rankSql, nullptr);
+        if (!st)
+            return std::nullopt;
+        st->bindAll(m_selectValues);
+        st->bind(int(m_selectValues.size()) + 1, row);
+        const bool counted = st->step();
+        const qint64 before = counted ? st->columnInt64(0) : -1;
+        st->reset();
+        if (!counted)
+            return std::nullopt;
+        if (!first || before < first->first)
+            first = std::pair{before, row};
+    }
+    if (!first || first->first >= recordCount() || keyAt(first->first) != first->second)
+        return std::nullopt;
+    return first->first;
 }
 
 qint64 DataBinding::recordCount() const
 {
-    if (!ensureKeys())
+    if (!ensureKeyAt(0))
         return 0;
-    return m_distinct ? qint64(m_distinctValues.size()) : qint64(m_keys.size());
+    if (m_count >= 0)
+        return m_count;
+    if (m_knownCountsVersion != m_keysVersion) {
+        m_knownCounts.clear();
+        m_knownCountsVersion = m_keysVersion;
+    }
+    for (const KnownCount &known : m_knownCounts)
+        if (known.sql == m_countSql && known.values == m_selectValues)
+            return m_count = known.count;
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(m_countSql, &error);
+    if (!st)
+        return fail(error), 0;
+    st->bindAll(m_selectValues);
+    if (!st->step()) {
+        fail(m_connection->errorOf(*st));
+        st->reset();
+        return 0;
+    }
+    m_count = st->columnInt64(0);
+    st->reset();
+    if (m_knownCounts.size() >= 64)
+        m_knownCounts.erase(m_knownCounts.begin());
+    m_knownCounts.push_back({m_countSql, m_selectValues, m_count});
+    return m_count;
 }
 
 bool DataBinding::eof() const
@@ -273,7 +409,7 @@ bool DataBinding::move(qint64 rows)
 bool DataBinding::findFirst(const StoreQuery &criteria)
 {
     m_noMatch = true;
-    if (!m_open || m_distinct || !ensureKeys())
+    if (!m_open || m_distinct || !ensureKeyAt(0))
         return fail(StoreErrorKind::NoCurrentRecord);
     QList<Comparison> comparisons;
     QString error;
@@ -299,6 +435,16 @@ bool DataBinding::findFirst(const StoreQuery &criteria)
     st->reset();
     if (matching.isEmpty())
         return true;
+    // A question found among tens of thousands without reading every key.
+    if (const std::optional<qint64> at = positionOf(matching)) {
+        cancelUpdate();
+        m_pos = *at;
+        m_onDeletedRow = false;
+        m_noMatch = false;
+        return true;
+    }
+    if (!ensureKeys())
+        return false;
     for (qint64 i = 0; i < qint64(m_keys.size()); ++i) {
         if (matching.contains(m_keys[size_t(i)])) {
             cancelUpdate();
@@ -317,7 +463,9 @@ bool DataBinding::loadCurrentRow() const
         return fail(StoreErrorKind::NoCurrentRecord);
     if (m_distinct)
         return true;
-    const qint64 key = m_keys[size_t(m_pos)];
+    const qint64 key = keyAt(m_pos);
+    if (key < 0)
+        return false;
     if (key == m_cachedKey)
         return true;
     StoreError error;
@@ -424,7 +572,7 @@ bool DataBinding::update()
         return fail(failure);
     st->bindAll(m_buffer);
     if (!adding)
-        st->bind(int(m_buffer.size()) + 1, m_keys[size_t(m_pos)]);
+        st->bind(int(m_buffer.size()) + 1, keyAt(m_pos)); // read by edit()
     const bool done = st->exec();
     failure = done ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
@@ -436,8 +584,11 @@ bool DataBinding::update()
                       .arg(m_table->name);
         return fail(failure);
     }
-    if (adding)
+    if (adding) {
+        m_farKeys.clear();
         m_keys.push_back(m_connection->db().lastInsertRowId());
+        m_count = qint64(m_keys.size());
+    }
     m_cachedKey = -1;
     cancelUpdate();
     return true;
@@ -445,7 +596,7 @@ bool DataBinding::update()
 
 bool DataBinding::deleteRecord()
 {
-    if (m_distinct || !hasCurrentRow())
+    if (m_distinct || !hasCurrentRow() || !ensureKeyAt(m_pos))
         return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     StoreError failure;
@@ -460,6 +611,9 @@ bool DataBinding::deleteRecord()
     if (!done)
         return fail(failure);
     m_keys.erase(m_keys.begin() + m_pos);
+    m_farKeys.clear();
+    if (m_count > 0)
+        --m_count;
     m_cachedKey = -1;
     m_onDeletedRow = true;
     return true;
@@ -474,7 +628,9 @@ std::optional<qint64> DataBinding::currentRowId() const
 {
     if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow())
         return std::nullopt;
-    return m_keys[size_t(m_pos)];
+    if (const qint64 key = keyAt(m_pos); key >= 0)
+        return key;
+    return std::nullopt;
 }
 
 BindingPlace::BindingPlace(DataBinding &binding)

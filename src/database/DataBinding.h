@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <QSet>
+
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,10 +19,11 @@ namespace qcm {
 
 // A named link to one database file: its record source and, once refreshed,
 // the current recordset with its current row. The recordset keeps only the
-// row keys in order, read when first needed; a row's values are read when
-// the row becomes current, so a bank of hundreds of thousands of questions
-// binds and refreshes quickly. Refreshing a source whose rows cannot have
-// changed only goes back to the first row.
+// row keys in order, read as far as the rows used so far; its count comes
+// from SQLite's count, and a row's values are read when the row becomes
+// current, so a bank of hundreds of thousands of questions binds, refreshes
+// and shows its first row quickly. Refreshing a source whose rows cannot
+// have changed only goes back to the first row.
 class DataBinding {
 public:
     explicit DataBinding(QString name = {});
@@ -83,7 +87,14 @@ private:
     bool fail(StoreErrorKind kind, const QString &description = {}) const;
     bool ensureConnection();
     bool whereClause(const QList<Comparison> &comparisons, QString &sql, QVariantList &values) const;
+    // Every key; or the keys up to that position.
     bool ensureKeys() const;
+    bool ensureKeyAt(qint64 position) const;
+    // A key to read a row by: a position far past the keys read so far is
+    // read with the few keys before it, not with every key before it.
+    qint64 keyAt(qint64 position) const;
+    bool readKeysAround(qint64 position) const;
+    std::optional<qint64> positionOf(const QSet<qint64> &rows) const;
     bool loadCurrentRow() const;
     bool hasCurrentRow() const;
     void clearRecordset();
@@ -98,6 +109,8 @@ private:
     bool m_distinct = false;
     int m_distinctColumn = -1;
     QString m_selectSql;
+    QString m_countSql;
+    QString m_rankSql;
     QVariantList m_selectValues;
 
     // Filled on first use after a refresh, and kept while the source and the
@@ -107,6 +120,22 @@ private:
     mutable QVariantList m_keysValues;
     mutable DataVersion m_keysVersion;
     mutable std::vector<qint64> m_keys;
+    // Whether m_keys holds every key, not only the first ones; the count
+    // of rows when known without them.
+    mutable bool m_keysComplete = false;
+    mutable qint64 m_keysPart = 64;
+    // Keys read at positions past m_keys, by position.
+    mutable std::map<qint64, qint64> m_farKeys;
+    mutable qint64 m_count = -1;
+    // The counts of the sources counted before, while the file is unchanged:
+    // going back to a domain counts nothing again.
+    struct KnownCount {
+        QString sql;
+        QVariantList values;
+        qint64 count;
+    };
+    mutable std::vector<KnownCount> m_knownCounts;
+    mutable DataVersion m_knownCountsVersion;
     mutable std::vector<QVariant> m_distinctValues;
 
     qint64 m_pos = -1;

@@ -20,8 +20,33 @@ StoreQuery questionLookup(const QString &code)
     return Queries::domainInOrder(code);
 }
 
-// Sets one flag on every question of a domain: one statement rather than an
-// edit of each row, so that a domain of thousands of questions is marked at once.
+// One statement over every question of a domain rather than a step per row,
+// so that a domain of tens of thousands of questions is changed at once.
+// action is the statement before its WHERE, %1 the table.
+bool changeDomainQuestions(
+    Connection &connection, const QString &action, const QVariantList &values, const QString &code, StoreError *error)
+{
+    const TableInfo *table = connection.table(QStringLiteral("Questions"), error);
+    if (!table)
+        return false;
+    const int codeColumn = table->column(QStringLiteral("Code"));
+    if (codeColumn < 0) {
+        *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
+        return false;
+    }
+    SqliteStatement *st = connection.statement(action.arg(quotedIdentifier(table->name))
+            + QStringLiteral(" WHERE %1 = ?").arg(quotedIdentifier(table->columns.at(codeColumn))),
+        error);
+    if (!st)
+        return false;
+    st->bindAll(values + QVariantList{code});
+    const bool done = st->exec();
+    if (!done)
+        *error = connection.errorOf(*st);
+    st->reset();
+    return done;
+}
+
 bool setFlagOfDomain(
     Connection &connection, const QString &flagField, int value, const QString &code, StoreError *error)
 {
@@ -29,24 +54,13 @@ bool setFlagOfDomain(
     if (!table)
         return false;
     const int flag = table->column(flagField);
-    const int codeColumn = table->column(QStringLiteral("Code"));
-    if (flag < 0 || codeColumn < 0) {
+    if (flag < 0) {
         *error = StoreErrors::make(StoreErrorKind::FieldNotFound);
         return false;
     }
-    SqliteStatement *st
-        = connection.statement(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                                   .arg(quotedIdentifier(table->name), quotedIdentifier(table->columns.at(flag)),
-                                       quotedIdentifier(table->columns.at(codeColumn))),
-            error);
-    if (!st)
-        return false;
-    st->bindAll({value, code});
-    const bool done = st->exec();
-    if (!done)
-        *error = connection.errorOf(*st);
-    st->reset();
-    return done;
+    return changeDomainQuestions(connection,
+        QStringLiteral("UPDATE %1 SET ") + quotedIdentifier(table->columns.at(flag)) + QStringLiteral(" = ?"), {value},
+        code, error);
 }
 
 } // namespace
@@ -363,14 +377,9 @@ void QuestionEditor::DeleteDomain()
         if (!ok)
             failure = transaction.error();
         if (ok && withQuestions) {
-            DataBinding &que = m_state.datQue;
-            BindingPlace keeper(que);
-            que.setRecordSource(Queries::domainRows(code));
-            ok = que.refresh();
-            for (; ok && !que.eof(); que.moveNext())
-                ok = que.deleteRecord();
-            if (!ok)
-                failure = que.lastError();
+            // datQue finds its place again among the questions left.
+            BindingPlace keeper(m_state.datQue);
+            ok = changeDomainQuestions(*m_state.connection(), QStringLiteral("DELETE FROM %1"), {}, code, &failure);
         }
         if (ok && !deleteDomainRow(code)) {
             ok = false;

@@ -284,8 +284,8 @@ void fQCM::buildControls()
     auto *control
         = makeButton(1, QStringLiteral("&Contrôle de la question"), QStringLiteral("Affiche le résultat"), m_fra);
     auto *next = makeButton(4, {}, QStringLiteral("Question suivante"), m_fra);
-    previous->setIcon(QIcon(QStringLiteral(":/pictures/previous.svg")));
-    next->setIcon(QIcon(QStringLiteral(":/pictures/next.svg")));
+    previous->setIcon(arrowIcon(QStringLiteral("previous")));
+    next->setIcon(arrowIcon(QStringLiteral("next")));
     for (QPushButton *b : {previous, next}) {
         b->setIconSize(QSize(36, 36));
         b->setFixedSize(Twips::toPixels(960), Twips::toPixels(690));

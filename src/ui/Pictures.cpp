@@ -21,8 +21,16 @@ QPixmap svgPixmap(const QString &resource, QSize size)
 
 QCursor handPointer()
 {
-    const QPixmap pixmap = svgPixmap(QStringLiteral(":/pictures/pointer.svg"), QSize(32, 32));
+    const QPixmap pixmap(QStringLiteral(":/pictures/pointer-32.png"));
     return pixmap.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(pixmap, 10, 2);
+}
+
+QIcon arrowIcon(const QString &name)
+{
+    QIcon icon;
+    for (int size : {36, 72})
+        icon.addFile(QStringLiteral(":/pictures/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    return icon;
 }
 
 QRect twipsRect(int left, int top, int width, int height)

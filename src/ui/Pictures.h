@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCursor>
+#include <QIcon>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -13,6 +14,9 @@ QPixmap svgPixmap(const QString &resource, QSize size);
 
 // The program's hand-shaped pointer, shown over what can be clicked.
 QCursor handPointer();
+
+// The arrow "previous" or "next", drawn beforehand at 36 and 72 pixels.
+QIcon arrowIcon(const QString &name);
 
 // A rectangle given in twips, in pixels.
 QRect twipsRect(int left, int top, int width, int height);

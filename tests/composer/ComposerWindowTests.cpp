@@ -199,7 +199,8 @@ TEST_F(ComposerTest, ANewUserComposesSavesReopensChangesAndDeletesAQuestionnaire
         << "choices and points copied, Null left Null";
     EXPECT_EQ(rows(u"select * from \"Spécialité\""_s),
         QStringList{u"  Examen d'avril  |Brevet B de Vol Libre - Parapente"_s});
-    EXPECT_EQ(databaseContent(workingCopy()), databaseContent(bankPath())) << "the reports read the new questionnaire";
+    EXPECT_LT(QFileInfo(workingCopy()).lastModified(), QFileInfo(bankPath()).lastModified())
+        << "the reports copy the bank again before they read the new questionnaire";
     EXPECT_EQ(state.datQue.recordSource(), Queries::domainInOrder(u"1"_s));
     EXPECT_EQ(state.datQue.position(), 3);
     EXPECT_EQ(c.cmbQCM()->currentText(), u"  Examen d'avril  "_s);
@@ -251,7 +252,7 @@ TEST_F(ComposerTest, ANewUserComposesSavesReopensChangesAndDeletesAQuestionnaire
     EXPECT_EQ(first(u"select count(*) from \"Spécialité\""_s), u"0"_s);
     EXPECT_EQ(c.cmbQCM()->count(), 1);
     EXPECT_EQ(c.cmbQCM()->currentText(), u"- Créer un nouveau QCM"_s);
-    EXPECT_EQ(databaseContent(workingCopy()), databaseContent(bankPath()));
+    EXPECT_LT(QFileInfo(workingCopy()).lastModified(), QFileInfo(bankPath()).lastModified());
 }
 
 TEST_F(ComposerTest, RefusedSavesStoreNothingAndAChosenTitleOrAnExistingNameIsAccepted)

@@ -27,6 +27,17 @@ bool load(DataBinding &b, const StoreQuery &query)
     return b.refresh();
 }
 
+// A question added through a binding of the connection other than the one read.
+bool addQuestion(DataBinding &writer, const QString &code, qint64 numero, const QString &statement = {})
+{
+    if (!load(writer, "Questions") || !writer.addNew())
+        return false;
+    writer.setField(u"Code"_s, code);
+    writer.setField(u"Numero"_s, numero);
+    writer.setField(u"Libellé"_s, statement.isEmpty() ? QVariant() : QVariant(statement));
+    return writer.update();
+}
+
 // A bank whose rows are stored out of order, with a question 1.3 beside 3.1
 // so that a code and a number swapped find the wrong row.
 class Store : public ::testing::Test {
@@ -154,12 +165,7 @@ TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
 
     DataBinding writer(u"autre"_s);
     writer.setConnection(connection);
-    ASSERT_TRUE(load(writer, "Questions"));
-    ASSERT_TRUE(writer.addNew());
-    writer.setField(u"Code"_s, u"1"_s);
-    writer.setField(u"Numero"_s, 2);
-    writer.setField(u"Libellé"_s, u"Ajoutée"_s);
-    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(addQuestion(writer, u"1"_s, 2, u"Ajoutée"_s));
     ASSERT_TRUE(que.refresh());
     EXPECT_EQ(keys(que), (QStringList{"1.1", "1.2", "1.3"})) << "an added row takes its place at the next refresh";
 
@@ -185,6 +191,74 @@ TEST_F(Store, WritesReachTheFileAndEveryBindingOfTheConnection)
     EXPECT_EQ(keys(fresh), (QStringList{"1.2", "1.3"})) << "a second connection reads the file";
     fresh.moveLast();
     EXPECT_TRUE(fresh.field(u"lib0"_s).isNull());
+}
+
+// A recordset larger than the part of its keys read at a time: counted
+// before it is walked, walked whole in order across the parts, and kept
+// right by a delete in the middle and by a change made elsewhere.
+TEST(LargeRecordset, IsCountedAndWalkedAcrossThePartsOfItsKeys)
+{
+    QTemporaryDir dir;
+    BankContent bank{{{u"1"_s, u"Météo"_s}, {u"2"_s, u"Vol"_s}}, {}};
+    // Stored out of order, and the other domain in between.
+    for (int n = 300; n >= 1; --n) {
+        bank.questions.append(makeQuestion(u"1"_s, n * 2, u"Q%1"_s.arg(n * 2), {6}));
+        if (n % 7 == 0)
+            bank.questions.append(makeQuestion(u"2"_s, n, u"Autre"_s, {6}));
+    }
+    const auto connection = Connection::open(makeBank(dir, u"grande.mdb"_s, bank), nullptr);
+    ASSERT_TRUE(connection);
+    DataBinding que(u"datQue"_s);
+    que.setConnection(connection);
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
+    EXPECT_EQ(que.recordCount(), 300);
+    que.moveLast();
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 600);
+
+    ASSERT_TRUE(que.refresh());
+    que.move(99);
+    ASSERT_TRUE(que.deleteRecord()); // question 200, inside the keys read so far
+    EXPECT_EQ(que.recordCount(), 299);
+    QList<int> walked;
+    for (que.moveNext(); !que.eof(); que.moveNext())
+        walked.append(que.field(u"Numero"_s).toInt());
+    ASSERT_EQ(walked.size(), 200);
+    for (int i = 0; i < walked.size(); ++i)
+        ASSERT_EQ(walked[i], 202 + 2 * i) << "no row skipped nor repeated after the delete";
+
+    DataBinding writer(u"autre"_s);
+    writer.setConnection(connection);
+    ASSERT_TRUE(addQuestion(writer, u"1"_s, 1));
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"2"_s)));
+    EXPECT_EQ(que.recordCount(), 42);
+    ASSERT_TRUE(load(que, Queries::domainInOrder(u"1"_s)));
+    EXPECT_EQ(que.recordCount(), 300) << "a count known before the change is not used after it";
+    EXPECT_EQ(que.field(u"Numero"_s).toInt(), 1);
+
+    // Found far past the keys read so far: its neighbours follow it.
+    auto numero = [&] { return que.field(u"Numero"_s).toInt(); };
+    ASSERT_TRUE(que.findFirst(Criteria::questionKey(u"1"_s, 500)));
+    EXPECT_FALSE(que.noMatch());
+    EXPECT_EQ(que.position(), 249);
+    que.moveNext();
+    EXPECT_EQ(numero(), 502);
+    que.move(-2);
+    EXPECT_EQ(numero(), 498);
+    que.moveLast();
+    que.movePrevious();
+    EXPECT_EQ(numero(), 598);
+    que.findFirst(Criteria::questionKey(u"2"_s, 7));
+    EXPECT_TRUE(que.noMatch()) << "a row outside the recordset is not found in it";
+    EXPECT_EQ(numero(), 598);
+
+    // A Null number sorts first, where the count of the rows before misses it.
+    ASSERT_TRUE(writer.findFirst(Criteria::questionKey(u"1"_s, 1)) && writer.edit());
+    writer.setField(u"Numero"_s, QVariant());
+    ASSERT_TRUE(writer.update());
+    ASSERT_TRUE(que.refresh());
+    ASSERT_TRUE(que.findFirst(Criteria::questionKey(u"1"_s, 500)));
+    EXPECT_EQ(que.position(), 249);
+    EXPECT_EQ(numero(), 500);
 }
 
 TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
