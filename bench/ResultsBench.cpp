@@ -5,6 +5,7 @@
 // window filling its tables and charts (see BM_Window). The file is made
 // once per run.
 #include "BenchSupport.h"
+#include "PaintedWindow.h"
 #include "results/ResultsFiller.h"
 #include "results/ResultsReader.h"
 #include "results/fResultats.h"
@@ -97,9 +98,10 @@ void BM_Window(benchmark::State &s)
     for (auto _ : s) {
         s.PauseTiming();
         fResultats window(file.state, [store] { return store; });
+        PaintCounter painted(window);
         const int view = int(s.range(0));
-        if (view >= 1)
-            window.refresh();
+        if (view >= 1 && !painted.showExposed())
+            s.SkipWithError("window never exposed");
         if (view == 2 || view == 3) {
             window.tabs()->setCurrentIndex(view == 2 ? fResultats::ClassTab : fResultats::ItemsTab);
             window.ensureFilled(fResultats::Tab(window.tabs()->currentIndex()));
@@ -107,7 +109,8 @@ void BM_Window(benchmark::State &s)
         s.ResumeTiming();
         switch (view) {
         case 0:
-            window.refresh();
+            if (!painted.showExposed())
+                s.SkipWithError("window never exposed");
             break;
         case 1:
             window.candidateBox()->setCurrentIndex(++next % window.candidateBox()->count());
@@ -119,6 +122,10 @@ void BM_Window(benchmark::State &s)
         default:
             window.tabs()->setCurrentIndex(fResultats::ItemsTab);
         }
+        painted.settle();
+        s.PauseTiming();
+        painted.check(s);
+        s.ResumeTiming();
     }
 }
 BENCHMARK(BM_Window)
