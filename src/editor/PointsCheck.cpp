@@ -107,14 +107,23 @@ StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, con
     return {};
 }
 
-bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error)
+bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error, qint64 expected)
 {
     rows.clear();
+    rows.reserve(size_t(std::max<qint64>(0, expected)));
+    // The rows come grouped by domain: one text per domain code, shared by
+    // its questions, rather than one per question.
+    QByteArray lastCode;
+    QString lastCodeText;
     return bank.forEachQuestion(
         QuestionParts::Choices,
-        [&rows](const QuestionRow &question) {
+        [&](const QuestionRow &question) {
             CheckedRow row;
-            row.code = question.code();
+            if (const QByteArrayView code = question.codeUtf8(); lastCodeText.isNull() || code != lastCode) {
+                lastCode = code.toByteArray();
+                lastCodeText = question.code();
+            }
+            row.code = lastCodeText;
             row.numero = question.numero();
             for (int k = 0; k < kChoiceCount; ++k) {
                 row.hasText[size_t(k)] = question.hasChoice(k);
@@ -140,7 +149,7 @@ void QuestionEditor::CheckPoints()
     que.refresh();
     std::vector<CheckedRow> rows;
     StoreError failure;
-    if (!readCheckedRows(m_state.bank(), rows, &failure)) {
+    if (!readCheckedRows(m_state.bank(), rows, &failure, que.recordCount())) {
         m_state.CheckInProgress = false;
         reportFailure(QStringLiteral("Le contrôle des incompatibilités n'a pas pu lire les questions."), failure,
             QStringLiteral("CheckPoints"));

@@ -34,8 +34,8 @@ StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, con
 
 // The whole bank in the order Code then Numero, read in one pass without the
 // texts: the check walks tens of thousands of questions and reads a row
-// again only to show it.
-bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error);
+// again only to show it. `expected` rows are made room for at once.
+bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error, qint64 expected = 0);
 
 // The texts of the points check.
 namespace PointsCheckText {
