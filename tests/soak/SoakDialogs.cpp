@@ -88,7 +88,10 @@ QString SoakDialogs::saveFileName(const FileDialogRequest &request)
         if (m.hasMatch())
             extension = m.captured(1);
     }
-    const bool bank = extension != u"pdf"_s;
+    // The bank copies and the question export are offered the bank's own
+    // files, which they must refuse; a PDF or a results table (one CSV
+    // filter) would only be written beside them, under another name.
+    const bool bank = extension != u"pdf"_s && !(extension == u"csv"_s && request.filters.size() == 1);
     const QDir scratch(m_scratch);
     const double r = m_random.unit();
     if (r < 0.3)
