@@ -432,6 +432,31 @@ std::optional<qint64> BankModel::questionCount(const QString &code, StoreError *
     return n;
 }
 
+std::optional<std::optional<QVariant>> BankModel::lastNumero(const QString &code, StoreError *error) const
+{
+    StoreError e;
+    const TableInfo *t = table(kQuestions, &e);
+    if (!t)
+        return failed<std::optional<QVariant>>(error, e);
+    const FieldList fields = FieldList::of(*t, {QStringLiteral("Code"), QStringLiteral("Numero")});
+    if (fields.error)
+        return failed<std::optional<QVariant>>(error, fields.error);
+    // Descending puts Nulls last, where the domain's ascending order puts
+    // them first: the same row either way.
+    SqliteStatement *st
+        = m_connection->statement(QStringLiteral("SELECT %3 FROM %1 WHERE %2 ORDER BY %3 DESC LIMIT 1")
+                                      .arg(quotedIdentifier(t->name), fields.equalTo(1), fields.sql.at(1)),
+            &e);
+    if (!st)
+        return failed<std::optional<QVariant>>(error, e);
+    st->bind(1, code);
+    std::optional<QVariant> last;
+    if (!readAll(
+            *m_connection, *st, [&] { last = st->column(0); }, error))
+        return std::nullopt;
+    return last;
+}
+
 std::optional<QStringList> BankModel::questionnaireNames(StoreError *error) const
 {
     StoreError e;

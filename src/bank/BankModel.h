@@ -126,6 +126,9 @@ public:
     std::optional<bool> hasSpecialityFlags(StoreError *error = nullptr) const;
     // How many questions a domain holds, counted by the file's index.
     std::optional<qint64> questionCount(const QString &code, StoreError *error = nullptr) const;
+    // The number that the domain's order puts last, read from the file's
+    // index; no value inside when the domain holds no question.
+    std::optional<std::optional<QVariant>> lastNumero(const QString &code, StoreError *error = nullptr) const;
     // Every question's place and flags, in the bank's order.
     std::optional<QList<QuestionFlags>> questionFlags(StoreError *error = nullptr) const;
 

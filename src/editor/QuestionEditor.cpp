@@ -492,21 +492,17 @@ QString QuestionEditor::NextQuestionNumber()
     const QString code = selectedCode();
     if (code.isEmpty())
         return {};
-    DataBinding &que = m_state.datQue;
-    BindingPlace keeper(que);
-    que.setRecordSource(Queries::domainInOrder(code));
+    // Read from the index, without moving the editor's recordset: walking a
+    // domain of tens of thousands of questions to its end would cost as much.
     // A domain that cannot be read gives no number rather than "1", which
     // would lead to question 1 being overwritten.
-    if (!que.refresh())
+    const std::optional<std::optional<QVariant>> last = m_state.bank().lastNumero(code);
+    if (!last)
         return {};
-    if (que.recordCount() == 0)
+    if (!*last)
         return QStringLiteral("1");
-    bool ok = false;
-    que.moveLast();
-    const qint64 last = que.field(QStringLiteral("Numero"), &ok).toLongLong();
-    if (!ok)
-        return {};
-    return QString::number(last < std::numeric_limits<qint64>::max() ? last + 1 : last);
+    const qint64 number = (**last).toLongLong();
+    return QString::number(number < std::numeric_limits<qint64>::max() ? number + 1 : number);
 }
 
 void QuestionEditor::PreviousQuestion()
