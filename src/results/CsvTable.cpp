@@ -1,6 +1,6 @@
 #include "CsvTable.h"
 
-#include <QSaveFile>
+#include "state/FileOps.h"
 
 namespace qcm {
 
@@ -41,13 +41,14 @@ QByteArray csvDocument(const QStringList &header, const QList<QStringList> &rows
 
 bool writeCsvFile(const QString &path, const QByteArray &document, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    // The program's one atomic writer: a full disk said as such, and a
+    // temporary left by a killed run known for what it is.
+    QString why;
+    if (writeFileAtomic(path, document, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2").arg(path, why);
+    return false;
 }
 
 } // namespace qcm
