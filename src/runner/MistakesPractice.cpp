@@ -185,7 +185,7 @@ bool MistakesPractice::start(const QString &candidate)
     m_model->setStringList(texts);
     m_practising = candidate;
     m_candidate->setEditText(candidate);
-    QString heading = QStringLiteral("Erreurs de %1 : %2 question(s)").arg(candidate).arg(m_entries.size());
+    QString heading = QStringLiteral("%1 : %2 question(s) à revoir").arg(candidate).arg(m_entries.size());
     if (gone > 0)
         heading += QStringLiteral(" (%1 autre(s), supprimée(s) de la banque, ne sont pas montrées)").arg(gone);
     m_heading->setText(heading);
