@@ -2,6 +2,7 @@
 
 #include "Marking.h"
 
+#include "state/FileOps.h"
 #include "state/IniFile.h"
 #include "ui/QuestionLook.h"
 
@@ -28,13 +29,6 @@ const QString kPdfSection = QStringLiteral("Rapports");
 const QString kPdfFolderKey = QStringLiteral("Dossier PDF");
 const QColor kPassed(27, 122, 46);
 const QColor kFailed(176, 28, 28);
-
-QString safeFileName(QString name)
-{
-    for (const QChar c : {u'/', u'\\', u':', u'*', u'?', u'"', u'<', u'>', u'|'})
-        name.replace(c, u'_');
-    return name.simplified();
-}
 
 } // namespace
 

@@ -340,6 +340,14 @@ QString fittingFileName(const QString &start, const QString &ending)
     return leftFittingBytes(start, std::max<qsizetype>(0, kMaxFileNameBytes - ending.toUtf8().size())) + ending;
 }
 
+QString safeFileName(QString name)
+{
+    for (QChar &c : name)
+        if (c.unicode() < 32 || QStringView(u"/\\:*?\"<>|").contains(c))
+            c = u'_';
+    return name.simplified();
+}
+
 bool writeFileAtomic(const QString &path, const QByteArray &bytes, QString *error)
 {
     QString why;

@@ -55,4 +55,9 @@ QString leftFittingBytes(const QString &text, qsizetype maxBytes);
 // the whole fits in kMaxFileNameBytes; the ending is kept whole.
 QString fittingFileName(const QString &start, const QString &ending);
 
+// A text made into a file name to propose: the characters that file systems
+// or their dialogs refuse ("/\\:*?\"<>|" and control characters) become "_",
+// and runs of blanks one space.
+QString safeFileName(QString name);
+
 } // namespace qcm
