@@ -6,6 +6,7 @@
 #include "exam/ExamReview.h"
 #include "reports/ReportPreview.h"
 #include "runner/Corrections.h"
+#include "state/FileOps.h"
 #include "ui/Accessibility.h"
 
 #include <QDir>
@@ -127,16 +128,6 @@ QStringList headersOf(const QStandardItemModel *model)
     for (int c = 0; c < model->columnCount(); ++c)
         headers.append(model->headerData(c, Qt::Horizontal).toString());
     return headers;
-}
-
-// The file name the dialogs suggest, without the characters file systems refuse.
-QString safeName(QString name)
-{
-    static const QString refused = QStringLiteral("\\/:*?\"<>|");
-    for (QChar &c : name)
-        if (refused.contains(c) || c.unicode() < 32)
-            c = u'-';
-    return name;
 }
 
 } // namespace
@@ -605,7 +596,7 @@ QString fResultats::askCsvPath(const QString &suggested)
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString folder = QFileInfo(documents).isDir() ? documents : QDir::homePath();
     QString path = dialogs.saveFileName({QStringLiteral("Exporter en CSV"),
-        {{QStringLiteral("Fichiers CSV"), QStringLiteral("*.csv")}}, QDir(folder).filePath(safeName(suggested))});
+        {{QStringLiteral("Fichiers CSV"), QStringLiteral("*.csv")}}, QDir(folder).filePath(safeFileName(suggested))});
     if (path.isEmpty())
         return {};
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
@@ -615,21 +606,15 @@ QString fResultats::askCsvPath(const QString &suggested)
     return path;
 }
 
-QList<QStringList> fResultats::candidateTable()
+// A table as shown, its headings first: the exams of the candidate's tab or
+// the lines of the class's.
+QList<QStringList> fResultats::shownRows(Tab tab)
 {
-    ensureFilled(CandidateTab);
-    QList<QStringList> rows{headersOf(m_examsModel)};
-    for (int r = 0; r < m_examsModel->rowCount(); ++r)
-        rows.append(cellsOf(m_examsModel, r));
-    return rows;
-}
-
-QList<QStringList> fResultats::classTableRows()
-{
-    ensureFilled(ClassTab);
-    QList<QStringList> rows{headersOf(m_classModel)};
-    for (int r = 0; r < m_classModel->rowCount(); ++r)
-        rows.append(cellsOf(m_classModel, r));
+    ensureFilled(tab);
+    const QStandardItemModel *model = tab == CandidateTab ? m_examsModel : m_classModel;
+    QList<QStringList> rows{headersOf(model)};
+    for (int r = 0; r < model->rowCount(); ++r)
+        rows.append(cellsOf(model, r));
     return rows;
 }
 
@@ -640,7 +625,7 @@ void fResultats::exportCandidateCsv()
     const QString path = askCsvPath(QStringLiteral("Relevé de %1.csv").arg(m_record.name));
     if (path.isEmpty())
         return;
-    QList<QStringList> rows = candidateTable();
+    QList<QStringList> rows = shownRows(CandidateTab);
     const QStringList header = rows.takeFirst();
     QString error;
     if (!writeCsvFile(path,
@@ -657,11 +642,10 @@ void fResultats::exportCandidateCsv()
 
 void fResultats::exportClassCsv()
 {
-    ensureFilled(ClassTab);
     const QString path = askCsvPath(QStringLiteral("Résultats de la classe.csv"));
     if (path.isEmpty())
         return;
-    QList<QStringList> rows = classTableRows();
+    QList<QStringList> rows = shownRows(ClassTab);
     const QStringList header = rows.takeFirst();
     QString error;
     if (!writeCsvFile(path, csvDocument(header, rows), &error))
@@ -718,7 +702,7 @@ void fResultats::printCandidate(ReportDestination destination)
     auto sheet = std::make_shared<TableSheet>();
     sheet->name = m_record.name;
     sheet->date = m_state.dialogs().today().toString(QStringLiteral("dd/MM/yyyy"));
-    QList<QStringList> exams = candidateTable();
+    QList<QStringList> exams = shownRows(CandidateTab);
     const QStringList examHeadings = exams.takeFirst();
     sheet->sections.append({QStringLiteral("Examens"), examHeadings, exams, 1});
     QList<QStringList> domains;
@@ -749,7 +733,7 @@ void fResultats::printClass(ReportDestination destination)
         ? QStringLiteral("du %1 au %2")
               .arg(period.from.toString(QStringLiteral("dd/MM/yyyy")), period.to.toString(QStringLiteral("dd/MM/yyyy")))
         : QStringLiteral("au %1").arg(m_state.dialogs().today().toString(QStringLiteral("dd/MM/yyyy")));
-    QList<QStringList> lines = classTableRows();
+    QList<QStringList> lines = shownRows(ClassTab);
     const QStringList headings = lines.takeFirst();
     sheet->sections.append({QStringLiteral("Candidats"), headings, lines, 0});
     QList<QStringList> domains;
@@ -773,7 +757,7 @@ void fResultats::runReport(ReportRequest request, const QString &documentName)
         const QString folder = QFileInfo(documents).isDir() ? documents : QDir::homePath();
         QString path = dialogs.saveFileName(
             {QStringLiteral("Enregistrer en PDF"), {{QStringLiteral("Fichiers PDF"), QStringLiteral("*.pdf")}},
-                QDir(folder).filePath(safeName(documentName + QStringLiteral(".pdf")))});
+                QDir(folder).filePath(safeFileName(documentName + QStringLiteral(".pdf")))});
         if (path.isEmpty())
             return;
         if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

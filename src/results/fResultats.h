@@ -72,8 +72,7 @@ public:
     void setReportRunner(std::function<ReportOutcome(const ReportRequest &)> run) { m_runReport = std::move(run); }
 
     // The tables as exported and printed: headings, then rows.
-    QList<QStringList> candidateTable();
-    QList<QStringList> classTableRows();
+    QList<QStringList> shownRows(Tab tab);
     // Fills a view that the file changed under, or that was never shown.
     void ensureFilled(Tab tab);
 
