@@ -183,7 +183,7 @@ void CandidateLinesRead(benchmark::State &s)
 {
     const auto connection = openBank(int(s.range(0)));
     CandidateCache cache;
-    std::vector<QString> lines;
+    std::vector<int> lines;
     for (auto _ : s) {
         cache.clear();
         StoreError error;

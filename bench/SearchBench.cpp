@@ -125,19 +125,16 @@ void FilterKeys(benchmark::State &s)
 void FilterCandidateList(benchmark::State &s)
 {
     OpenBank bank(int(s.range(0)));
-    std::vector<QString> lines;
-    const auto questions = bank.state.bank().questions();
-    for (const Question &q : *questions)
-        lines.push_back(q.code + u'/' + QString::number(q.numero) + QStringLiteral("- ") + q.libelle);
+    CandidateCache cache;
+    std::vector<int> rows;
+    if (!cache.lines(bank.state.connection(), {true, true, true, true, true, true}, rows, nullptr))
+        qFatal("the candidates could not be read");
     CandidateModel model;
-    model.setLines(std::move(lines));
+    model.setLines(cache.table(), std::move(rows));
     QListView view;
     FilteredSelection list(&view, &model);
     QuestionFilterField field(bank.state, list, [&model](int row) {
-        const QStringView line(model.line(row));
-        const qsizetype slash = line.indexOf(u'/');
-        const qsizetype dash = line.indexOf(QLatin1String("- "), slash + 1);
-        return std::pair{line.left(slash), line.mid(slash + 1, dash - slash - 1).toLongLong()};
+        return std::pair{QStringView(model.code(row)), model.numero(row)};
     });
     BankSearch::of(bank.state).find(QStringLiteral("x"));
     const QStringList typed{QStringLiteral("ther"), QStringLiteral("thermique pourq"), QStringLiteral("sell")};

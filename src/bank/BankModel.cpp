@@ -190,6 +190,11 @@ QVariant QuestionRow::storedNumero() const
     return m_st.column(1);
 }
 
+bool QuestionRow::numeroIsWhole() const
+{
+    return m_st.columnIsInteger(1);
+}
+
 QString QuestionRow::statement() const
 {
     return m_statement < 0 ? QString() : m_st.column(m_statement).toString();

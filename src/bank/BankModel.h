@@ -70,6 +70,7 @@ public:
     QByteArrayView codeUtf8() const; // valid during the call
     qint64 numero() const;
     QVariant storedNumero() const; // as the file holds it
+    bool numeroIsWhole() const; // the file holds an integer
     QString statement() const;
     QByteArrayView statementUtf8() const; // valid during the call
     // A choice exists when its text is neither Null nor empty.

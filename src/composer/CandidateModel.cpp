@@ -4,10 +4,11 @@
 
 namespace qcm {
 
-void CandidateModel::setLines(std::vector<QString> lines)
+void CandidateModel::setLines(std::shared_ptr<const CandidateTable> table, std::vector<int> rows)
 {
     beginResetModel();
-    m_lines = std::move(lines);
+    m_table = table ? std::move(table) : std::make_shared<CandidateTable>();
+    m_rows = std::move(rows);
     m_firstRow.clear();
     m_furtherRows.clear();
     m_indexed = false;
@@ -29,9 +30,9 @@ QStringView keyOf(const QString &line)
 QList<int> CandidateModel::positionsOf(const QString &text) const
 {
     if (!m_indexed) {
-        m_firstRow.reserve(qsizetype(m_lines.size()));
+        m_firstRow.reserve(qsizetype(m_rows.size()));
         for (int i = 0; i < count(); ++i) {
-            const QStringView key = keyOf(m_lines[size_t(i)]);
+            const QString key = m_table->key(m_rows[size_t(i)]);
             if (m_firstRow.contains(key))
                 m_furtherRows.insert(key, i);
             else
@@ -40,14 +41,14 @@ QList<int> CandidateModel::positionsOf(const QString &text) const
         m_indexed = true;
     }
     QList<int> found;
-    const QStringView key = keyOf(text);
+    const QString key = keyOf(text).toString();
     const auto first = m_firstRow.constFind(key);
     if (first == m_firstRow.constEnd())
         return found;
     QList<int> rows = m_furtherRows.values(key);
     rows.append(first.value());
     for (int row : rows)
-        if (m_lines[size_t(row)] == text)
+        if (line(row) == text)
             found.append(row);
     std::sort(found.begin(), found.end());
     return found;
@@ -63,7 +64,7 @@ QVariant CandidateModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
-        return m_lines[size_t(index.row())];
+        return line(index.row());
     return {};
 }
 

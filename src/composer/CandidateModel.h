@@ -1,25 +1,32 @@
 #pragma once
 
+#include "BankReader.h"
+
 #include <QAbstractListModel>
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace qcm {
 
-// The candidate lines of the composer, tens of thousands of them: filled in
-// one reset, never sorted, so that an entry keeps its position.
+// The candidate lines of the composer, up to the whole bank: filled in one
+// reset, never sorted, so that an entry keeps its position. A line's text is
+// made from the table when it is asked for.
 class CandidateModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setLines(std::vector<QString> lines);
-    const QString &line(int row) const { return m_lines[size_t(row)]; }
-    int count() const { return int(m_lines.size()); }
+    // The rows are positions in the table, in list order.
+    void setLines(std::shared_ptr<const CandidateTable> table, std::vector<int> rows);
+    QString line(int row) const { return m_table->line(m_rows[size_t(row)]); }
+    const QString &code(int row) const { return m_table->code(m_rows[size_t(row)]); }
+    qint64 numero(int row) const { return m_table->numero(m_rows[size_t(row)]); }
+    int count() const { return int(m_rows.size()); }
     // Every position holding exactly this text.
     QList<int> positionsOf(const QString &text) const;
 
@@ -28,11 +35,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    std::vector<QString> m_lines;
+    std::shared_ptr<const CandidateTable> m_table = std::make_shared<CandidateTable>();
+    std::vector<int> m_rows;
     // Built on first search, dropped with the lines: the first row of each
     // "code/numero", and the rare further rows that share one.
-    mutable QHash<QStringView, int> m_firstRow;
-    mutable QMultiHash<QStringView, int> m_furtherRows;
+    mutable QHash<QString, int> m_firstRow;
+    mutable QMultiHash<QString, int> m_furtherRows;
     mutable bool m_indexed = false;
 };
 

@@ -307,13 +307,7 @@ QWidget *fCreaQCM::buildTabs()
     m_filter = new QuestionFilterField(
         m_state, *m_candidateFilter,
         [this](int row) {
-            // Code + "/" + Numero + "- " + statement.
-            const QStringView line(m_candidates->line(row));
-            const qsizetype slash = line.indexOf(u'/');
-            const qsizetype dash = line.indexOf(QLatin1String("- "), slash + 1);
-            if (slash < 0 || dash < 0)
-                return std::pair<QStringView, qint64>{};
-            return std::pair{line.left(slash), line.mid(slash + 1, dash - slash - 1).toLongLong()};
+            return std::pair{QStringView(m_candidates->code(row)), m_candidates->numero(row)};
         },
         choice);
     m_filter->addFindShortcut(this);
@@ -388,7 +382,7 @@ void fCreaQCM::relistSameEntries()
 
 void fCreaQCM::QCMListe()
 {
-    std::vector<QString> lines;
+    std::vector<int> lines;
     StoreError error;
     bool listed = false;
     if (listedAsTicked()) {
@@ -401,7 +395,7 @@ void fCreaQCM::QCMListe()
         else
             error = StoreErrors::noDatabase();
         m_programChange = true;
-        m_candidates->setLines(std::move(lines));
+        m_candidates->setLines(m_bank.table(), std::move(lines));
         m_programChange = false;
         if (listed)
             m_listedTicks = ticked();

@@ -138,6 +138,11 @@ QByteArrayView SqliteStatement::columnUtf8(int i) const
     return text ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, i)) : QByteArrayView();
 }
 
+bool SqliteStatement::columnIsInteger(int i) const
+{
+    return sqlite3_column_type(m_stmt, i) == SQLITE_INTEGER;
+}
+
 bool SqliteStatement::columnIsNull(int i) const
 {
     return sqlite3_column_type(m_stmt, i) == SQLITE_NULL;

@@ -45,6 +45,7 @@ public:
     // The column as UTF-8 text, without a copy: valid until the next step or reset.
     QByteArrayView columnUtf8(int i) const;
     bool columnIsNull(int i) const;
+    bool columnIsInteger(int i) const;
     // The length of the column as text, in bytes, without converting it.
     int columnBytes(int i) const;
 
