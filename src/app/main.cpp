@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     runStep(dialogs, [&] {
         const QString picture = state.AppFolder() + QStringLiteral("QCM.BMP");
         if (QCMBas::FileExists(picture)) {
-            QPixmap pixmap(picture);
+            const QPixmap pixmap = splashPicture(picture);
             if (!pixmap.isNull()) {
                 splash = new Splash(pixmap);
                 splash->showNow();

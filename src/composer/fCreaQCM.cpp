@@ -93,7 +93,7 @@ fCreaQCM::fCreaQCM(QCMBas &state, QWidget *parent)
     readAsWindow(this);
     setObjectName(QStringLiteral("fCreaQCM"));
     setWindowTitle(QStringLiteral("Création de QCM"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
     m_hand = handPointer();
     buildControls();
     // The window loads with an empty preview and nothing to save.

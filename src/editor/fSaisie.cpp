@@ -7,6 +7,7 @@
 #include "input/TextEditGuard.h"
 #include "search/SearchField.h"
 #include "ui/PasteGuard.h"
+#include "ui/Pictures.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -46,7 +47,7 @@ fSaisie::fSaisie(QCMBas &state, QWidget *parent) : QDialog(parent), m_state(stat
 {
     setObjectName(QStringLiteral("fSaisie"));
     setWindowTitle(QStringLiteral("Saisie"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
     setModal(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, kWindowColour);

@@ -2,6 +2,7 @@
 
 #include "runner/WrappedLabel.h"
 #include "ui/Background.h"
+#include "ui/Pictures.h"
 #include "ui/QuestionLook.h"
 
 #include <QAccessible>
@@ -40,7 +41,7 @@ fExam::fExam(QCMBas &state, std::unique_ptr<ExamSession> session, QWidget *paren
 {
     setObjectName(QStringLiteral("fExam"));
     setWindowTitle(kTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_DeleteOnClose);
     build();

@@ -4,6 +4,7 @@
 
 #include "state/FileOps.h"
 #include "state/IniFile.h"
+#include "ui/Pictures.h"
 #include "ui/QuestionLook.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ fExamResult::fExamResult(QCMBas &state, ExamRecord exam, QWidget *parent)
 {
     setObjectName(QStringLiteral("fExamResult"));
     setWindowTitle(kTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     if (!m_exam.mark)
         m_exam.mark = paperMark(m_exam.questions, m_exam.negative);

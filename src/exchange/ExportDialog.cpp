@@ -1,5 +1,7 @@
 #include "ExportDialog.h"
 
+#include "ui/Pictures.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -25,7 +27,7 @@ ExportDialog::ExportDialog(const QList<DomainEntry> &domains, qint64 totalQuesti
 {
     setObjectName(QStringLiteral("ExportDialog"));
     setWindowTitle(QStringLiteral("Exporter la base"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
 
     auto *heading = new QLabel(QStringLiteral("Questions à exporter :"), this);
     m_whole = new QRadioButton(

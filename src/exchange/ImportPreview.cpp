@@ -1,5 +1,7 @@
 #include "ImportPreview.h"
 
+#include "ui/Pictures.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -182,7 +184,7 @@ ImportPreview::ImportPreview(const ImportPlanner &planner, const QString &fileNa
 {
     setObjectName(QStringLiteral("ImportPreview"));
     setWindowTitle(QStringLiteral("Importer des questions"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
 
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);

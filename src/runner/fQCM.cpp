@@ -74,7 +74,7 @@ fQCM::fQCM(QCMBas &state, QWidget *parent) : QWidget(parent), m_state(state)
     readAsWindow(this);
     setObjectName(QStringLiteral("fQCM"));
     setWindowTitle(Branding::applicationTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.svg")));
+    setWindowIcon(appIcon());
     setAccessibleDescription(QStringLiteral("Entraînement aux questions"));
     m_pointer = handPointer();
     buildControls();

@@ -429,6 +429,10 @@ QStringList removeStaleTemporaries(const QStringList &folders)
             continue;
         const QDir dir(folder);
         for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            // Most names fail this at once, and the pattern is compiled only
+            // for a name that may be one of ours: the start costs no compiler.
+            if (!name.startsWith(u'.') || !name.contains(QLatin1String(".partiel")))
+                continue;
             const QRegularExpressionMatch m = temporaryPattern().match(name);
             if (!m.hasMatch())
                 continue;

@@ -22,4 +22,9 @@ private:
     QPixmap m_picture;
 };
 
+// The start-up picture read from its file. A plain 24-bit BMP, as shipped,
+// is read straight into the pixmap's own pixels and kept in no cache, so
+// that it is freed with the splash; any other picture is read as before.
+QPixmap splashPicture(const QString &path);
+
 } // namespace qcm

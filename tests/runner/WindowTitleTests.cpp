@@ -5,6 +5,7 @@
 #include "dialogs/fBox.h"
 #include "dialogs/fInBox.h"
 #include "ui/Application.h"
+#include "ui/Pictures.h"
 
 #include <qpa/qplatformwindow.h>
 
@@ -51,6 +52,19 @@ TEST_F(RunnerTest, WindowSystemShowsEveryTitleExactlyAsGiven)
     int left = 0, top = 0;
     real.InBox(u"Corrigez"_s, u"Corriger un libellé"_s, u"x"_s, left, top);
     EXPECT_EQ(inputTitle, u"Corriger un libellé"_s);
+}
+
+// The windows' icon, read only once drawn, is the program's drawing at every size.
+TEST_F(RunnerTest, WindowIconIsTheProgramsDrawing)
+{
+    fQCM &w = start();
+    const QIcon drawing(u":/pictures/app.svg"_s);
+    ASSERT_FALSE(w.windowIcon().isNull());
+    for (int size : {16, 32, 64, 128}) {
+        EXPECT_EQ(w.windowIcon().actualSize(QSize(size, size)), drawing.actualSize(QSize(size, size)));
+        EXPECT_EQ(w.windowIcon().pixmap(size).toImage(), drawing.pixmap(size).toImage()) << size;
+    }
+    EXPECT_EQ(w.windowIcon().availableSizes(), drawing.availableSizes());
 }
 
 } // namespace

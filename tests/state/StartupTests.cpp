@@ -3,11 +3,14 @@
 #include "state/QCMBas.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/Splash.h"
 
 #include <QDir>
+#include <QImage>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -142,3 +145,44 @@ TEST(ProgramFolder, PortableWhenTheProgramFilesAreBesideItElsePerUserFilledOnce)
 }
 
 } // namespace
+
+// The splash read by the program's own BMP path shows the very pixels Qt's
+// reader shows, whichever way up its rows are stored; other pictures and
+// damaged files are left to Qt's reader.
+TEST(SplashPicture, SamePixelsAsQtsReaderAndOtherFilesLeftToIt)
+{
+    QTemporaryDir dir;
+    QImage drawn(7, 3, QImage::Format_RGB32); // 21 bytes a row: padded
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            drawn.setPixel(x, y, qRgb(30 * x, 80 * y, 255 - 20 * x));
+    const QString bottomUp = dir.filePath(u"QCM.BMP"_s);
+    ASSERT_TRUE(drawn.save(bottomUp, "BMP"));
+    const QImage expected = QImage(bottomUp).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(expected, drawn);
+    const QPixmap read = splashPicture(bottomUp);
+    EXPECT_EQ(read.toImage().convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(read.deviceIndependentSize().toSize(), QSize(7, 3));
+
+    // The same rows stored top first, as a negative height says.
+    QByteArray bytes = fileBytes(bottomUp);
+    const int offset = qFromLittleEndian<quint32>(bytes.constData() + 10);
+    const int stride = 24;
+    QByteArray topDown = bytes.left(offset);
+    for (int y = 2; y >= 0; --y)
+        topDown += bytes.mid(offset + y * stride, stride);
+    qToLittleEndian<qint32>(-3, topDown.data() + 22);
+    const QString topFirst = dir.filePath(u"haut.bmp"_s);
+    writeFile(topFirst, topDown);
+    EXPECT_EQ(splashPicture(topFirst).toImage().convertToFormat(QImage::Format_RGB32), expected);
+
+    const QString png = dir.filePath(u"image.png"_s);
+    ASSERT_TRUE(drawn.save(png, "PNG"));
+    EXPECT_EQ(splashPicture(png).toImage().convertToFormat(QImage::Format_RGB32), expected);
+    const QString cut = dir.filePath(u"coupe.bmp"_s);
+    writeFile(cut, bytes.left(bytes.size() - 10));
+    EXPECT_EQ(splashPicture(cut).isNull(), QPixmap(cut).isNull());
+    writeFile(cut, "image");
+    EXPECT_TRUE(splashPicture(cut).isNull());
+    EXPECT_TRUE(splashPicture(dir.filePath(u"absent.bmp"_s)).isNull());
+}
