@@ -42,6 +42,35 @@ TEST_F(ComposerTest, TheListFollowsTheTickedBoxesAndHowTheyWereTicked)
     EXPECT_EQ(c.candidates().count(), 72) << "the first box unticked: the heading ticks all";
 }
 
+// Lines are made from what was read only when asked for: keys the file holds
+// oddly read as before and lead back to their entries.
+TEST_F(ComposerTest, OddKeysAreListedAsTheFileHoldsThemAndFoundAgain)
+{
+    ASSERT_TRUE(
+        state.connection()->db().exec(u"UPDATE Questions SET Numero = NULL WHERE Code = '1' AND Numero = 5;"
+                                      "UPDATE Questions SET Numero = '12b' WHERE Code = '1' AND Numero = 6;"
+                                      "UPDATE Questions SET Code = '1/x- y' WHERE Code = '1' AND Numero = 7;"_s));
+    fCreaQCM &c = open();
+    tick(0);
+    const CandidateModel &list = c.candidates();
+    ASSERT_EQ(list.count(), 71);
+    QStringList lines;
+    for (int row = 0; row < list.count(); ++row)
+        lines << list.line(row);
+    for (const QString &odd : {u"1/- Question 5"_s, u"1/12b- Question 6"_s, u"1/x- y/7- Question 7"_s}) {
+        ASSERT_TRUE(lines.contains(odd)) << odd.toStdString();
+        const QList<int> rows = list.positionsOf(odd);
+        ASSERT_EQ(rows.size(), 1) << odd.toStdString();
+        EXPECT_EQ(list.line(rows.first()), odd);
+        EXPECT_EQ(list.data(list.index(rows.first())).toString(), odd);
+    }
+    const int moved = int(lines.indexOf(u"1/x- y/7- Question 7"_s));
+    EXPECT_EQ(list.code(moved), u"1/x- y"_s);
+    EXPECT_EQ(list.numero(moved), 7);
+    EXPECT_EQ(list.numero(int(lines.indexOf(u"1/12b- Question 6"_s))), 0) << "as the line reads it";
+    EXPECT_TRUE(list.positionsOf(u"1/7- Question 7"_s).isEmpty());
+}
+
 TEST_F(ComposerTest, EachClickTogglesOneEntryTheStatusCountsDownAndASixtyFirstIsStored)
 {
     fCreaQCM &c = open();
