@@ -222,7 +222,13 @@ QVariant QuestionRow::storedPoints(int i) const
 
 std::optional<qint64> QuestionRow::points(int i) const
 {
-    return pointsValue(storedPoints(i));
+    if (m_choices < 0)
+        return std::nullopt;
+    // Whole numbers, nearly all points, are read without a QVariant.
+    const int column = m_choices + 2 * i + 1;
+    if (m_st.columnIsInteger(column))
+        return m_st.columnInt64(column);
+    return pointsValue(m_st.column(column));
 }
 
 int QuestionRow::flag(int speciality) const
@@ -294,7 +300,7 @@ std::optional<QList<Domain>> BankModel::domains(StoreError *error) const
 }
 
 // keys: the fields (or rowid) that must equal values, in order.
-bool BankModel::readQuestions(unsigned parts, const QStringList &keys, const QVariantList &values,
+bool BankModel::readQuestions(unsigned parts, const QStringList &keys, const QVariantList &values, bool bankOrder,
     const std::function<void(const QuestionRow &)> &visit, StoreError *error) const
 {
     if (!m_connection)
@@ -316,11 +322,13 @@ bool BankModel::readQuestions(unsigned parts, const QStringList &keys, const QVa
             return setError(e, fields.error), QString();
         const QString where = keys.isEmpty() ? QString() : QStringLiteral(" WHERE ") + fields.equalTo(keys.size());
         fields.sql.remove(0, keys.size());
-        return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4, %5")
-            .arg(fields.selectList(), quotedIdentifier(t->name), where, fields.sql.at(0), fields.sql.at(1));
+        const QString order
+            = bankOrder ? QStringLiteral(" ORDER BY %1, %2").arg(fields.sql.at(0), fields.sql.at(1)) : QString();
+        return QStringLiteral("SELECT %1 FROM %2%3%4")
+            .arg(fields.selectList(), quotedIdentifier(t->name), where, order);
     };
-    SqliteStatement *st
-        = m_connection->statement(QStringLiteral("questions %1 %2").arg(parts).arg(keys.join(u',')), sql, error);
+    SqliteStatement *st = m_connection->statement(
+        QStringLiteral("questions %1 %2 %3").arg(parts).arg(keys.join(u',')).arg(bankOrder), sql, error);
     if (!st)
         return false;
     st->bindAll(values);
@@ -332,7 +340,13 @@ bool BankModel::readQuestions(unsigned parts, const QStringList &keys, const QVa
 bool BankModel::forEachQuestion(
     unsigned parts, const std::function<void(const QuestionRow &)> &visit, StoreError *error) const
 {
-    return readQuestions(parts, {}, {}, visit, error);
+    return readQuestions(parts, {}, {}, true, visit, error);
+}
+
+bool BankModel::forEachStoredQuestion(
+    unsigned parts, const std::function<void(const QuestionRow &)> &visit, StoreError *error) const
+{
+    return readQuestions(parts, {}, {}, false, visit, error);
 }
 
 std::optional<QList<Question>> BankModel::questionList(
@@ -340,7 +354,8 @@ std::optional<QList<Question>> BankModel::questionList(
 {
     QList<Question> list;
     if (!readQuestions(
-            QuestionParts::All, keys, values, [&](const QuestionRow &row) { list.append(row.question()); }, error))
+            QuestionParts::All, keys, values, true, [&](const QuestionRow &row) { list.append(row.question()); },
+            error))
         return std::nullopt;
     return list;
 }

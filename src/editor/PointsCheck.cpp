@@ -107,6 +107,25 @@ StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, con
     return {};
 }
 
+namespace {
+
+// Whether the check stops on this question or empties one of its points.
+bool hasFinding(const CheckedRow &row)
+{
+    qint64 total = 0;
+    for (int k = 0; k < kChoiceCount; ++k) {
+        const auto &v = row.val[size_t(k)];
+        // A choice without points, points without a choice, a useless zero.
+        if (row.hasText[size_t(k)] != v.has_value())
+            return true;
+        if (v && *v > 0)
+            total += std::min<qint64>(*v, std::numeric_limits<qint64>::max() / (2 * kChoiceCount));
+    }
+    return total != 6;
+}
+
+} // namespace
+
 bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, StoreError *error, qint64 expected)
 {
     rows.clear();
@@ -115,23 +134,31 @@ bool readCheckedRows(const BankModel &bank, std::vector<CheckedRow> &rows, Store
     // its questions, rather than one per question.
     QByteArray lastCode;
     QString lastCodeText;
-    return bank.forEachQuestion(
-        QuestionParts::Choices,
-        [&](const QuestionRow &question) {
-            CheckedRow row;
-            if (const QByteArrayView code = question.codeUtf8(); lastCodeText.isNull() || code != lastCode) {
-                lastCode = code.toByteArray();
-                lastCodeText = question.code();
-            }
-            row.code = lastCodeText;
-            row.numero = question.numero();
-            for (int k = 0; k < kChoiceCount; ++k) {
-                row.hasText[size_t(k)] = question.hasChoice(k);
-                row.val[size_t(k)] = question.points(k);
-            }
-            rows.push_back(std::move(row));
-        },
-        error);
+    // The file's own order first, cheaper; the bank's order is needed only
+    // when something is found, for the boxes and the last change shown.
+    bool found = false;
+    auto read = [&](const QuestionRow &question) {
+        CheckedRow row;
+        if (const QByteArrayView code = question.codeUtf8(); lastCodeText.isNull() || code != lastCode) {
+            lastCode = code.toByteArray();
+            lastCodeText = question.code();
+        }
+        row.code = lastCodeText;
+        row.numero = question.numero();
+        for (int k = 0; k < kChoiceCount; ++k) {
+            row.hasText[size_t(k)] = question.hasChoice(k);
+            row.val[size_t(k)] = question.points(k);
+        }
+        found = found || hasFinding(row);
+        rows.push_back(std::move(row));
+    };
+    if (!bank.forEachStoredQuestion(QuestionParts::Choices, read, error))
+        return false;
+    if (!found)
+        return true;
+    rows.clear();
+    lastCodeText.clear();
+    return bank.forEachQuestion(QuestionParts::Choices, read, error);
 }
 
 void QuestionEditor::CheckPoints()
