@@ -103,6 +103,69 @@ bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql
     return true;
 }
 
+// Placing a row without walking the keys before it. A column the WHERE holds
+// equal is equal in every row, and is left out of the comparisons. For a row
+// holding no Null in the others, the rows before it are counted by the first
+// column where they differ from it: equal up to that column, then smaller
+// there or Null (Nulls sort first), or equal in all and of a smaller rowid.
+// Each count runs over an index range when an index fits, never a domain.
+void DataBinding::preparePlacing(
+    const TableInfo &table, const ParsedSelect &parsed, const QString &where, const QStringList &order)
+{
+    m_rankSql.clear();
+    m_memberSql.clear();
+    m_afterSql.clear();
+    m_beforeSql.clear();
+    m_placeColumns.clear();
+    m_rankBinds.clear();
+    if (m_distinct)
+        return;
+    const QString quotedTable = quotedIdentifier(table.name);
+    const QString filter = where + (parsed.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "));
+    QList<int> fixed;
+    for (const Comparison &c : std::as_const(parsed.where))
+        fixed.append(table.column(c.field));
+    m_placeColumns.assign(fixed.begin(), fixed.end());
+    QStringList compared, beforeTerms, nullTerms, flags;
+    QString prefix;
+    auto ofRow = [&](const QString &columns) {
+        return QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = ?)").arg(columns, quotedTable);
+    };
+    for (const QString &field : parsed.orderBy) {
+        const int col = table.column(field);
+        m_placeColumns.push_back(col);
+        if (fixed.contains(col))
+            continue;
+        const QString name = quotedIdentifier(table.columns.at(col));
+        flags.append(name + QStringLiteral(" IS NULL"));
+        beforeTerms.append(
+            QStringLiteral("(SELECT count(*)") + filter + prefix + name + QStringLiteral(" < ") + ofRow(name) + u')');
+        nullTerms.append(QStringLiteral("(SELECT count(*)") + filter + prefix + name + QStringLiteral(" IS NULL)"));
+        m_rankBinds.push_back(int(compared.size()) + 1);
+        compared.append(name);
+        prefix += name + QStringLiteral(" = ") + ofRow(name) + QStringLiteral(" AND ");
+    }
+    beforeTerms.append(QStringLiteral("(SELECT count(*)") + filter + prefix + QStringLiteral("rowid < ?)"));
+    m_rankBinds.push_back(int(compared.size()) + 1);
+    for (qsizetype i = 0; i < nullTerms.size(); ++i)
+        m_rankBinds.push_back(int(i));
+    m_rankSql = QStringLiteral("SELECT ") + beforeTerms.join(QStringLiteral(" + ")) + QStringLiteral(", ")
+        + (nullTerms.isEmpty() ? QStringLiteral("0") : nullTerms.join(QStringLiteral(" + ")));
+    compared.append(QStringLiteral("rowid"));
+    const QString row = QStringLiteral("(") + compared.join(u',') + QStringLiteral(")");
+    const QString rowValues = ofRow(compared.join(u','));
+    m_memberSql = QStringLiteral("SELECT ")
+        + (flags.isEmpty() ? QStringLiteral("0") : flags.join(QStringLiteral(" OR "))) + filter
+        + QStringLiteral("rowid = ?");
+    QStringList descending;
+    for (const QString &column : order)
+        descending.append(column + QStringLiteral(" DESC"));
+    m_afterSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" > ") + rowValues
+        + QStringLiteral(" ORDER BY ") + order.join(u',') + QStringLiteral(" LIMIT ?");
+    m_beforeSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" < ") + rowValues
+        + QStringLiteral(" ORDER BY ") + descending.join(u',') + QStringLiteral(" LIMIT ?");
+}
+
 bool DataBinding::refresh()
 {
     m_lastError = {};
@@ -156,54 +219,9 @@ bool DataBinding::refresh()
     if (!m_distinct || order.isEmpty())
         order.append(QStringLiteral("rowid"));
     sql += QStringLiteral(" ORDER BY ") + order.join(u',');
-    // Placing a row without walking the keys before it. A column the WHERE
-    // holds equal is equal in every row, and is left out of the comparisons
-    // so that SQLite counts over an index range rather than a whole domain.
-    // Rows whose compared columns hold a Null escape the row-value comparison:
-    // when the row placed holds none, those before it are exactly the rows
-    // equal to it up to a Null (Nulls sort first), counted apart.
-    QString rankSql, memberSql, afterSql, beforeSql;
-    m_placeColumns.clear();
-    if (!m_distinct) {
-        const QString quotedTable = quotedIdentifier(table->name);
-        const QString filter = where + (parsed.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "));
-        QList<int> fixed;
-        for (const Comparison &c : std::as_const(parsed.where))
-            fixed.append(table->column(c.field));
-        m_placeColumns.assign(fixed.begin(), fixed.end());
-        QStringList compared, nullTerms, flags;
-        QString prefix;
-        auto ofRow = [&](const QString &columns) {
-            return QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = ?)").arg(columns, quotedTable);
-        };
-        for (const QString &field : parsed.orderBy) {
-            const int col = table->column(field);
-            m_placeColumns.push_back(col);
-            if (fixed.contains(col))
-                continue;
-            const QString name = quotedIdentifier(table->columns.at(col));
-            compared.append(name);
-            flags.append(name + QStringLiteral(" IS NULL"));
-            nullTerms.append(QStringLiteral("(SELECT count(*)") + filter + prefix + name + QStringLiteral(" IS NULL)"));
-            prefix += name + QStringLiteral(" = ") + ofRow(name) + QStringLiteral(" AND ");
-        }
-        m_nullTerms = int(nullTerms.size());
-        compared.append(QStringLiteral("rowid"));
-        const QString row = QStringLiteral("(") + compared.join(u',') + QStringLiteral(")");
-        rankSql = QStringLiteral("SELECT (SELECT count(*)") + filter + row + QStringLiteral(" < ")
-            + ofRow(compared.join(u',')) + QStringLiteral("), ")
-            + (nullTerms.isEmpty() ? QStringLiteral("0") : nullTerms.join(QStringLiteral(" + ")));
-        memberSql = QStringLiteral("SELECT ")
-            + (flags.isEmpty() ? QStringLiteral("0") : flags.join(QStringLiteral(" OR "))) + filter
-            + QStringLiteral("rowid = ?");
-        QStringList descending;
-        for (const QString &column : std::as_const(order))
-            descending.append(column + QStringLiteral(" DESC"));
-        afterSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" > ") + ofRow(compared.join(u','))
-            + QStringLiteral(" ORDER BY ") + order.join(u',') + QStringLiteral(" LIMIT ?");
-        beforeSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" < ") + ofRow(compared.join(u','))
-            + QStringLiteral(" ORDER BY ") + descending.join(u',') + QStringLiteral(" LIMIT ?");
-    }
+    // The same shape of source needs no new statements to place a row by.
+    if (sql != m_selectSql)
+        preparePlacing(*table, parsed, where, order);
 
     // The same rows as last time need no new reading.
     if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
@@ -212,10 +230,6 @@ bool DataBinding::refresh()
         m_cachedKey = -1;
     m_selectSql = sql;
     m_countSql = countSql;
-    m_rankSql = rankSql;
-    m_memberSql = memberSql;
-    m_afterSql = afterSql;
-    m_beforeSql = beforeSql;
     m_selectValues = values;
     m_open = true;
     m_pos = 0;
@@ -355,10 +369,13 @@ DataBinding::Membership DataBinding::membership(qint64 row) const
 // a Null were counted among those before it.
 std::optional<qint64> DataBinding::countedPosition(qint64 row, bool *nullsBefore) const
 {
-    QVariantList values{row};
-    for (int term = 0; term < m_nullTerms; ++term) {
-        values += m_selectValues;
-        for (int i = 0; i < term; ++i)
+    // Each count binds the recordset's values, then the row once for each of
+    // its comparisons; the first count's recordset values come with placing().
+    QVariantList values;
+    for (size_t term = 0; term < m_rankBinds.size(); ++term) {
+        if (term > 0)
+            values += m_selectValues;
+        for (int i = 0; i < m_rankBinds[term]; ++i)
             values.append(row);
     }
     SqliteStatement *st = placing(m_rankSql, values);

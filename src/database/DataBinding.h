@@ -95,6 +95,8 @@ private:
     // read with the few keys before it, not with every key before it.
     qint64 keyAt(qint64 position) const;
     bool readKeysAround(qint64 position) const;
+    void preparePlacing(
+        const TableInfo &table, const ParsedSelect &parsed, const QString &where, const QStringList &order);
     enum class Membership { Countable, Outside, Unknown };
     SqliteStatement *placing(const QString &sql, const QVariantList &values) const;
     Membership membership(qint64 row) const;
@@ -122,7 +124,8 @@ private:
     QString m_memberSql;
     QString m_afterSql;
     QString m_beforeSql;
-    int m_nullTerms = 0;
+    // How many times each count of m_rankSql binds the row placed.
+    std::vector<int> m_rankBinds;
     // The columns whose change can move a row in or out of its place.
     std::vector<int> m_placeColumns;
     QVariantList m_selectValues;
