@@ -65,6 +65,7 @@ void DataBinding::clearRecordset()
     m_keys.clear();
     m_distinctValues.clear();
     m_pos = -1;
+    m_anchor.reset();
     m_onDeletedRow = false;
     m_editMode = EditMode::None;
     m_buffer.clear();
@@ -102,11 +103,75 @@ bool DataBinding::whereClause(const QList<Comparison> &comparisons, QString &sql
     return true;
 }
 
+// Placing a row without walking the keys before it. A column the WHERE holds
+// equal is equal in every row, and is left out of the comparisons. For a row
+// holding no Null in the others, the rows before it are counted by the first
+// column where they differ from it: equal up to that column, then smaller
+// there or Null (Nulls sort first), or equal in all and of a smaller rowid.
+// Each count runs over an index range when an index fits, never a domain.
+void DataBinding::preparePlacing(
+    const TableInfo &table, const ParsedSelect &parsed, const QString &where, const QStringList &order)
+{
+    m_rankSql.clear();
+    m_memberSql.clear();
+    m_afterSql.clear();
+    m_beforeSql.clear();
+    m_placeColumns.clear();
+    m_rankBinds.clear();
+    if (m_distinct)
+        return;
+    const QString quotedTable = quotedIdentifier(table.name);
+    const QString filter = where + (parsed.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "));
+    QList<int> fixed;
+    for (const Comparison &c : std::as_const(parsed.where))
+        fixed.append(table.column(c.field));
+    m_placeColumns.assign(fixed.begin(), fixed.end());
+    QStringList compared, beforeTerms, nullTerms, flags;
+    QString prefix;
+    auto ofRow = [&](const QString &columns) {
+        return QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = ?)").arg(columns, quotedTable);
+    };
+    for (const QString &field : parsed.orderBy) {
+        const int col = table.column(field);
+        m_placeColumns.push_back(col);
+        if (fixed.contains(col))
+            continue;
+        const QString name = quotedIdentifier(table.columns.at(col));
+        flags.append(name + QStringLiteral(" IS NULL"));
+        beforeTerms.append(
+            QStringLiteral("(SELECT count(*)") + filter + prefix + name + QStringLiteral(" < ") + ofRow(name) + u')');
+        nullTerms.append(QStringLiteral("(SELECT count(*)") + filter + prefix + name + QStringLiteral(" IS NULL)"));
+        m_rankBinds.push_back(int(compared.size()) + 1);
+        compared.append(name);
+        prefix += name + QStringLiteral(" = ") + ofRow(name) + QStringLiteral(" AND ");
+    }
+    beforeTerms.append(QStringLiteral("(SELECT count(*)") + filter + prefix + QStringLiteral("rowid < ?)"));
+    m_rankBinds.push_back(int(compared.size()) + 1);
+    for (qsizetype i = 0; i < nullTerms.size(); ++i)
+        m_rankBinds.push_back(int(i));
+    m_rankSql = QStringLiteral("SELECT ") + beforeTerms.join(QStringLiteral(" + ")) + QStringLiteral(", ")
+        + (nullTerms.isEmpty() ? QStringLiteral("0") : nullTerms.join(QStringLiteral(" + ")));
+    compared.append(QStringLiteral("rowid"));
+    const QString row = QStringLiteral("(") + compared.join(u',') + QStringLiteral(")");
+    const QString rowValues = ofRow(compared.join(u','));
+    m_memberSql = QStringLiteral("SELECT ")
+        + (flags.isEmpty() ? QStringLiteral("0") : flags.join(QStringLiteral(" OR "))) + filter
+        + QStringLiteral("rowid = ?");
+    QStringList descending;
+    for (const QString &column : order)
+        descending.append(column + QStringLiteral(" DESC"));
+    m_afterSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" > ") + rowValues
+        + QStringLiteral(" ORDER BY ") + order.join(u',') + QStringLiteral(" LIMIT ?");
+    m_beforeSql = QStringLiteral("SELECT rowid") + filter + row + QStringLiteral(" < ") + rowValues
+        + QStringLiteral(" ORDER BY ") + descending.join(u',') + QStringLiteral(" LIMIT ?");
+}
+
 bool DataBinding::refresh()
 {
     m_lastError = {};
     m_open = false;
     m_pos = -1;
+    m_anchor.reset();
     m_onDeletedRow = false;
     cancelUpdate();
     ParsedSelect parsed;
@@ -154,13 +219,9 @@ bool DataBinding::refresh()
     if (!m_distinct || order.isEmpty())
         order.append(QStringLiteral("rowid"));
     sql += QStringLiteral(" ORDER BY ") + order.join(u',');
-    // How many rows come before a given one in that order. Rows whose order
-    // holds a Null are not counted right: a position from it is checked.
-    const QString rankSql = m_distinct ? QString()
-                                       : QStringLiteral("SELECT count(*)") + where
-            + (parsed.where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" AND (")) + order.join(u',')
-            + QStringLiteral(") < (SELECT ") + order.join(u',') + QStringLiteral(" FROM ")
-            + quotedIdentifier(table->name) + QStringLiteral(" WHERE rowid = ?)");
+    // The same shape of source needs no new statements to place a row by.
+    if (sql != m_selectSql)
+        preparePlacing(*table, parsed, where, order);
 
     // The same rows as last time need no new reading.
     if (m_keysLoaded && (sql != m_keysSql || values != m_keysValues || m_keysVersion != m_connection->version()))
@@ -169,7 +230,6 @@ bool DataBinding::refresh()
         m_cachedKey = -1;
     m_selectSql = sql;
     m_countSql = countSql;
-    m_rankSql = rankSql;
     m_selectValues = values;
     m_open = true;
     m_pos = 0;
@@ -275,32 +335,153 @@ bool DataBinding::readKeysAround(qint64 position) const
     return read || fail(failure);
 }
 
-// The first of these rows in the recordset, placed by counting the rows
-// before each and checked against the key read there; nothing when that
-// cannot be trusted (too many rows, a Null in the order, a row outside the
-// recordset), and the keys are then walked instead.
-std::optional<qint64> DataBinding::positionOf(const QSet<qint64> &rows) const
+// The statement, bound to the recordset's values and then these, or nothing
+// with the error kept.
+SqliteStatement *DataBinding::placing(const QString &sql, const QVariantList &values) const
 {
-    if (m_rankSql.isEmpty() || rows.size() > 8)
-        return std::nullopt;
-    std::optional<std::pair<qint64, qint64>> first; // position, row
-    for (qint64 row : rows) {
-        SqliteStatement *st = m_connection->statement(m_rankSql, nullptr);
-        if (!st)
-            return std::nullopt;
-        st->bindAll(m_selectValues);
-        st->bind(int(m_selectValues.size()) + 1, row);
-        const bool counted = st->step();
-        const qint64 before = counted ? st->columnInt64(0) : -1;
-        st->reset();
-        if (!counted)
-            return std::nullopt;
-        if (!first || before < first->first)
-            first = std::pair{before, row};
+    StoreError error;
+    SqliteStatement *st = m_connection->statement(sql, &error);
+    if (!st)
+        return fail(error), nullptr;
+    st->bindAll(m_selectValues + values);
+    return st;
+}
+
+// Whether the row is in the recordset, and whether its compared columns hold
+// a Null that the count of the rows before it could not see past.
+DataBinding::Membership DataBinding::membership(qint64 row) const
+{
+    SqliteStatement *st = placing(m_memberSql, {row});
+    if (!st)
+        return Membership::Unknown;
+    Membership found = Membership::Outside;
+    if (st->step()) {
+        found = st->columnInt64(0) == 0 ? Membership::Countable : Membership::Unknown;
+    } else if (!st->error().isEmpty()) {
+        fail(m_connection->errorOf(*st));
+        found = Membership::Unknown;
     }
-    if (!first || first->first >= recordCount() || keyAt(first->first) != first->second)
+    st->reset();
+    return found;
+}
+
+// The position of a countable row of the recordset, and whether rows holding
+// a Null were counted among those before it.
+std::optional<qint64> DataBinding::countedPosition(qint64 row, bool *nullsBefore) const
+{
+    // Each count binds the recordset's values, then the row once for each of
+    // its comparisons; the first count's recordset values come with placing().
+    QVariantList values;
+    for (size_t term = 0; term < m_rankBinds.size(); ++term) {
+        if (term > 0)
+            values += m_selectValues;
+        for (int i = 0; i < m_rankBinds[term]; ++i)
+            values.append(row);
+    }
+    SqliteStatement *st = placing(m_rankSql, values);
+    if (!st)
         return std::nullopt;
-    return first->first;
+    std::optional<qint64> position;
+    if (st->step()) {
+        position = st->columnInt64(0) + st->columnInt64(1);
+        *nullsBefore = st->columnInt64(1) != 0;
+    } else {
+        fail(m_connection->errorOf(*st));
+    }
+    st->reset();
+    return position;
+}
+
+// The keys beside a row placed far past the keys read so far, found from its
+// own values rather than by skipping the rows before it: moving from it
+// reads nothing more. The rows before it are read so only when no Null was
+// counted among them, as those escape the comparison.
+void DataBinding::readKeysBeside(qint64 position, qint64 row, bool before) const
+{
+    m_farKeys[position] = row;
+    auto read = [&](const QString &sql, qint64 count, qint64 step) {
+        SqliteStatement *st = count > 0 ? placing(sql, {row, count}) : nullptr;
+        if (!st)
+            return;
+        for (qint64 at = position + step; st->step(); at += step)
+            m_farKeys[at] = st->columnInt64(0);
+        st->reset();
+    };
+    read(m_afterSql, 64, 1);
+    if (before)
+        read(m_beforeSql, std::min<qint64>(63, position - qint64(m_keys.size())), -1);
+}
+
+// The first of these rows in the recordset, found without walking the keys
+// before it: true when placed (its position counted later, when asked for),
+// false when none is in the recordset, nothing when that cannot be told
+// exactly (too many rows, a Null in a row's order, keys read before a change)
+// and the keys are then walked instead.
+std::optional<bool> DataBinding::placeOnFirstOf(const QSet<qint64> &rows)
+{
+    if (m_rankSql.isEmpty() || rows.size() > 8 || m_keysVersion != m_connection->version())
+        return std::nullopt;
+    std::vector<qint64> members;
+    for (qint64 row : rows) {
+        const Membership found = membership(row);
+        if (found == Membership::Unknown)
+            return std::nullopt;
+        if (found == Membership::Countable)
+            members.push_back(row);
+    }
+    if (members.empty())
+        return false;
+    std::optional<qint64> first;
+    for (size_t i = 0; members.size() > 1 && i < members.size(); ++i) {
+        bool nulls = false;
+        const std::optional<qint64> at = countedPosition(members[i], &nulls);
+        if (!at)
+            return std::nullopt;
+        first = first ? std::min(*first, *at) : *at;
+    }
+    cancelUpdate();
+    m_onDeletedRow = false;
+    m_anchor.reset();
+    if (first)
+        m_pos = *first;
+    else
+        m_anchor = members.front();
+    return true;
+}
+
+// Counts the position of a row placed by findFirst, before anything uses it.
+void DataBinding::settlePosition() const
+{
+    if (!m_anchor)
+        return;
+    const qint64 row = *m_anchor;
+    m_anchor.reset();
+    if (const auto read = std::find(m_keys.begin(), m_keys.end(), row); read != m_keys.end()) {
+        m_pos = read - m_keys.begin();
+        return;
+    }
+    bool nulls = false;
+    if (const std::optional<qint64> at = countedPosition(row, &nulls)) {
+        m_pos = *at;
+        if (m_pos >= qint64(m_keys.size()) + m_keysPart)
+            readKeysBeside(m_pos, row, !nulls);
+        return;
+    }
+    // Unreadable: the keys are walked, and a row gone since is left for the end.
+    ensureKeys();
+    const auto walked = std::find(m_keys.begin(), m_keys.end(), row);
+    m_pos = walked != m_keys.end() ? walked - m_keys.begin() : recordCount();
+}
+
+qint64 DataBinding::currentKey() const
+{
+    return m_anchor ? *m_anchor : keyAt(m_pos);
+}
+
+qint64 DataBinding::position() const
+{
+    settlePosition();
+    return m_pos;
 }
 
 qint64 DataBinding::recordCount() const
@@ -336,17 +517,18 @@ qint64 DataBinding::recordCount() const
 
 bool DataBinding::eof() const
 {
-    return !m_open || m_pos >= recordCount();
+    // A row found stands inside the recordset before its position is counted.
+    return !m_open || (!m_anchor && m_pos >= recordCount());
 }
 
 bool DataBinding::bof() const
 {
-    return !m_open || m_pos < 0 || recordCount() == 0;
+    return !m_open || (!m_anchor && (m_pos < 0 || recordCount() == 0));
 }
 
 bool DataBinding::hasCurrentRow() const
 {
-    return m_open && !m_onDeletedRow && m_pos >= 0 && m_pos < recordCount();
+    return m_open && !m_onDeletedRow && (m_anchor || (m_pos >= 0 && m_pos < recordCount()));
 }
 
 bool DataBinding::moveFirst()
@@ -355,6 +537,7 @@ bool DataBinding::moveFirst()
         return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_onDeletedRow = false;
+    m_anchor.reset();
     m_pos = 0;
     return true;
 }
@@ -365,6 +548,7 @@ bool DataBinding::moveLast()
         return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
     m_onDeletedRow = false;
+    m_anchor.reset();
     m_pos = recordCount() - 1;
     return true;
 }
@@ -373,6 +557,7 @@ bool DataBinding::moveNext()
 {
     if (!m_open)
         return fail(StoreErrorKind::NoCurrentRecord);
+    settlePosition();
     cancelUpdate();
     if (m_onDeletedRow) {
         // The row after a deleted one has slid into its place.
@@ -389,6 +574,7 @@ bool DataBinding::movePrevious()
 {
     if (!m_open)
         return fail(StoreErrorKind::NoCurrentRecord);
+    settlePosition();
     cancelUpdate();
     m_onDeletedRow = false;
     if (m_pos < 0 || recordCount() == 0)
@@ -401,6 +587,7 @@ bool DataBinding::move(qint64 rows)
 {
     if (!hasCurrentRow() && rows != 0)
         return fail(StoreErrorKind::NoCurrentRecord);
+    settlePosition();
     cancelUpdate();
     m_pos = std::clamp<qint64>(m_pos + rows, -1, recordCount());
     return true;
@@ -436,11 +623,8 @@ bool DataBinding::findFirst(const StoreQuery &criteria)
     if (matching.isEmpty())
         return true;
     // A question found among tens of thousands without reading every key.
-    if (const std::optional<qint64> at = positionOf(matching)) {
-        cancelUpdate();
-        m_pos = *at;
-        m_onDeletedRow = false;
-        m_noMatch = false;
+    if (const std::optional<bool> placed = placeOnFirstOf(matching)) {
+        m_noMatch = !*placed;
         return true;
     }
     if (!ensureKeys())
@@ -463,7 +647,7 @@ bool DataBinding::loadCurrentRow() const
         return fail(StoreErrorKind::NoCurrentRecord);
     if (m_distinct)
         return true;
-    const qint64 key = keyAt(m_pos);
+    const qint64 key = currentKey();
     if (key < 0)
         return false;
     if (key == m_cachedKey)
@@ -561,6 +745,11 @@ bool DataBinding::update()
     for (const QString &c : std::as_const(m_table->columns))
         names.append(quotedIdentifier(c));
     const bool adding = m_editMode == EditMode::Adding;
+    // A change that can move the row out of its place is made with its
+    // position counted first, where the row stood.
+    for (size_t i = 0; m_anchor && !adding && i < m_placeColumns.size(); ++i)
+        if (m_buffer.value(m_placeColumns[i]) != m_cachedRow.value(m_placeColumns[i]))
+            settlePosition();
     const QString sql = adding ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                      .arg(quotedIdentifier(m_table->name), names.join(u','),
                                          QStringList(names.size(), QStringLiteral("?")).join(u','))
@@ -572,7 +761,7 @@ bool DataBinding::update()
         return fail(failure);
     st->bindAll(m_buffer);
     if (!adding)
-        st->bind(int(m_buffer.size()) + 1, keyAt(m_pos)); // read by edit()
+        st->bind(int(m_buffer.size()) + 1, currentKey()); // read by edit()
     const bool done = st->exec();
     failure = done ? StoreError{} : m_connection->errorOf(*st);
     st->reset();
@@ -596,6 +785,7 @@ bool DataBinding::update()
 
 bool DataBinding::deleteRecord()
 {
+    settlePosition();
     if (m_distinct || !hasCurrentRow() || !ensureKeyAt(m_pos))
         return fail(StoreErrorKind::NoCurrentRecord);
     cancelUpdate();
@@ -628,7 +818,7 @@ std::optional<qint64> DataBinding::currentRowId() const
 {
     if (m_distinct || m_editMode == EditMode::Adding || !hasCurrentRow())
         return std::nullopt;
-    if (const qint64 key = keyAt(m_pos); key >= 0)
+    if (const qint64 key = currentKey(); key >= 0)
         return key;
     return std::nullopt;
 }

@@ -23,7 +23,8 @@ namespace qcm {
 // from SQLite's count, and a row's values are read when the row becomes
 // current, so a bank of hundreds of thousands of questions binds, refreshes
 // and shows its first row quickly. Refreshing a source whose rows cannot
-// have changed only goes back to the first row.
+// have changed only goes back to the first row. A row found by findFirst
+// is shown at once; its position is counted when first needed.
 class DataBinding {
 public:
     explicit DataBinding(QString name = {});
@@ -56,7 +57,7 @@ public:
     bool move(qint64 rows);
     qint64 recordCount() const;
     // 0-based position of the current row in the recordset.
-    qint64 position() const { return m_pos; }
+    qint64 position() const;
 
     bool findFirst(const StoreQuery &criteria);
     bool noMatch() const { return m_noMatch; }
@@ -94,7 +95,16 @@ private:
     // read with the few keys before it, not with every key before it.
     qint64 keyAt(qint64 position) const;
     bool readKeysAround(qint64 position) const;
-    std::optional<qint64> positionOf(const QSet<qint64> &rows) const;
+    void preparePlacing(
+        const TableInfo &table, const ParsedSelect &parsed, const QString &where, const QStringList &order);
+    enum class Membership { Countable, Outside, Unknown };
+    SqliteStatement *placing(const QString &sql, const QVariantList &values) const;
+    Membership membership(qint64 row) const;
+    std::optional<qint64> countedPosition(qint64 row, bool *nullsBefore) const;
+    void readKeysBeside(qint64 position, qint64 row, bool before) const;
+    std::optional<bool> placeOnFirstOf(const QSet<qint64> &rows);
+    void settlePosition() const;
+    qint64 currentKey() const;
     bool loadCurrentRow() const;
     bool hasCurrentRow() const;
     void clearRecordset();
@@ -111,6 +121,13 @@ private:
     QString m_selectSql;
     QString m_countSql;
     QString m_rankSql;
+    QString m_memberSql;
+    QString m_afterSql;
+    QString m_beforeSql;
+    // How many times each count of m_rankSql binds the row placed.
+    std::vector<int> m_rankBinds;
+    // The columns whose change can move a row in or out of its place.
+    std::vector<int> m_placeColumns;
     QVariantList m_selectValues;
 
     // Filled on first use after a refresh, and kept while the source and the
@@ -138,7 +155,10 @@ private:
     mutable DataVersion m_knownCountsVersion;
     mutable std::vector<QVariant> m_distinctValues;
 
-    qint64 m_pos = -1;
+    mutable qint64 m_pos = -1;
+    // The current row when found by findFirst, until its position is first
+    // needed: showing a found row counts nothing.
+    mutable std::optional<qint64> m_anchor;
     bool m_onDeletedRow = false;
     bool m_noMatch = false;
 

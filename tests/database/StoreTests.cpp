@@ -261,6 +261,106 @@ TEST(LargeRecordset, IsCountedAndWalkedAcrossThePartsOfItsKeys)
     EXPECT_EQ(numero(), 500);
 }
 
+// Rows found far past the keys read so far are placed without walking the
+// keys before them: checked against the walked order where a plain count of
+// the rows before would go wrong (Null numbers, which sort first; codes that
+// differ only by case; a row of another domain; several rows found at once,
+// one of them with a Null number).
+TEST(LargeRecordset, FoundRowsStandWhereTheWalkedOrderPutsThem)
+{
+    QTemporaryDir dir;
+    BankContent bank{{{u"a"_s, u"Air"_s}, {u"b"_s, u"Vol"_s}}, {}};
+    auto statement = [](int n) {
+        return n == 150 || n == 250 || n == 350 ? u"pareil"_s : n == 120 || n == 320 ? u"nul"_s : u"Q"_s;
+    };
+    for (int n = 400; n >= 1; --n) {
+        bank.questions.append(makeQuestion(n % 3 ? u"a"_s : u"A"_s, n, n <= 200 ? u"P"_s : u"Q"_s, {6}));
+        bank.questions.append(makeQuestion(u"b"_s, n, statement(n), {6}));
+    }
+    const auto connection = Connection::open(makeBank(dir, u"grande.mdb"_s, bank), nullptr);
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(connection->db().exec(
+        u"UPDATE Questions SET Numero = NULL WHERE (Code = 'a' AND Numero % 37 = 0) OR (Code = 'b' AND Numero = 320)"_s));
+
+    auto fresh = [&](const StoreQuery &source) {
+        auto b = std::make_unique<DataBinding>(u"datQue"_s);
+        b->setConnection(connection);
+        load(*b, source);
+        return b;
+    };
+    struct Walked {
+        std::vector<qint64> rows;
+        QList<QVariant> numbers;
+    };
+    auto walk = [&](const StoreQuery &source) {
+        Walked w;
+        auto b = fresh(source);
+        for (b->moveFirst(); !b->eof(); b->moveNext()) {
+            w.rows.push_back(b->currentRowId().value_or(-1));
+            w.numbers.append(b->field(u"Numero"_s));
+        }
+        return w;
+    };
+
+    ASSERT_TRUE(walk(Queries::domainInOrder(u"a"_s)).numbers.front().isNull()) << "Null numbers sort first";
+    // By statement then number, the rows with a Null number open the "Q"
+    // statements, right before question 201; by statement alone, the rows of
+    // one statement follow the table's order.
+    for (const StoreQuery &source : {Queries::domainInOrder(u"a"_s),
+             StoreQuery(u"Select * from Questions where code = ? order by Libellé, Numero"_s, {u"a"_s}),
+             StoreQuery(u"Select * from Questions where code = ? order by Libellé"_s, {u"a"_s})}) {
+        SCOPED_TRACE(qPrintable(source.text));
+        const Walked a = walk(source);
+        ASSERT_EQ(a.rows.size(), 400u);
+        for (int n : {1, 2, 100, 201, 202, 300, 398, 400}) {
+            SCOPED_TRACE(n);
+            const qint64 at = a.numbers.indexOf(QVariant(qint64(n)));
+            ASSERT_GT(at, 0);
+            auto que = fresh(source);
+            ASSERT_TRUE(que->findFirst(Criteria::questionKey(n % 2 ? u"A"_s : u"a"_s, n)));
+            ASSERT_FALSE(que->noMatch());
+            EXPECT_EQ(que->field(u"Numero"_s).toInt(), n);
+            EXPECT_FALSE(que->eof() || que->bof());
+            for (qint64 back = at - 1; back >= std::max<qint64>(0, at - 7); --back) {
+                ASSERT_TRUE(que->movePrevious());
+                EXPECT_EQ(que->currentRowId(), a.rows[size_t(back)]);
+            }
+            EXPECT_EQ(que->position(), std::max<qint64>(0, at - 7));
+            auto other = fresh(source);
+            ASSERT_TRUE(other->findFirst(Criteria::questionKey(u"a"_s, n)));
+            EXPECT_EQ(other->position(), at);
+            if (at + 1 < qint64(a.rows.size())) {
+                ASSERT_TRUE(other->moveNext());
+                EXPECT_EQ(other->currentRowId(), a.rows[size_t(at + 1)]);
+            }
+            other->findFirst(Criteria::questionKey(u"b"_s, n));
+            EXPECT_TRUE(other->noMatch()) << "a row of another domain is not found in it";
+        }
+    }
+
+    // Several rows found: the first of them in the walked order.
+    const Walked b = walk(Queries::domainInOrder(u"b"_s));
+    for (const QString &text : {u"pareil"_s, u"nul"_s}) {
+        auto que = fresh(Queries::domainInOrder(u"b"_s));
+        ASSERT_TRUE(que->findFirst({u"Libellé = ?"_s, {text}}));
+        ASSERT_FALSE(que->noMatch());
+        qint64 first = 0;
+        while (statement(b.numbers[first].isNull() ? 320 : b.numbers[first].toInt()) != text)
+            ++first;
+        EXPECT_EQ(que->position(), first) << qPrintable(text);
+        EXPECT_EQ(que->currentRowId(), b.rows[size_t(first)]);
+    }
+
+    // A found row whose number is changed keeps the place it was found at.
+    auto que = fresh(Queries::domainInOrder(u"a"_s));
+    const qint64 at = walk(Queries::domainInOrder(u"a"_s)).numbers.indexOf(QVariant(qint64(300)));
+    ASSERT_TRUE(que->findFirst(Criteria::questionKey(u"a"_s, 300)) && que->edit());
+    que->setField(u"Numero"_s, 1000);
+    ASSERT_TRUE(que->update());
+    EXPECT_EQ(que->position(), at);
+    EXPECT_EQ(que->field(u"Numero"_s).toInt(), 1000);
+}
+
 TEST_F(Store, AFailedWriteInATransactionLeavesTheFileByteForByte)
 {
     // The 30th row of a questionnaire-shaped save fails, as a full disk would.
