@@ -21,6 +21,12 @@ QString CandidateTable::key(int i) const
     return k;
 }
 
+bool CandidateTable::plainKey(int i) const
+{
+    const Entry &e = m_entries[size_t(i)];
+    return e.wholeNumber && !e.code.contains(QLatin1String("- "));
+}
+
 bool CandidateCache::isCurrent(const std::shared_ptr<Connection> &connection) const
 {
     return connection && m_connection.lock() == connection && m_version == connection->version();

@@ -22,6 +22,9 @@ public:
     QString line(int i) const;
     // The line before its first "- ", what identifies the question.
     QString key(int i) const;
+    // Whether that key is just "code/number" with a whole number, so that
+    // code() and numero() stand for it without making it.
+    bool plainKey(int i) const;
     const QString &code(int i) const { return m_entries[size_t(i)].code; }
     // The number as the line reads it (0 when its text is no whole number).
     qint64 numero(int i) const { return m_entries[size_t(i)].numero; }

@@ -9,8 +9,8 @@ void CandidateModel::setLines(std::shared_ptr<const CandidateTable> table, std::
     beginResetModel();
     m_table = table ? std::move(table) : std::make_shared<CandidateTable>();
     m_rows = std::move(rows);
-    m_firstRow.clear();
-    m_furtherRows.clear();
+    m_plainRows.clear();
+    m_otherRows.clear();
     m_indexed = false;
     endResetModel();
 }
@@ -30,24 +30,27 @@ QStringView keyOf(const QString &line)
 QList<int> CandidateModel::positionsOf(const QString &text) const
 {
     if (!m_indexed) {
-        m_firstRow.reserve(qsizetype(m_rows.size()));
+        m_plainRows.reserve(qsizetype(m_rows.size()));
         for (int i = 0; i < count(); ++i) {
-            const QString key = m_table->key(m_rows[size_t(i)]);
-            if (m_firstRow.contains(key))
-                m_furtherRows.insert(key, i);
+            const int entry = m_rows[size_t(i)];
+            if (m_table->plainKey(entry))
+                m_plainRows.insert({m_table->code(entry), m_table->numero(entry)}, i);
             else
-                m_firstRow.insert(key, i);
+                m_otherRows.insert(m_table->key(entry), i);
         }
         m_indexed = true;
     }
+    const QStringView key = keyOf(text);
+    QList<int> rows = m_otherRows.values(key.toString());
+    // A plain key reads back as the code, a slash and the number as printed.
+    if (const qsizetype slash = key.lastIndexOf(u'/'); slash >= 0) {
+        bool whole = false;
+        const qint64 numero = key.mid(slash + 1).toLongLong(&whole);
+        if (whole && QString::number(numero) == key.mid(slash + 1))
+            rows += m_plainRows.values({key.left(slash).toString(), numero});
+    }
     QList<int> found;
-    const QString key = keyOf(text).toString();
-    const auto first = m_firstRow.constFind(key);
-    if (first == m_firstRow.constEnd())
-        return found;
-    QList<int> rows = m_furtherRows.values(key);
-    rows.append(first.value());
-    for (int row : rows)
+    for (int row : std::as_const(rows))
         if (line(row) == text)
             found.append(row);
     std::sort(found.begin(), found.end());

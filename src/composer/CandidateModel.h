@@ -37,10 +37,17 @@ public:
 private:
     std::shared_ptr<const CandidateTable> m_table = std::make_shared<CandidateTable>();
     std::vector<int> m_rows;
-    // Built on first search, dropped with the lines: the first row of each
-    // "code/numero", and the rare further rows that share one.
-    mutable QHash<QString, int> m_firstRow;
-    mutable QMultiHash<QString, int> m_furtherRows;
+    // Built on first search, dropped with the lines: the rows of each
+    // "code/numero", by code and whole number without making the text, and
+    // by the text for the rare keys of another shape.
+    struct PlainKey {
+        QString code;
+        qint64 numero = 0;
+        bool operator==(const PlainKey &) const = default;
+    };
+    friend size_t qHash(const PlainKey &key, size_t seed) { return qHashMulti(seed, key.code, key.numero); }
+    mutable QMultiHash<PlainKey, int> m_plainRows;
+    mutable QMultiHash<QString, int> m_otherRows;
     mutable bool m_indexed = false;
 };
 
