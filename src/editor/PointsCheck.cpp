@@ -109,19 +109,40 @@ StoreError removeUselessZeros(const std::shared_ptr<Connection> &connection, con
 
 namespace {
 
+// What the check makes of one choice.
+enum class ChoiceFinding { None, NoPoints, NoChoice, UselessZero };
+
+ChoiceFinding choiceFinding(const CheckedRow &row, int k)
+{
+    const bool hasText = row.hasText[size_t(k)];
+    const auto &v = row.val[size_t(k)];
+    if (hasText && v)
+        return ChoiceFinding::None;
+    if (hasText)
+        return ChoiceFinding::NoPoints;
+    if (v && *v != 0)
+        return ChoiceFinding::NoChoice;
+    return v ? ChoiceFinding::UselessZero : ChoiceFinding::None;
+}
+
+// The positive points of the choices that have a text, each capped so that
+// absurd stored values cannot wrap the total.
+qint64 positiveTotal(const CheckedRow &row)
+{
+    qint64 total = 0;
+    for (int k = 0; k < kChoiceCount; ++k)
+        if (const auto &v = row.val[size_t(k)]; row.hasText[size_t(k)] && v && *v > 0)
+            total += std::min<qint64>(*v, std::numeric_limits<qint64>::max() / (2 * kChoiceCount));
+    return total;
+}
+
 // Whether the check stops on this question or empties one of its points.
 bool hasFinding(const CheckedRow &row)
 {
-    qint64 total = 0;
-    for (int k = 0; k < kChoiceCount; ++k) {
-        const auto &v = row.val[size_t(k)];
-        // A choice without points, points without a choice, a useless zero.
-        if (row.hasText[size_t(k)] != v.has_value())
+    for (int k = 0; k < kChoiceCount; ++k)
+        if (choiceFinding(row, k) != ChoiceFinding::None)
             return true;
-        if (v && *v > 0)
-            total += std::min<qint64>(*v, std::numeric_limits<qint64>::max() / (2 * kChoiceCount));
-    }
-    return total != 6;
+    return positiveTotal(row) != 6;
 }
 
 } // namespace
@@ -234,32 +255,34 @@ int QuestionEditor::pointsErrorAnswer(const QString &message, qint64 &errors, co
 
 bool QuestionEditor::checkQuestion(CheckedRow &row, qint64 &errors)
 {
-    qint64 total = 0;
+    const qint64 total = positiveTotal(row);
     for (int k = 0; k < kChoiceCount; ++k) {
-        const bool hasText = row.hasText[size_t(k)];
-        const auto &v = row.val[size_t(k)];
-        if (hasText && v) {
-            // Capped so that absurd stored values cannot wrap the total.
-            if (*v > 0)
-                total += std::min<qint64>(*v, std::numeric_limits<qint64>::max() / (2 * kChoiceCount));
-        } else if (hasText || (v && *v != 0)) {
+        switch (choiceFinding(row, k)) {
+        case ChoiceFinding::None:
+            break;
+        case ChoiceFinding::NoPoints:
+        case ChoiceFinding::NoChoice: {
             const QString reference = row.reference();
-            const int answer = pointsErrorAnswer(hasText ? PointsCheckText::answerWithoutPoints(reference)
-                                                         : PointsCheckText::pointsWithoutAnswer(reference),
-                errors, row);
+            const int answer
+                = pointsErrorAnswer(row.hasText[size_t(k)] ? PointsCheckText::answerWithoutPoints(reference)
+                                                           : PointsCheckText::pointsWithoutAnswer(reference),
+                    errors, row);
             if (answer == Modify || answer < 0)
                 return false;
             if (answer != CloseBox) {
                 m_state.CheckInProgress = false;
                 return false;
             }
-        } else if (v) {
+            break;
+        }
+        case ChoiceFinding::UselessZero:
             // A 0 beside no choice means nothing: it goes without a word.
             if (m_uselessZeros.empty() || m_uselessZeros.back().code != row.code
                 || m_uselessZeros.back().numero != row.numero)
                 m_uselessZeros.push_back({row.code, row.numero, {}});
             m_uselessZeros.back().choices[size_t(k)] = true;
             row.val[size_t(k)].reset();
+            break;
         }
     }
     if (total != 6) {
