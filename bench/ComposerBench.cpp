@@ -150,6 +150,31 @@ void OpenStoredSixty(benchmark::State &s)
 }
 BENCHMARK(OpenStoredSixty)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+// The same choice right after the list was read again, as after any change
+// to the bank: the first search of a line in the new list is timed too.
+void OpenStoredSixtyAfterListing(benchmark::State &s)
+{
+    ShownComposer c(int(s.range(0)));
+    c.storeSixty();
+    c.window.FillQcmCombo();
+    const int entry = c.window.cmbQCM()->findText(kName);
+    for (auto _ : s) {
+        s.PauseTiming();
+        c.window.cmbQCM()->setCurrentIndex(0);
+        c.state.connection()->db().exec(QStringLiteral("UPDATE Questions SET Numero = Numero WHERE rowid = 1"));
+        c.window.QCMListe();
+        c.settle();
+        s.ResumeTiming();
+        c.window.cmbQCM()->setCurrentIndex(entry);
+        Q_EMIT c.window.cmbQCM()->activated(entry);
+        c.settle();
+    }
+    c.paints.check(s);
+    if (c.window.questionnaireLines().size() != 60)
+        s.SkipWithError("questionnaire not reopened");
+}
+BENCHMARK(OpenStoredSixtyAfterListing)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 // The same save with a working copy beside the program to refresh.
 void SaveQcmWithWorkingCopy(benchmark::State &s)
 {

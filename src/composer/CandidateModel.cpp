@@ -9,7 +9,9 @@ void CandidateModel::setLines(std::shared_ptr<const CandidateTable> table, std::
     beginResetModel();
     m_table = table ? std::move(table) : std::make_shared<CandidateTable>();
     m_rows = std::move(rows);
+    m_codes.clear();
     m_plainRows.clear();
+    m_furtherPlainRows.clear();
     m_otherRows.clear();
     m_indexed = false;
     endResetModel();
@@ -31,12 +33,28 @@ QList<int> CandidateModel::positionsOf(const QString &text) const
 {
     if (!m_indexed) {
         m_plainRows.reserve(qsizetype(m_rows.size()));
+        // A domain's questions share one code text: it is hashed once.
+        const QString *lastCode = nullptr;
+        int codeId = 0;
         for (int i = 0; i < count(); ++i) {
             const int entry = m_rows[size_t(i)];
-            if (m_table->plainKey(entry))
-                m_plainRows.insert({m_table->code(entry), m_table->numero(entry)}, i);
-            else
+            if (!m_table->plainKey(entry)) {
                 m_otherRows.insert(m_table->key(entry), i);
+                continue;
+            }
+            const QString &code = m_table->code(entry);
+            if (!lastCode || code.constData() != lastCode->constData() || code.size() != lastCode->size()) {
+                auto known = m_codes.constFind(code);
+                if (known == m_codes.constEnd())
+                    known = m_codes.insert(code, int(m_codes.size()));
+                codeId = known.value();
+                lastCode = &code;
+            }
+            const PlainKey key{codeId, m_table->numero(entry)};
+            if (m_plainRows.contains(key))
+                m_furtherPlainRows.insert(key, i);
+            else
+                m_plainRows.insert(key, i);
         }
         m_indexed = true;
     }
@@ -46,8 +64,14 @@ QList<int> CandidateModel::positionsOf(const QString &text) const
     if (const qsizetype slash = key.lastIndexOf(u'/'); slash >= 0) {
         bool whole = false;
         const qint64 numero = key.mid(slash + 1).toLongLong(&whole);
-        if (whole && QString::number(numero) == key.mid(slash + 1))
-            rows += m_plainRows.values({key.left(slash).toString(), numero});
+        const auto code = m_codes.constFind(key.left(slash).toString());
+        if (whole && code != m_codes.constEnd() && QString::number(numero) == key.mid(slash + 1)) {
+            const PlainKey plain{code.value(), numero};
+            if (const auto first = m_plainRows.constFind(plain); first != m_plainRows.constEnd()) {
+                rows.append(first.value());
+                rows += m_furtherPlainRows.values(plain);
+            }
+        }
     }
     QList<int> found;
     for (int row : std::as_const(rows))

@@ -41,12 +41,14 @@ private:
     // "code/numero", by code and whole number without making the text, and
     // by the text for the rare keys of another shape.
     struct PlainKey {
-        QString code;
+        int code = 0; // in m_codes
         qint64 numero = 0;
         bool operator==(const PlainKey &) const = default;
     };
     friend size_t qHash(const PlainKey &key, size_t seed) { return qHashMulti(seed, key.code, key.numero); }
-    mutable QMultiHash<PlainKey, int> m_plainRows;
+    mutable QHash<QString, int> m_codes;
+    mutable QHash<PlainKey, int> m_plainRows; // the first row of each
+    mutable QMultiHash<PlainKey, int> m_furtherPlainRows;
     mutable QMultiHash<QString, int> m_otherRows;
     mutable bool m_indexed = false;
 };
