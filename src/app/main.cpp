@@ -110,6 +110,7 @@ int main(int argc, char *argv[])
             splash->raise(); // stays above the runner until its timer closes it
     });
     const int status = QApplication::exec();
+    runStep(dialogs, [&] { state.keepCounts(); });
     // A bank changed during the run is kept as it was left.
     runStep(dialogs, [&] { BankBackups::of(state).programClosing(); });
     return status;

@@ -1,5 +1,9 @@
 #include "Connection.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QStringList>
+
 #include <sqlite3.h>
 
 #include <utility>
@@ -184,6 +188,51 @@ DataVersion Connection::version()
         st->reset();
     }
     return v;
+}
+
+QString FileStamp::toString() const
+{
+    return QStringLiteral("%1.%2.%3").arg(changeCounter).arg(size).arg(modifiedMs);
+}
+
+std::optional<FileStamp> FileStamp::fromString(const QString &text)
+{
+    const QStringList parts = text.split(u'.');
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool ok[3] = {};
+    FileStamp stamp{parts[0].toUInt(&ok[0]), parts[1].toLongLong(&ok[1]), parts[2].toLongLong(&ok[2])};
+    if (!ok[0] || !ok[1] || !ok[2])
+        return std::nullopt;
+    return stamp;
+}
+
+std::optional<FileStamp> Connection::fileStamp()
+{
+    // A journal beside the file may mean a commit under way or one to undo:
+    // the header does not tell the content then.
+    if (QFileInfo::exists(m_path + QStringLiteral("-journal")) || QFileInfo::exists(m_path + QStringLiteral("-wal")))
+        return std::nullopt;
+    // Read through SQLite's own handle: opening and closing the file again in
+    // this process would drop the locks SQLite holds on it.
+    sqlite3_file *file = nullptr;
+    if (sqlite3_file_control(m_db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
+        return std::nullopt;
+    unsigned char header[28] = {};
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
+        || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return std::nullopt;
+    // Under write-ahead logging (read and write versions 2) the counter stays still.
+    if (header[18] != 1 || header[19] != 1)
+        return std::nullopt;
+    const QFileInfo info(m_path);
+    FileStamp stamp;
+    stamp.changeCounter = quint32(header[24]) << 24 | quint32(header[25]) << 16 | quint32(header[26]) << 8 | header[27];
+    stamp.size = size;
+    stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    return stamp;
 }
 
 bool Connection::begin(StoreError *error)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace qcm {
 
@@ -29,6 +30,18 @@ struct DataVersion {
     quint64 local = 0; // moves with every write and rollback made here
 
     bool operator==(const DataVersion &) const = default;
+};
+
+// What tells the file's content apart between runs: SQLite's change counter,
+// which every writer moves at each commit, with the file's size and time.
+struct FileStamp {
+    quint32 changeCounter = 0;
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+
+    bool operator==(const FileStamp &) const = default;
+    QString toString() const;
+    static std::optional<FileStamp> fromString(const QString &text);
 };
 
 // The one connection to a database file that every binding of the program
@@ -61,6 +74,10 @@ public:
     // connection, whoever wrote it (SQLite's update hook), every rollback, and
     // every commit made by another program to the file (PRAGMA data_version).
     DataVersion version();
+    // The file's stamp as it stands; none when it cannot tell the content
+    // apart (a journal beside the file, write-ahead logging) or cannot be read.
+    // Taken after version() and checked with it, it belongs to that version.
+    std::optional<FileStamp> fileStamp();
 
     // Called once a change made through this connection was committed or
     // rolled back, from inside SQLite: the listener only takes note (posts an

@@ -515,6 +515,32 @@ qint64 DataBinding::recordCount() const
     return m_count;
 }
 
+DataVersion DataBinding::dataVersion() const
+{
+    if (!ensureKeyAt(0))
+        return {};
+    return m_keysVersion;
+}
+
+bool DataBinding::assumeCount(qint64 count, const DataVersion &validFor)
+{
+    if (m_distinct || !ensureKeyAt(0) || m_keysVersion != validFor || count < qint64(m_keys.size()))
+        return false;
+    if (m_keysComplete)
+        return count == m_count;
+    if (m_count < 0) {
+        m_count = count;
+        if (m_knownCountsVersion != m_keysVersion) {
+            m_knownCounts.clear();
+            m_knownCountsVersion = m_keysVersion;
+        }
+        if (m_knownCounts.size() >= 64)
+            m_knownCounts.erase(m_knownCounts.begin());
+        m_knownCounts.push_back({m_countSql, m_selectValues, m_count});
+    }
+    return m_count == count;
+}
+
 bool DataBinding::eof() const
 {
     // A row found stands inside the recordset before its position is counted.

@@ -56,6 +56,13 @@ public:
     bool movePrevious();
     bool move(qint64 rows);
     qint64 recordCount() const;
+    // The version of the data the recordset was read from (nothing read: the
+    // current one).
+    DataVersion dataVersion() const;
+    // A count known from elsewhere for this recordset, on the data of that
+    // version: taken instead of counting when the version is still the
+    // recordset's and the rows already read allow it.
+    bool assumeCount(qint64 count, const DataVersion &validFor);
     // 0-based position of the current row in the recordset.
     qint64 position() const;
 

@@ -157,6 +157,7 @@ bool QCMBas::BindDatabase()
             bindingFailed(why);
             return false;
         }
+        m_counts.recall(IniPath, DbPath, *m_connection);
         // Coalesced and delivered from the event loop: the connection calls
         // its listener from inside SQLite.
         m_connection->setChangeListener([this] {
@@ -205,6 +206,13 @@ void QCMBas::CloseDatabases()
     for (DataBinding *b : {&datDom, &datQCM, &datQue, &datExe, &datSes, &datSpe})
         b->closeDatabase();
     m_connection.reset();
+    m_counts.forget();
+}
+
+void QCMBas::keepCounts()
+{
+    if (m_connection && m_bound)
+        m_counts.keep(IniPath, DbPath, *m_connection);
 }
 
 bool QCMBas::offerToReopenMovedBank()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CountMemory.h"
 #include "WindowDirectory.h"
 #include "bank/BankModel.h"
 #include "database/Connection.h"
@@ -100,6 +101,19 @@ public:
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
     // The table Domaines in its order; nothing when no database is bound.
+    // The question counts of the bank's domains, kept between runs while the
+    // file stays as it was: a count kept for that version of the data, a
+    // count taken, and the counts written to the settings as the program ends.
+    std::optional<qint64> rememberedCount(const QString &code, const DataVersion &version) const
+    {
+        return m_counts.count(code, version);
+    }
+    void noteCount(const QString &code, qint64 count, const DataVersion &version)
+    {
+        m_counts.note(code, count, version);
+    }
+    void keepCounts();
+
     QList<Domain> domains();
     QStringList domainEntries();
 
@@ -147,6 +161,7 @@ private:
     DialogService &m_dialogs;
     QString m_programFolder;
     std::shared_ptr<Connection> m_connection;
+    CountMemory m_counts;
     bool m_bound = false;
     bool m_changePosted = false;
     StoreError m_bindFailure;

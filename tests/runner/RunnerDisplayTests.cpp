@@ -1,7 +1,11 @@
 #include "RunnerFixture.h"
+#include "state/IniFile.h"
 
+#include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
+
+#include <functional>
 
 using namespace qcm;
 using namespace qcm::test;
@@ -215,3 +219,75 @@ TEST_F(RunnerTest, TheStarrySkyFollowsTheSetting)
 }
 
 } // namespace
+
+// A start on a large bank takes its first domain's count from the settings
+// rather than counting it, but only while the file is exactly as it was when
+// the count was kept; whatever changed it since, the domain is counted.
+TEST(CountsKeptBetweenRuns, AKeptCountStandsOnlyWhileTheBankIsAsItWas)
+{
+    QTemporaryDir dir;
+    BankContent content{{{u"1"_s, u"Météo"_s}, {u"2"_s, u"Matériel"_s}}, {}};
+    // More than the recordset reads at once, so that the count is not read with the first rows.
+    for (int n = 1; n <= 70; ++n)
+        content.questions.append(makeQuestion(u"1"_s, n, u"Question %1"_s.arg(n), {6, 0}));
+    content.questions.append(makeQuestion(u"2"_s, 1, u"Seule"_s, {6, 0}));
+    const QString bank = makeBank(dir, u"VAR-irururiza.zov"_s, content);
+    const QString ini = dir.filePath(u"QCM.ini"_s);
+
+    // One run of the program: what it shows first, then its end.
+    auto run = [&dir](const std::function<void(QCMBas &, fQCM &)> &during = {}) {
+        ScriptedDialogs dialogs;
+        QCMBas state(dialogs, dir.path());
+        state.readSettings();
+        fQCM window(state);
+        window.load();
+        QString shown = window.lbl(1)->text();
+        if (during) {
+            during(state, window);
+            shown = window.lbl(1)->text();
+        }
+        state.keepCounts();
+        return shown;
+    };
+    auto keptCount = [&ini] {
+        const QString kept = IniFile::readString(ini, u"Comptes"_s, u"Domaines"_s, {});
+        return kept.mid(kept.indexOf(u';') + 1);
+    };
+    // A count kept that no count of the file could give: seen, it was taken without counting.
+    auto forge = [&ini](const QString &counts) {
+        const QString kept = IniFile::readString(ini, u"Comptes"_s, u"Domaines"_s, {});
+        IniFile::writeString(ini, u"Comptes"_s, u"Domaines"_s, kept.left(kept.indexOf(u';') + 1) + counts);
+    };
+
+    EXPECT_EQ(run(), u"Question n° 1 sur 70"_s);
+    EXPECT_EQ(keptCount(), u"1=70"_s);
+    forge(u"1=99"_s);
+    EXPECT_EQ(run(), u"Question n° 1 sur 99"_s);
+
+    // Another program added a question since: counted again, and that count kept.
+    execOn(bank, u"INSERT INTO Questions (Code, Numero, \"Libellé\") VALUES ('1', 71, 'Ajoutée')"_s);
+    EXPECT_EQ(run(), u"Question n° 1 sur 71"_s);
+    EXPECT_EQ(keptCount(), u"1=71"_s);
+
+    // A change during the run, here by another program: back on the domain, it is counted.
+    forge(u"1=99"_s);
+    EXPECT_EQ(run([&bank](QCMBas &, fQCM &window) {
+        execOn(bank, u"DELETE FROM Questions WHERE Code = '1' AND Numero = 71"_s);
+        window.domainClicked();
+    }),
+        u"Question n° 1 sur 70"_s);
+    EXPECT_EQ(keptCount(), u"1=70"_s);
+
+    // A journal beside the file may stand for a commit under way: nothing kept is trusted.
+    forge(u"1=99"_s);
+    writeFile(bank + u"-journal"_s, {});
+    EXPECT_EQ(run(), u"Question n° 1 sur 70"_s);
+    QFile::remove(bank + u"-journal"_s);
+
+    // Kept for another bank, or garbled: counted.
+    forge(u"1=99"_s);
+    IniFile::writeString(ini, u"Comptes"_s, u"Base"_s, dir.filePath(u"autre.zov"_s));
+    EXPECT_EQ(run(), u"Question n° 1 sur 70"_s);
+    IniFile::writeString(ini, u"Comptes"_s, u"Domaines"_s, u"n'importe quoi;1=99"_s);
+    EXPECT_EQ(run(), u"Question n° 1 sur 70"_s);
+}
