@@ -4,7 +4,8 @@
 // practice window filled from memory, no bank) and a bare full-screen Qt
 // window. Each program runs as a whole process, in turn; the medians of wall
 // and CPU time are compared, then the resident memory of each 4 s after its
-// start.
+// start. The timed runs come after a first one, as a user's next start does:
+// they find the first domain's count that the run before kept.
 //
 //   qcm_startup_bench [runs]
 #include "BenchSupport.h"
