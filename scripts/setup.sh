@@ -12,6 +12,7 @@ packages=(
   cmake
   ninja-build
   g++
+  lld                   # links the functions a start runs together (src/app)
   pkg-config            # Qt's CMake files look up some of their own dependencies with it
   qt6-base-dev          # Core, Gui, Widgets, PrintSupport, Test
   qt6-base-dev-tools    # moc, rcc
