@@ -139,7 +139,7 @@ void QuestionEditor::handBack()
     Q_EMIT m_state.runnerDomainSelectRequested(position);
     // The practice window counts its questions only when the user picks a
     // domain; it must not go on with the count of the one it showed before.
-    if (const qint64 count = que.recordCount(); count > 0)
+    if (const qint64 count = m_state.countDomainQuestions(code); count > 0)
         m_state.QuestionCount = count;
     const auto number = wholeNumber(m_view.text(Field::Number));
     m_state.CurrentIndex = number ? runnerIndexOf(*number) : 0;

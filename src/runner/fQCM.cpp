@@ -552,7 +552,7 @@ void fQCM::showFoundQuestion(const QString &code, qint64 numero)
     m_lstDomaine->setCurrentIndex(position);
     DataBinding &que = m_state.datQue;
     que.setRecordSource(Queries::domainInOrder(code));
-    if (!que.refresh() || que.recordCount() == 0)
+    if (!que.refresh() || m_state.countDomainQuestions(code) == 0)
         return;
     m_state.QuestionCount = que.recordCount();
     if (!que.findFirst(Criteria::questionKey(code, numero)) || que.noMatch())
@@ -569,16 +569,8 @@ void fQCM::LoadDomainQuestions(const QString &entry)
     DataBinding &que = m_state.datQue;
     const QString code = entry.left(1);
     que.setRecordSource(Queries::domainInOrder(code));
-    if (!que.refresh())
+    if (!que.refresh() || m_state.countDomainQuestions(code) == 0)
         return;
-    // Counting a domain of tens of thousands of questions is most of a start:
-    // the count kept from the last run stands while the file is unchanged.
-    const DataVersion version = que.dataVersion();
-    if (const std::optional<qint64> kept = m_state.rememberedCount(code, version))
-        que.assumeCount(*kept, version);
-    if (que.recordCount() == 0)
-        return;
-    m_state.noteCount(code, que.recordCount(), version);
     que.moveLast();
     m_state.QuestionCount = que.recordCount();
     que.moveFirst();

@@ -209,6 +209,18 @@ void QCMBas::CloseDatabases()
     m_counts.forget();
 }
 
+qint64 QCMBas::countDomainQuestions(const QString &code)
+{
+    // Counting a domain of tens of thousands of questions is most of a start.
+    const DataVersion version = datQue.dataVersion();
+    if (const std::optional<qint64> kept = m_counts.count(code, version))
+        datQue.assumeCount(*kept, version);
+    const qint64 count = datQue.recordCount();
+    if (count > 0)
+        m_counts.note(code, count, version);
+    return count;
+}
+
 void QCMBas::keepCounts()
 {
     if (m_connection && m_bound)

@@ -101,17 +101,11 @@ public:
     QString baseCaption() const;
     // Entries of the domain list: code, two spaces, title.
     // The table Domaines in its order; nothing when no database is bound.
-    // The question counts of the bank's domains, kept between runs while the
-    // file stays as it was: a count kept for that version of the data, a
-    // count taken, and the counts written to the settings as the program ends.
-    std::optional<qint64> rememberedCount(const QString &code, const DataVersion &version) const
-    {
-        return m_counts.count(code, version);
-    }
-    void noteCount(const QString &code, qint64 count, const DataVersion &version)
-    {
-        m_counts.note(code, count, version);
-    }
+    // The number of questions of the domain whose rows datQue holds: the
+    // count kept from the last run while the file is as it was then, counted
+    // otherwise, and noted for the next start, which keepCounts() writes to
+    // the settings as the program ends.
+    qint64 countDomainQuestions(const QString &code);
     void keepCounts();
 
     QList<Domain> domains();
