@@ -4,6 +4,7 @@
 # them first and together (src/app/CMakeLists.txt), so that starting maps a
 # few pages of the program rather than most of it. Run it again when what
 # start-up does changes much; a stale list costs memory, never correctness.
+# The list is sorted, so that its changes read as functions added or gone.
 #
 #   tools/startup-order.sh [build folder, build by default]
 set -euo pipefail
@@ -32,5 +33,5 @@ test -s "$work"/profile.2
 awk '/^ob=/ { ob = substr($0, 4) }
      /^fn=/ { fn = substr($0, 4); sub(/^\([0-9]+\) ?/, "", fn)
               if (ob ~ /qcm-startbench$/ && fn != "" && fn !~ /^0x/ && !seen[fn]++) print fn }' \
-  "$work"/profile.1 "$work"/profile.2 > src/app/startup-order.txt
+  "$work"/profile.1 "$work"/profile.2 | LC_ALL=C sort > src/app/startup-order.txt
 echo "$(wc -l < src/app/startup-order.txt) fonctions dans src/app/startup-order.txt"
