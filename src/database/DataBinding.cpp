@@ -490,11 +490,7 @@ qint64 DataBinding::recordCount() const
         return 0;
     if (m_count >= 0)
         return m_count;
-    if (m_knownCountsVersion != m_keysVersion) {
-        m_knownCounts.clear();
-        m_knownCountsVersion = m_keysVersion;
-    }
-    for (const KnownCount &known : m_knownCounts)
+    for (const KnownCount &known : knownCounts())
         if (known.sql == m_countSql && known.values == m_selectValues)
             return m_count = known.count;
     StoreError error;
@@ -509,9 +505,7 @@ qint64 DataBinding::recordCount() const
     }
     m_count = st->columnInt64(0);
     st->reset();
-    if (m_knownCounts.size() >= 64)
-        m_knownCounts.erase(m_knownCounts.begin());
-    m_knownCounts.push_back({m_countSql, m_selectValues, m_count});
+    addKnownCount();
     return m_count;
 }
 
@@ -530,15 +524,26 @@ bool DataBinding::assumeCount(qint64 count, const DataVersion &validFor)
         return count == m_count;
     if (m_count < 0) {
         m_count = count;
-        if (m_knownCountsVersion != m_keysVersion) {
-            m_knownCounts.clear();
-            m_knownCountsVersion = m_keysVersion;
-        }
-        if (m_knownCounts.size() >= 64)
-            m_knownCounts.erase(m_knownCounts.begin());
-        m_knownCounts.push_back({m_countSql, m_selectValues, m_count});
+        addKnownCount();
     }
     return m_count == count;
+}
+
+std::vector<DataBinding::KnownCount> &DataBinding::knownCounts() const
+{
+    if (m_knownCountsVersion != m_keysVersion) {
+        m_knownCounts.clear();
+        m_knownCountsVersion = m_keysVersion;
+    }
+    return m_knownCounts;
+}
+
+void DataBinding::addKnownCount() const
+{
+    std::vector<KnownCount> &known = knownCounts();
+    if (known.size() >= 64)
+        known.erase(known.begin());
+    known.push_back({m_countSql, m_selectValues, m_count});
 }
 
 bool DataBinding::eof() const

@@ -160,6 +160,9 @@ private:
     };
     mutable std::vector<KnownCount> m_knownCounts;
     mutable DataVersion m_knownCountsVersion;
+    // Those of the data the keys were read from; the recordset's own count added to them.
+    std::vector<KnownCount> &knownCounts() const;
+    void addKnownCount() const;
     mutable std::vector<QVariant> m_distinctValues;
 
     mutable qint64 m_pos = -1;
