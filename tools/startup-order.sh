@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes src/app/startup-order.txt: the functions of the program that a start
-# runs, as callgrind sees them. The program's link puts
-# them first and together (src/app/CMakeLists.txt), so that starting maps a
-# few pages of the program rather than most of it. Run it again when what
+# runs, as callgrind sees them. The program's link puts them first and
+# together (src/app/CMakeLists.txt), so that starting maps a few pages of the
+# program rather than most of it. Run it again when what
 # start-up does changes much; a stale list costs memory, never correctness.
 # The list is sorted, so that its changes read as functions added or gone.
 #

@@ -76,7 +76,8 @@ public:
     DataVersion version();
     // The file's stamp as it stands; none when it cannot tell the content
     // apart (a journal beside the file, write-ahead logging) or cannot be read.
-    // Taken after version() and checked with it, it belongs to that version.
+    // It belongs to a version() only when read next to it, in the order that
+    // lets a commit in between show (see CountMemory).
     std::optional<FileStamp> fileStamp();
 
     // Called once a change made through this connection was committed or

@@ -56,8 +56,8 @@ public:
     bool movePrevious();
     bool move(qint64 rows);
     qint64 recordCount() const;
-    // The version of the data the recordset was read from (nothing read: the
-    // current one).
+    // The version of the data the recordset's rows are read from (its first
+    // rows are read if they were not); an empty version when they cannot be.
     DataVersion dataVersion() const;
     // A count known from elsewhere for this recordset, on the data of that
     // version: taken instead of counting when the version is still the

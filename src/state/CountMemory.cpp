@@ -9,6 +9,11 @@ namespace qcm {
 
 namespace {
 
+QString section()
+{
+    return QStringLiteral("Comptes");
+}
+
 QString bankKey()
 {
     return QStringLiteral("Base");
@@ -45,7 +50,7 @@ void CountMemory::recall(const QString &iniPath, const QString &bankPath, Connec
     const qsizetype split = m_kept.indexOf(u';');
     if (!stamp || split < 0 || FileStamp::fromString(m_kept.left(split)) != stamp)
         return;
-    for (const QString &entry : QStringView(m_kept).mid(split + 1).toString().split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &entry : m_kept.mid(split + 1).split(u',', Qt::SkipEmptyParts)) {
         const qsizetype equal = entry.lastIndexOf(u'=');
         bool ok = false;
         const qint64 count = equal > 0 ? entry.mid(equal + 1).toLongLong(&ok) : 0;
@@ -81,8 +86,9 @@ void CountMemory::keep(const QString &iniPath, const QString &bankPath, Connecti
             current.insert(it.key(), it->count);
     if (current.isEmpty())
         return;
+    // What was recalled was kept for this bank: the same text needs no writing.
     const QString text = written(*stamp, current);
-    if (text == m_kept && IniFile::readString(iniPath, section(), bankKey(), {}) == bankPath)
+    if (text == m_kept)
         return;
     // Only a help for the next start: a settings file that cannot be written costs nothing.
     if (IniFile::writeString(iniPath, section(), countsKey(), text)

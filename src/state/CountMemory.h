@@ -27,15 +27,13 @@ public:
     void keep(const QString &iniPath, const QString &bankPath, Connection &connection);
     void forget();
 
-    static QString section() { return QStringLiteral("Comptes"); }
-
 private:
     struct Counted {
         qint64 count = 0;
         DataVersion version;
     };
     QHash<QString, Counted> m_counts;
-    QString m_kept; // what the settings held for this bank, as written
+    QString m_kept; // what the settings held for this bank (none for another bank)
 };
 
 } // namespace qcm

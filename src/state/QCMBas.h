@@ -99,8 +99,6 @@ public:
     // another bank when it is gone. True when a bank was bound anew.
     bool offerToReopenMovedBank();
     QString baseCaption() const;
-    // Entries of the domain list: code, two spaces, title.
-    // The table Domaines in its order; nothing when no database is bound.
     // The number of questions of the domain whose rows datQue holds: the
     // count kept from the last run while the file is as it was then, counted
     // otherwise, and noted for the next start, which keepCounts() writes to
@@ -108,6 +106,8 @@ public:
     qint64 countDomainQuestions(const QString &code);
     void keepCounts();
 
+    // Entries of the domain list: code, two spaces, title.
+    // The table Domaines in its order; nothing when no database is bound.
     QList<Domain> domains();
     QStringList domainEntries();
 
